@@ -1,0 +1,92 @@
+#include "apps/zolvex/HostOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zolvex::host {
+
+namespace {
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  char extra = 0;
+  return std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &extra) == 2 && width > 0 && height > 0 &&
+         width <= 16384 && height <= 16384;
+}
+
+bool ParseSeconds(const std::string& text, int& seconds) {
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '\0' || value <= 0 || value > 86400) return false;
+  seconds = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+std::string HostUsage() {
+  return "usage: zolvex [options] [URL]\n"
+         "  --headless           render without a window (no display needed)\n"
+         "  --size WxH           window size in pixels (default 1024x768)\n"
+         "  --param NAME=VALUE   a property of the viewer, e.g. BackgroundColor=#336699 (repeatable)\n"
+         "  --snapshot FILE      save the frame as PNG (or BMP/JPEG by extension) once loaded, then exit\n"
+         "  --timeout SECONDS    longest wait for --snapshot (default 30)\n"
+         "  --help               this text\n"
+         "URL: a .ktq file, a ktq:// image on a tile server, an http: or file: URL of an XMML document.\n";
+}
+
+std::optional<HostOptions> ParseHostOptions(int argc, char** argv, std::string& error) {
+  HostOptions options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](const char* name) -> std::optional<std::string> {
+      if (i + 1 >= argc) {
+        error = std::string(name) + " needs a value";
+        return std::nullopt;
+      }
+      return std::string(argv[++i]);
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--size") {
+      auto v = value("--size");
+      if (!v) return std::nullopt;
+      if (!ParseSize(*v, options.width, options.height)) {
+        error = "--size takes WIDTHxHEIGHT, e.g. 1024x768";
+        return std::nullopt;
+      }
+    } else if (arg == "--param") {
+      auto v = value("--param");
+      if (!v) return std::nullopt;
+      size_t eq = v->find('=');
+      if (eq == std::string::npos || eq == 0) {
+        error = "--param takes NAME=VALUE";
+        return std::nullopt;
+      }
+      options.params.emplace_back(v->substr(0, eq), v->substr(eq + 1));
+    } else if (arg == "--snapshot") {
+      auto v = value("--snapshot");
+      if (!v) return std::nullopt;
+      options.snapshot = *v;
+    } else if (arg == "--timeout") {
+      auto v = value("--timeout");
+      if (!v) return std::nullopt;
+      if (!ParseSeconds(*v, options.timeoutSeconds)) {
+        error = "--timeout takes a number of seconds";
+        return std::nullopt;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    } else if (options.url.empty()) {
+      options.url = arg;
+    } else {
+      error = "only one URL may be given";
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace zolvex::host

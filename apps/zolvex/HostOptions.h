@@ -1,0 +1,25 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zolvex::host {
+
+// The command line of the zolvex program.
+struct HostOptions {
+  bool headless = false;
+  int width = 1024;
+  int height = 768;
+  std::vector<std::pair<std::string, std::string>> params;  // --param NAME=VALUE, in order
+  std::string snapshot;                                     // file to save the frame to
+  int timeoutSeconds = 30;
+  std::string url;
+  bool help = false;
+};
+
+// Reads argv; answers nothing and sets error (one line) for bad usage.
+std::optional<HostOptions> ParseHostOptions(int argc, char** argv, std::string& error);
+std::string HostUsage();
+
+}  // namespace zolvex::host

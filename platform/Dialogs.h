@@ -1,0 +1,56 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Geometry.h"
+
+namespace zolvex::platform {
+
+enum class MessageIcon { None, Information, Warning, Stop, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class DialogResult { Ok, Cancel, Yes, No, Retry };
+
+struct FileFilter {
+  std::string description;  // "JPEG image"
+  std::string pattern;      // "*.jpg"
+};
+
+struct MenuItem {
+  int command = 0;  // 0 with an empty label is a separator
+  std::string label;
+  bool checked = false;
+  bool enabled = true;
+  std::vector<MenuItem> submenu;
+};
+
+enum class FieldKind { Text, MultilineText, Check, Choice };
+
+struct FormField {
+  std::string name;
+  std::string label;
+  FieldKind kind = FieldKind::Text;
+  std::string value;  // "yes"/"no" for checks; the chosen entry for choices
+  std::vector<std::string> choices;
+};
+
+// Modal questions to the user. The desktop backend shows real dialogs; the headless
+// backend answers from a script and records every question.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual DialogResult MessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                                  MessageButtons buttons) = 0;
+  // The text entered, or nothing when cancelled.
+  virtual std::optional<std::string> PromptText(const std::string& prompt, const std::string& caption,
+                                                const std::string& initial) = 0;
+  // The chosen path, or nothing when cancelled.
+  virtual std::optional<std::string> SaveFile(const std::string& caption, const std::string& suggestedName,
+                                              const std::vector<FileFilter>& filters) = 0;
+  // The command of the chosen item, or 0 when the menu was dismissed.
+  virtual int PopupMenu(const std::vector<MenuItem>& items, Point screenPoint) = 0;
+  // Edits the fields in place; false when cancelled (fields unchanged).
+  virtual bool Form(const std::string& caption, std::vector<FormField>& fields) = 0;
+};
+
+}  // namespace zolvex::platform

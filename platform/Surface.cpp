@@ -1,0 +1,142 @@
+#include "platform/Surface.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/NativeSurface.h"
+
+namespace zolvex::platform {
+
+namespace {
+
+int Channel(Pixel p, int shift) { return static_cast<int>((p >> shift) & 0xFF); }
+
+// d + (s - d) * alpha / 256 on each of the three colour channels; the result is opaque.
+Pixel MixPixel(Pixel d, Pixel s, int alpha) {
+  Pixel out = 0xFF000000u;
+  for (int shift : {16, 8, 0}) {
+    int dc = Channel(d, shift);
+    int sc = Channel(s, shift);
+    out |= static_cast<Pixel>((dc + (sc - dc) * alpha / 256) & 0xFF) << shift;
+  }
+  return out;
+}
+
+bool SameColour(Pixel a, Pixel b) { return (a & 0x00FFFFFFu) == (b & 0x00FFFFFFu); }
+
+}  // namespace
+
+Surface::Surface(int width, int height)
+    : native_(std::make_unique<NativeSurface>(std::max(width, 1), std::max(height, 1))) {
+  Fill(Bounds(), MakeColor(0, 0, 0));
+}
+
+Surface::~Surface() = default;
+
+int Surface::Width() const { return cairo_image_surface_get_width(native_->surface); }
+int Surface::Height() const { return cairo_image_surface_get_height(native_->surface); }
+int Surface::StridePixels() const { return cairo_image_surface_get_stride(native_->surface) / 4; }
+
+Pixel* Surface::Lock() {
+  cairo_surface_flush(native_->surface);
+  return reinterpret_cast<Pixel*>(cairo_image_surface_get_data(native_->surface));
+}
+
+void Surface::Unlock() { cairo_surface_mark_dirty(native_->surface); }
+
+const Pixel* Surface::Pixels() const {
+  cairo_surface_flush(native_->surface);
+  return reinterpret_cast<const Pixel*>(cairo_image_surface_get_data(native_->surface));
+}
+
+Pixel Surface::PixelAt(int x, int y) const {
+  if (!Bounds().Contains({x, y})) return 0;
+  return Pixels()[static_cast<size_t>(y) * StridePixels() + x];
+}
+
+void Surface::SetPixel(int x, int y, Pixel p) {
+  if (!Bounds().Contains({x, y})) return;
+  Lock()[static_cast<size_t>(y) * StridePixels() + x] = p;
+  Unlock();
+}
+
+void Surface::Fill(const Rect& area, Color color) {
+  Rect r = area.Intersect(Bounds());
+  if (r.IsEmpty()) return;
+  Pixel value = PixelFromColor(color);
+  Pixel* pixels = Lock();
+  for (int y = r.top; y < r.bottom; ++y) {
+    Pixel* row = pixels + static_cast<size_t>(y) * StridePixels();
+    std::fill(row + r.left, row + r.right, value);
+  }
+  Unlock();
+}
+
+void Surface::BlendFill(const Rect& area, Color color, int alpha) {
+  Rect r = area.Intersect(Bounds());
+  if (r.IsEmpty()) return;
+  alpha = std::clamp(alpha, 0, 256);
+  Pixel source = PixelFromColor(color);
+  Pixel* pixels = Lock();
+  for (int y = r.top; y < r.bottom; ++y) {
+    Pixel* row = pixels + static_cast<size_t>(y) * StridePixels();
+    for (int x = r.left; x < r.right; ++x) row[x] = MixPixel(row[x], source, alpha);
+  }
+  Unlock();
+}
+
+void Surface::Blit(const Surface& src, const Rect& srcArea, const Rect& dstArea, std::optional<Color> colorKey) {
+  if (srcArea.IsEmpty() || dstArea.IsEmpty()) return;
+  Rect visible = dstArea.Intersect(Bounds());
+  if (visible.IsEmpty()) return;
+  const Pixel* from = src.Pixels();
+  const int fromStride = src.StridePixels();
+  const Pixel key = colorKey ? PixelFromColor(*colorKey) : 0;
+  const int64_t sw = srcArea.Width(), sh = srcArea.Height();
+  const int64_t dw = dstArea.Width(), dh = dstArea.Height();
+  // Column lookup computed once per blit: each destination column maps to the source
+  // column whose span covers its centre.
+  std::vector<int> columns(static_cast<size_t>(visible.Width()));
+  for (int x = visible.left; x < visible.right; ++x) {
+    columns[static_cast<size_t>(x - visible.left)] =
+        srcArea.left + static_cast<int>(((x - dstArea.left) * 2 + 1) * sw / (dw * 2));
+  }
+  Pixel* to = Lock();
+  for (int y = visible.top; y < visible.bottom; ++y) {
+    int sy = srcArea.top + static_cast<int>(((y - dstArea.top) * 2 + 1) * sh / (dh * 2));
+    if (sy < 0 || sy >= src.Height()) continue;
+    const Pixel* fromRow = from + static_cast<size_t>(sy) * fromStride;
+    Pixel* toRow = to + static_cast<size_t>(y) * StridePixels();
+    for (int x = visible.left; x < visible.right; ++x) {
+      int sx = columns[static_cast<size_t>(x - visible.left)];
+      if (sx < 0 || sx >= src.Width()) continue;
+      Pixel p = fromRow[sx];
+      if (colorKey && SameColour(p, key)) continue;
+      toRow[x] = p | 0xFF000000u;
+    }
+  }
+  Unlock();
+}
+
+void Surface::Blend(const Surface& src, const Rect& srcArea, Point dst, int alpha) {
+  Rect target = Rect::FromSize(dst.x, dst.y, srcArea.Width(), srcArea.Height()).Intersect(Bounds());
+  Rect source = srcArea.Intersect(src.Bounds());
+  if (target.IsEmpty() || source.IsEmpty()) return;
+  alpha = std::clamp(alpha, 0, 256);
+  const Pixel* from = src.Pixels();
+  Pixel* to = Lock();
+  for (int y = target.top; y < target.bottom; ++y) {
+    int sy = srcArea.top + (y - dst.y);
+    if (sy < source.top || sy >= source.bottom) continue;
+    const Pixel* fromRow = from + static_cast<size_t>(sy) * src.StridePixels();
+    Pixel* toRow = to + static_cast<size_t>(y) * StridePixels();
+    for (int x = target.left; x < target.right; ++x) {
+      int sx = srcArea.left + (x - dst.x);
+      if (sx < source.left || sx >= source.right) continue;
+      toRow[x] = MixPixel(toRow[x], fromRow[sx], alpha);
+    }
+  }
+  Unlock();
+}
+
+}  // namespace zolvex::platform

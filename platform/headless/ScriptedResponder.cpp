@@ -1,0 +1,105 @@
+#include "platform/headless/ScriptedResponder.h"
+
+namespace zolvex::platform {
+
+namespace {
+
+template <typename T>
+std::optional<T> TakeFront(std::deque<T>& queue) {
+  if (queue.empty()) return std::nullopt;
+  T value = std::move(queue.front());
+  queue.pop_front();
+  return value;
+}
+
+void CollectLabels(const std::vector<MenuItem>& items, std::vector<std::string>& labels) {
+  for (const MenuItem& item : items) {
+    if (!item.label.empty()) labels.push_back(item.label);
+    CollectLabels(item.submenu, labels);
+  }
+}
+
+}  // namespace
+
+void ScriptedResponder::QueueMessageAnswer(DialogResult answer) {
+  std::lock_guard lock(mutex_);
+  messageAnswers_.push_back(answer);
+}
+void ScriptedResponder::QueueText(std::optional<std::string> text) {
+  std::lock_guard lock(mutex_);
+  texts_.push_back(std::move(text));
+}
+void ScriptedResponder::QueueSaveFile(std::optional<std::string> path) {
+  std::lock_guard lock(mutex_);
+  files_.push_back(std::move(path));
+}
+void ScriptedResponder::QueueMenuChoice(int command) {
+  std::lock_guard lock(mutex_);
+  menuChoices_.push_back(command);
+}
+void ScriptedResponder::QueueForm(std::optional<std::map<std::string, std::string>> values) {
+  std::lock_guard lock(mutex_);
+  forms_.push_back(std::move(values));
+}
+
+std::vector<DialogRecord> ScriptedResponder::Records() const {
+  std::lock_guard lock(mutex_);
+  return records_;
+}
+
+void ScriptedResponder::ClearRecords() {
+  std::lock_guard lock(mutex_);
+  records_.clear();
+}
+
+void ScriptedResponder::Record(DialogRecord record) { records_.push_back(std::move(record)); }
+
+DialogResult ScriptedResponder::MessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                                           MessageButtons buttons) {
+  std::lock_guard lock(mutex_);
+  Record({"message", text, caption, icon, buttons, {}});
+  if (auto answer = TakeFront(messageAnswers_)) return *answer;
+  switch (buttons) {
+    case MessageButtons::Ok: return DialogResult::Ok;
+    case MessageButtons::YesNo: return DialogResult::No;
+    default: return DialogResult::Cancel;
+  }
+}
+
+std::optional<std::string> ScriptedResponder::PromptText(const std::string& prompt, const std::string& caption,
+                                                         const std::string&) {
+  std::lock_guard lock(mutex_);
+  Record({"prompt", prompt, caption, MessageIcon::None, MessageButtons::OkCancel, {}});
+  return TakeFront(texts_).value_or(std::nullopt);
+}
+
+std::optional<std::string> ScriptedResponder::SaveFile(const std::string& caption, const std::string& suggestedName,
+                                                       const std::vector<FileFilter>&) {
+  std::lock_guard lock(mutex_);
+  Record({"save", suggestedName, caption, MessageIcon::None, MessageButtons::OkCancel, {}});
+  return TakeFront(files_).value_or(std::nullopt);
+}
+
+int ScriptedResponder::PopupMenu(const std::vector<MenuItem>& items, Point) {
+  std::lock_guard lock(mutex_);
+  DialogRecord record{"menu", {}, {}, MessageIcon::None, MessageButtons::Ok, {}};
+  CollectLabels(items, record.items);
+  Record(std::move(record));
+  return TakeFront(menuChoices_).value_or(0);
+}
+
+bool ScriptedResponder::Form(const std::string& caption, std::vector<FormField>& fields) {
+  std::lock_guard lock(mutex_);
+  std::string names;
+  for (const FormField& field : fields) names += (names.empty() ? "" : ",") + field.name;
+  Record({"form", names, caption, MessageIcon::None, MessageButtons::OkCancel, {}});
+  auto answer = TakeFront(forms_).value_or(std::nullopt);
+  if (!answer) return false;
+  for (FormField& field : fields) {
+    auto value = answer->find(field.name);
+    if (value != answer->end()) field.value = value->second;
+  }
+  return true;
+}
+
+}  // namespace zolvex::platform

@@ -1,0 +1,58 @@
+#pragma once
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Dialogs.h"
+
+namespace zolvex::platform {
+
+// One question that a dialog asked.
+struct DialogRecord {
+  std::string kind;  // "message", "prompt", "save", "menu", "form"
+  std::string text;  // message text, prompt, or the form's field names joined by ","
+  std::string caption;
+  MessageIcon icon = MessageIcon::None;
+  MessageButtons buttons = MessageButtons::Ok;
+  std::vector<std::string> items;  // menu labels
+};
+
+// Answers dialogs from a script that tests fill, and records every question. A question
+// without a queued answer gets the default: Cancel or No (OK for an OK-only box), no text,
+// no file, no menu item, a cancelled form.
+class ScriptedResponder : public Dialogs {
+ public:
+  void QueueMessageAnswer(DialogResult answer);
+  void QueueText(std::optional<std::string> text);
+  void QueueSaveFile(std::optional<std::string> path);
+  void QueueMenuChoice(int command);
+  void QueueForm(std::optional<std::map<std::string, std::string>> values);
+
+  std::vector<DialogRecord> Records() const;
+  void ClearRecords();
+
+  DialogResult MessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
+                          MessageButtons buttons) override;
+  std::optional<std::string> PromptText(const std::string& prompt, const std::string& caption,
+                                        const std::string& initial) override;
+  std::optional<std::string> SaveFile(const std::string& caption, const std::string& suggestedName,
+                                      const std::vector<FileFilter>& filters) override;
+  int PopupMenu(const std::vector<MenuItem>& items, Point screenPoint) override;
+  bool Form(const std::string& caption, std::vector<FormField>& fields) override;
+
+ private:
+  void Record(DialogRecord record);
+
+  mutable std::mutex mutex_;
+  std::vector<DialogRecord> records_;
+  std::deque<DialogResult> messageAnswers_;
+  std::deque<std::optional<std::string>> texts_;
+  std::deque<std::optional<std::string>> files_;
+  std::deque<int> menuChoices_;
+  std::deque<std::optional<std::map<std::string, std::string>>> forms_;
+};
+
+}  // namespace zolvex::platform

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds Zolvex and runs the whole test suite: once as built for use, once more with
+# AddressSanitizer and UndefinedBehaviorSanitizer. --tsan adds a ThreadSanitizer run of
+# the tests labelled "threads".
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+tsan=no
+for arg in "$@"; do
+  case "$arg" in
+    --tsan) tsan=yes ;;
+    *) echo "usage: scripts/test.sh [--tsan]" >&2; exit 2 ;;
+  esac
+done
+
+bash scripts/install-deps.sh
+jobs=$(nproc)
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+
+# GUI tests need a display; without one they run inside a virtual X server.
+with_display() {
+  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; fi
+}
+
+run_suite() {
+  local dir=$1; shift
+  local label=$1; shift
+  echo "== $label: configure and build in $dir"
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  echo "== $label: tests"
+  (cd "$dir" && with_display ctest --output-on-failure -j "$jobs" ${CTEST_ARGS:-})
+}
+
+run_suite "$root/build" "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite "$root/build-asan" "asan+ubsan" -DCMAKE_BUILD_TYPE=Debug -DZOLVEX_SANITIZE=address,undefined -DZOLVEX_BUILD_BENCH=OFF
+if [ "$tsan" = yes ]; then
+  CTEST_ARGS="-L threads" run_suite "$root/build-tsan" "tsan" -DCMAKE_BUILD_TYPE=Debug -DZOLVEX_SANITIZE=thread -DZOLVEX_BUILD_BENCH=OFF
+fi
+echo "== all test runs passed"

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "platform/Surface.h"
+
+using namespace zolvex::platform;
+
+namespace {
+constexpr Color kRed = MakeColor(255, 0, 0);
+constexpr Color kBlue = MakeColor(0, 0, 255);
+constexpr Color kWhite = MakeColor(255, 255, 255);
+
+Color At(const Surface& s, int x, int y) { return ColorFromPixel(s.PixelAt(x, y)); }
+}  // namespace
+
+TEST(Surface, ZeroSizeBecomesOnePixelAndStartsBlack) {
+  Surface s(0, 0);
+  EXPECT_EQ(s.Width(), 1);
+  EXPECT_EQ(s.Height(), 1);
+  EXPECT_EQ(s.PixelAt(0, 0), 0xFF000000u);
+}
+
+TEST(Surface, FillIsClippedToTheSurface) {
+  Surface s(4, 4);
+  s.Fill({-5, 2, 2, 10}, kRed);
+  EXPECT_EQ(At(s, 0, 2), kRed);
+  EXPECT_EQ(At(s, 1, 3), kRed);
+  EXPECT_EQ(At(s, 2, 2), 0);
+  EXPECT_EQ(At(s, 0, 1), 0);
+}
+
+TEST(Surface, BlitCopiesStretchesAndClips) {
+  Surface src(2, 2);
+  src.Fill({0, 0, 1, 1}, kRed);
+  src.Fill({1, 1, 2, 2}, kBlue);
+  Surface dst(8, 8);
+  dst.Blit(src, src.Bounds(), {0, 0, 4, 4});  // 2x enlargement
+  EXPECT_EQ(At(dst, 0, 0), kRed);
+  EXPECT_EQ(At(dst, 1, 1), kRed);
+  EXPECT_EQ(At(dst, 2, 2), kBlue);
+  EXPECT_EQ(At(dst, 3, 3), kBlue);
+  EXPECT_EQ(At(dst, 2, 0), 0);
+  dst.Blit(src, src.Bounds(), {6, 6, 10, 10});  // hangs over the edge
+  EXPECT_EQ(At(dst, 7, 7), kRed);
+  Surface small(1, 1);
+  small.Blit(dst, {0, 0, 4, 4}, {0, 0, 1, 1});  // shrink samples the covering pixel
+  EXPECT_EQ(At(small, 0, 0), kBlue);
+}
+
+TEST(Surface, ColourKeyedBlitSkipsTheKeyColour) {
+  Surface src(2, 1);
+  src.Fill({0, 0, 1, 1}, kWhite);
+  src.Fill({1, 0, 2, 1}, kRed);
+  Surface dst(2, 1);
+  dst.Fill(dst.Bounds(), kBlue);
+  dst.Blit(src, src.Bounds(), dst.Bounds(), kWhite);
+  EXPECT_EQ(At(dst, 0, 0), kBlue);
+  EXPECT_EQ(At(dst, 1, 0), kRed);
+}
+
+TEST(Surface, PartialBlendMixesByTheFormula) {
+  Surface s(1, 1);
+  s.Fill(s.Bounds(), MakeColor(100, 0, 200));
+  s.BlendFill(s.Bounds(), MakeColor(200, 255, 0), 128);
+  // d + (c - d) * 128 / 256
+  EXPECT_EQ(At(s, 0, 0), MakeColor(150, 127, 100));
+  Surface src(1, 1);
+  src.Fill(src.Bounds(), kWhite);
+  Surface dst(1, 1);
+  dst.Blend(src, src.Bounds(), {0, 0}, 64);
+  EXPECT_EQ(At(dst, 0, 0), MakeColor(63, 63, 63));
+}
