@@ -1,0 +1,185 @@
+#include "platform/TcpServer.h"
+
+#include <asio.hpp>
+
+#include <array>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace zolvex::platform {
+
+namespace {
+
+class AsioServerConnection : public ServerConnection, public std::enable_shared_from_this<AsioServerConnection> {
+ public:
+  explicit AsioServerConnection(asio::ip::tcp::socket socket)
+      : socket_(std::move(socket)), strand_(asio::make_strand(socket_.get_executor())) {
+    asio::error_code ec;
+    auto endpoint = socket_.remote_endpoint(ec);
+    peer_ = ec ? "unknown" : endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+    socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+  }
+
+  void Start(std::unique_ptr<ServerSession> session) {
+    session_ = std::move(session);
+    asio::dispatch(strand_, [self = shared_from_this()] { self->Read(); });
+  }
+
+  void Write(std::vector<std::uint8_t> bytes) override {
+    asio::dispatch(strand_, [self = shared_from_this(), bytes = std::move(bytes)]() mutable {
+      if (self->closed_) return;
+      self->queue_.push_back(std::move(bytes));
+      self->WriteNext();
+    });
+  }
+
+  void CloseAfterWrites() override {
+    asio::dispatch(strand_, [self = shared_from_this()] {
+      self->closeWhenDrained_ = true;
+      if (self->queue_.empty()) self->Shut();
+    });
+  }
+
+  void Close() override {
+    asio::dispatch(strand_, [self = shared_from_this()] { self->Shut(); });
+  }
+
+  std::string Peer() const override { return peer_; }
+
+  void Shut() {
+    if (closed_) return;
+    closed_ = true;
+    asio::error_code ignored;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+    queue_.clear();
+    if (session_) {
+      session_->OnClosed();
+      session_.reset();  // the session may hold this connection: break the cycle
+    }
+  }
+
+ private:
+  void Read() {
+    socket_.async_read_some(asio::buffer(buffer_),
+                            asio::bind_executor(strand_, [self = shared_from_this()](const std::error_code& ec, std::size_t n) {
+                              if (self->closed_) return;
+                              if (ec) return self->Shut();
+                              if (self->session_) self->session_->OnData(self->buffer_.data(), n);
+                              if (!self->closed_) self->Read();
+                            }));
+  }
+
+  void WriteNext() {
+    if (writing_ || queue_.empty() || closed_) return;
+    writing_ = true;
+    asio::async_write(socket_, asio::buffer(queue_.front()),
+                      asio::bind_executor(strand_, [self = shared_from_this()](const std::error_code& ec, std::size_t) {
+                        self->writing_ = false;
+                        if (self->closed_) return;
+                        if (ec) return self->Shut();
+                        self->queue_.pop_front();
+                        if (self->queue_.empty() && self->closeWhenDrained_) return self->Shut();
+                        self->WriteNext();
+                      }));
+  }
+
+  asio::ip::tcp::socket socket_;
+  asio::strand<asio::ip::tcp::socket::executor_type> strand_;
+  std::unique_ptr<ServerSession> session_;
+  std::array<std::uint8_t, 16384> buffer_{};
+  std::deque<std::vector<std::uint8_t>> queue_;
+  std::string peer_;
+  bool writing_ = false;
+  bool closed_ = false;
+  bool closeWhenDrained_ = false;
+};
+
+}  // namespace
+
+class TcpServer::Impl {
+ public:
+  Impl() : acceptor_(io_), guard_(asio::make_work_guard(io_)) {}
+
+  void Accept() {
+    acceptor_.async_accept([this](const std::error_code& ec, asio::ip::tcp::socket socket) {
+      if (!acceptor_.is_open()) return;
+      if (!ec) {
+        auto connection = std::make_shared<AsioServerConnection>(std::move(socket));
+        {
+          std::lock_guard lock(mutex_);
+          std::erase_if(connections_, [](const std::weak_ptr<AsioServerConnection>& c) { return c.expired(); });
+          connections_.push_back(connection);
+        }
+        connection->Start(factory_(connection));
+      }
+      Accept();
+    });
+  }
+
+  asio::io_context io_;
+  asio::ip::tcp::acceptor acceptor_;
+  asio::executor_work_guard<asio::io_context::executor_type> guard_;
+  SessionFactory factory_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::vector<std::weak_ptr<AsioServerConnection>> connections_;
+};
+
+TcpServer::TcpServer() : impl_(std::make_unique<Impl>()) {}
+TcpServer::~TcpServer() { Stop(); }
+
+bool TcpServer::Listen(const std::string& address, std::uint16_t port, SessionFactory factory, std::string& error) {
+  asio::error_code ec;
+  auto ip = asio::ip::make_address(address, ec);
+  if (ec) {
+    error = "bad address " + address + ": " + ec.message();
+    return false;
+  }
+  asio::ip::tcp::endpoint endpoint(ip, port);
+  impl_->acceptor_.open(endpoint.protocol(), ec);
+  if (!ec) impl_->acceptor_.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
+  if (!ec) impl_->acceptor_.bind(endpoint, ec);
+  if (!ec) impl_->acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) {
+    error = "cannot listen on " + address + ":" + std::to_string(port) + ": " + ec.message();
+    return false;
+  }
+  impl_->factory_ = std::move(factory);
+  impl_->Accept();
+  return true;
+}
+
+std::uint16_t TcpServer::Port() const {
+  asio::error_code ec;
+  auto endpoint = impl_->acceptor_.local_endpoint(ec);
+  return ec ? 0 : endpoint.port();
+}
+
+void TcpServer::Start(int threads) {
+  for (int i = 0; i < std::max(threads, 1); ++i) impl_->threads_.emplace_back([this] { impl_->io_.run(); });
+}
+
+void TcpServer::Stop() {
+  asio::post(impl_->io_, [this] {
+    asio::error_code ignored;
+    impl_->acceptor_.close(ignored);
+  });
+  {
+    std::lock_guard lock(impl_->mutex_);
+    for (auto& weak : impl_->connections_) {
+      if (auto connection = weak.lock()) connection->Close();
+    }
+  }
+  impl_->guard_.reset();
+  if (impl_->threads_.empty()) {
+    impl_->io_.run();  // let the closing handlers run
+  }
+  for (auto& t : impl_->threads_) {
+    if (t.joinable()) t.join();
+  }
+  impl_->threads_.clear();
+}
+
+}  // namespace zolvex::platform
