@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tiles/TileCache.h"
+#include "tiles/TileSource.h"
+
+using namespace zolvex;
+
+namespace {
+
+// A pyramid of square levels with tiles of 4 x 4 pixels; level n is 8 << n pixels wide.
+// Tiles come back at once when `immediate`, else they are only recorded.
+class FakeSource : public TileSource {
+ public:
+  explicit FakeSource(int levels, bool immediate) : levels_(levels), immediate_(immediate) {}
+  int GetTileWidth(int) const override { return 4; }
+  int GetTileHeight(int) const override { return 4; }
+  std::unique_ptr<ViewImage> RequestTile(const std::string&, int level, int column, int row, int) override {
+    requests.push_back(TileCache::Key(level, column, row));
+    return immediate_ ? Tile(level, column, row) : nullptr;
+  }
+  std::unique_ptr<ViewImage> GetThumbnail() override { return nullptr; }
+  int GetRows(int level) const override { return (LevelSize(level) + 3) / 4; }
+  int GetColumns(int level) const override { return (LevelSize(level) + 3) / 4; }
+  int GetLevelCount() const override { return levels_; }
+  int GetLevelWidth(int level) const override { return LevelSize(level); }
+  int GetLevelHeight(int level) const override { return LevelSize(level); }
+  void Close() override {}
+  void SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>&) override {
+    neededCalls.push_back({level, static_cast<int>(columns.size())});
+  }
+  void CancelTile(const std::string&, int, int, int) override {}
+
+  static int LevelSize(int level) { return 8 << level; }
+  // Every pixel of a tile carries the level in red, and its level coordinates in green and blue.
+  static std::unique_ptr<ViewImage> Tile(int level, int column, int row) {
+    auto image = std::make_unique<ViewImage>(4, 4, 24);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) image->setPixelColor(x, y, qmMakeColor(level * 40, column * 4 + x, row * 4 + y));
+    return image;
+  }
+
+  std::vector<std::string> requests;
+  std::vector<std::pair<int, int>> neededCalls;
+
+ private:
+  int levels_;
+  bool immediate_;
+};
+
+struct RecordingOwner : TileCacheOwner {
+  void OnTileEntryArrived(CComponentTile* entry) override { arrived.push_back(entry); }
+  void OnCacheError(int code) override { errors.push_back(code); }
+  void OnCacheServerMessage(const std::string& name, const std::string&) override { messages.push_back(name); }
+  std::vector<CComponentTile*> arrived;
+  std::vector<int> errors;
+  std::vector<std::string> messages;
+};
+
+std::vector<TilePosition> Rect(int c0, int r0, int columns, int rows) { return TileCache::CentreFirst(c0, r0, columns, rows); }
+
+}  // namespace
+
+TEST(TileCache, RequestsGoOutFromTheCentre) {
+  EXPECT_EQ(Rect(10, 20, 3, 3), (std::vector<TilePosition>{{11, 21}, {10, 21}, {12, 21}, {11, 20}, {11, 22}, {10, 20},
+                                                             {10, 22}, {12, 20}, {12, 22}}));
+  // 4 x 2: centre (1, 0); the row below comes with each column.
+  EXPECT_EQ(Rect(0, 0, 4, 2),
+            (std::vector<TilePosition>{{1, 0}, {0, 0}, {2, 0}, {3, 0}, {1, 1}, {0, 1}, {2, 1}, {3, 1}}));
+  EXPECT_TRUE(Rect(0, 0, 0, 3).empty());
+}
+
+TEST(TileCache, TilesOutsideTheLevelAreNullAndNotRequested) {
+  FakeSource source(3, true);
+  TileCache cache(source, 0, true);
+  auto entries = cache.GetTiles(0, {{0, 0}, {2, 0}, {-1, 0}, {1, 1}}, true);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_NE(entries[0], nullptr);
+  EXPECT_EQ(entries[1], nullptr);
+  EXPECT_EQ(entries[2], nullptr);
+  EXPECT_NE(entries[3], nullptr);
+  EXPECT_EQ(source.requests, (std::vector<std::string>{"0:0:0", "0:1:1"}));
+  EXPECT_EQ(source.neededCalls.size(), 1u);
+  // Held tiles are answered without asking the source again.
+  cache.GetTiles(0, {{0, 0}}, true);
+  EXPECT_EQ(source.requests.size(), 2u);
+}
+
+TEST(TileCache, PinnedLevelsRaiseCapacityAndSurviveEviction) {
+  FakeSource source(6, true);
+  TileCache cache(source, 0, true);
+  cache.Configure(200, 100, 2);
+  // Levels 0 and 1 hold 2 x 2 and 4 x 4 tiles.
+  EXPECT_EQ(cache.Capacity(), 220);
+  EXPECT_EQ(cache.LowWater(), 120);
+
+  cache.Configure(10, 5, 0);
+  cache.GetTiles(0, Rect(0, 0, 2, 2), true);  // pinned level 0
+  cache.SetCentre(5, 0, 0);
+  cache.GetTiles(4, Rect(0, 0, 3, 2), true);  // another level: evicted first
+  auto visible = Rect(0, 0, 2, 1);
+  cache.GetTiles(5, visible, true);  // 12 entries: over capacity 10 at the 11th insert
+  EXPECT_LE(cache.Size(), 10u);
+  for (auto [c, r] : Rect(0, 0, 2, 2)) EXPECT_NE(cache.Find(0, c, r), nullptr) << "pinned tile evicted";
+  for (auto [c, r] : visible) EXPECT_NE(cache.Find(5, c, r), nullptr) << "visible tile evicted";
+  int level4Left = 0;
+  for (auto [c, r] : Rect(0, 0, 3, 2)) level4Left += cache.Find(4, c, r) != nullptr;
+  EXPECT_EQ(level4Left, 1);  // other levels go first, down to the low-water mark
+}
+
+TEST(TileCache, EvictionRemovesFarTilesOfTheCurrentLevelDownToTheLowWaterMark) {
+  FakeSource source(6, true);
+  TileCache cache(source, 0, true);
+  cache.Configure(8, 4, -1);
+  cache.SetCentre(5, 0, 0);
+  cache.GetTiles(5, Rect(0, 0, 8, 1), true);  // 8 tiles in a row
+  ASSERT_EQ(cache.Size(), 8u);
+  cache.GetTiles(5, {{0, 0}, {0, 1}}, true);  // the 9th insert evicts down to 4
+  EXPECT_EQ(cache.Size(), 5u);
+  EXPECT_NE(cache.Find(5, 1, 0), nullptr);
+  EXPECT_NE(cache.Find(5, 2, 0), nullptr);
+  EXPECT_EQ(cache.Find(5, 7, 0), nullptr);  // farthest from the centre
+}
+
+TEST(TileCache, DraftsComeFromTheFinerLevelFirstThenCoarser) {
+  FakeSource source(3, false);
+  TileCache cache(source, platform::MakeColor(1, 2, 3), true);
+  // Nothing held: no draft, no entry.
+  EXPECT_EQ(cache.GetTiles(1, {{0, 0}}, true)[0], nullptr);
+  // Level 2 tiles (2, 0), (3, 0), (2, 1), (3, 1) cover tile (1, 0) of level 1.
+  for (auto [c, r] : std::vector<TilePosition>{{2, 0}, {3, 0}, {2, 1}, {3, 1}}) cache.OnTileArrived(FakeSource::Tile(2, c, r), "", 2, c, r);
+  CComponentTile* draft = cache.GetTiles(1, {{1, 0}}, true)[0];
+  ASSERT_NE(draft, nullptr);
+  EXPECT_TRUE(draft->IsDraft());
+  draft->WithImage([](const ViewImage* image) {
+    ASSERT_NE(image, nullptr);
+    // Halved from level 2: red 80, green/blue the averaged level-2 coordinates.
+    qmRGBQuad p = image->getPixelColor(0, 0);
+    EXPECT_EQ(p.red, 80);
+    EXPECT_NEAR(p.green, 8.5, 1.0);
+    EXPECT_NEAR(p.blue, 0.5, 1.0);
+    qmRGBQuad q = image->getPixelColor(3, 3);
+    EXPECT_NEAR(q.green, 14.5, 1.0);
+    EXPECT_NEAR(q.blue, 6.5, 1.0);
+  });
+  // From the coarser level 0 when the finer one is missing: tile (0, 0) of level 0 covers
+  // tile (1, 1) of level 1 twice enlarged.
+  cache.OnTileArrived(FakeSource::Tile(0, 0, 0), "", 0, 0, 0);
+  CComponentTile* coarse = cache.GetTiles(1, {{1, 1}}, true)[0];
+  ASSERT_NE(coarse, nullptr);
+  coarse->WithImage([](const ViewImage* image) {
+    qmRGBQuad p = image->getPixelColor(0, 0);
+    EXPECT_EQ(p.red, 0);
+    EXPECT_NEAR(p.green, 2, 1.0);
+    EXPECT_NEAR(p.blue, 2, 1.0);
+  });
+}
+
+TEST(TileCache, NoDraftOptionShowsTheBackgroundColour) {
+  FakeSource source(2, false);
+  TileCache cache(source, platform::MakeColor(10, 20, 30), false);
+  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0];
+  ASSERT_NE(entry, nullptr);
+  entry->WithImage([](const ViewImage* image) { EXPECT_EQ(image->getPixelColor(2, 2), qmMakeColor(10, 20, 30)); });
+}
+
+TEST(TileCache, ArrivalsReplaceDraftsButNeverFinalTilesAndStopAfterDetach) {
+  FakeSource source(2, false);
+  TileCache cache(source, 0, false);
+  RecordingOwner owner;
+  cache.Attach(&owner);
+  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0];
+  ASSERT_TRUE(entry->IsDraft());
+  cache.OnTileArrived(FakeSource::Tile(1, 0, 0), "", 1, 0, 0);
+  EXPECT_FALSE(entry->IsDraft());
+  ASSERT_EQ(owner.arrived, std::vector<CComponentTile*>{entry});
+  auto other = FakeSource::Tile(0, 0, 0);
+  cache.OnTileArrived(std::move(other), "", 1, 0, 0);  // same key, already final: discarded
+  entry->WithImage([](const ViewImage* image) { EXPECT_EQ(image->getPixelColor(0, 0).red, 40); });
+  cache.OnTileArrived(nullptr, "", 1, 1, 1);  // a failed tile reports nothing
+  EXPECT_EQ(owner.arrived.size(), 2u);
+  cache.OnServerMessage("reset", "");
+  EXPECT_EQ(owner.messages, std::vector<std::string>{"reset"});
+  cache.Detach();
+  cache.OnTileArrived(FakeSource::Tile(1, 1, 0), "", 1, 1, 0);
+  EXPECT_EQ(owner.arrived.size(), 2u);
+}

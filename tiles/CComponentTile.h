@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <mutex>
+
+#include "image/ViewImage.h"
+#include "objects/MapObject.h"
+
+namespace zolvex {
+
+// One tile of a tiled image as the view draws it: the decoded picture (or a draft made
+// from other levels until the real tile arrives) at its place in the level.
+class CComponentTile : public MapObject {
+ public:
+  // Placement in pixels of the tile's level: column × tile width, row × tile height.
+  CComponentTile(int level, int column, int row, int tileWidth, int tileHeight, int levelWidth, int levelHeight);
+
+  int Level() const { return level_; }
+  int Column() const { return column_; }
+  int Row() const { return row_; }
+  bool IsDraft() const;
+  bool IsLoaded() const;
+  // Replaces the picture (the old one is dropped) and whether it is a draft.
+  void SetImage(std::unique_ptr<ViewImage> image, bool draft);
+  // Runs f with the picture under the tile's lock (null when it has none).
+  template <typename F>
+  auto WithImage(F f) const {
+    std::lock_guard lock(mutex_);
+    return f(image_.get());
+  }
+  void SetRotation(int degrees);
+  int Rotation() const;
+  void SetOffset(int x, int y);
+
+  void UpdateScreenRect() override;
+  void Draw() override;
+
+ private:
+  int level_, column_, row_;
+  int tileWidth_, tileHeight_;
+  int levelWidth_, levelHeight_;
+  int offsetX_ = 0, offsetY_ = 0;
+  mutable std::mutex mutex_;
+  std::unique_ptr<ViewImage> image_;
+  bool draft_ = false;
+  int rotation_ = 0;
+};
+
+}  // namespace zolvex

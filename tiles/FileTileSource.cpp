@@ -1,0 +1,64 @@
+#include "tiles/FileTileSource.h"
+
+#include "documents/CReaderException.h"
+#include "documents/MessageTable.h"
+#include "image/qmImageUtils.h"
+#include "net/FetchUrl.h"
+#include "platform/TextValues.h"
+
+namespace zolvex {
+
+FileTileSource::FileTileSource(const std::string& path, const std::string& messageFile) {
+  messageFile_ = messageFile;
+  if (!file_.Open(path)) {
+    if (file_.LastErrorKind() == KtqLocalFile::ErrorKind::CannotDecodeTile) {
+      throw CReaderException(KtqLocalFile::kCannotDecodeTileMessage);
+    }
+    throw CReaderException(GetMessageText(401, messageFile, path));
+  }
+  loaded_ = file_.LevelCount() > 0;
+  active_ = true;
+}
+
+const LevelInfo* FileTileSource::Level(int level) const {
+  if (level < 0 || level >= file_.LevelCount()) return nullptr;
+  return &file_.Level(level);
+}
+
+int FileTileSource::GetTileWidth(int level) const { return Level(level) ? Level(level)->tileWidth : -1; }
+int FileTileSource::GetTileHeight(int level) const { return Level(level) ? Level(level)->tileHeight : -1; }
+int FileTileSource::GetRows(int level) const { return Level(level) ? Level(level)->rows : -1; }
+int FileTileSource::GetColumns(int level) const { return Level(level) ? Level(level)->columns : -1; }
+int FileTileSource::GetLevelWidth(int level) const { return Level(level) ? Level(level)->width : -1; }
+int FileTileSource::GetLevelHeight(int level) const { return Level(level) ? Level(level)->height : -1; }
+int FileTileSource::GetLevelCount() const { return file_.LevelCount(); }
+
+std::unique_ptr<ViewImage> FileTileSource::RequestTile(const std::string&, int level, int column, int row, int) {
+  const LevelInfo* info = Level(level);
+  if (!info || !info->HasTile(column, row)) return nullptr;
+  std::lock_guard lock(readLock_);
+  return file_.DecodeTile(level, column, row);
+}
+
+std::unique_ptr<ViewImage> FileTileSource::GetThumbnail() {
+  const ViewImage* thumbnail = file_.Thumbnail();
+  return thumbnail ? std::make_unique<ViewImage>(*thumbnail) : nullptr;
+}
+
+// Named files: the store first; another local image answers with its thumbnail block;
+// anything else is read from disk or fetched over HTTP and kept.
+bool FileTileSource::GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener*) {
+  if (FindStoredFile(name, data)) return true;
+  if (EndsWithNoCase(name, ".ktq")) {
+    data = KtqLocalFile::ReadThumbnailBlock(name);
+  } else {
+    FetchResult fetched = FetchUrl(name);
+    if (!fetched.Ok()) return false;
+    data = std::move(*fetched.bytes);
+  }
+  if (data.empty()) return false;
+  StoreFile(name, data.data(), data.size());
+  return true;
+}
+
+}  // namespace zolvex

@@ -1,0 +1,265 @@
+#include "tiles/HttpTileSource.h"
+
+#include <algorithm>
+
+#include "documents/CReaderException.h"
+#include "documents/MessageTable.h"
+#include "image/qmImageUtils.h"
+#include "net/CHTTPFileRetriever.h"
+#include "net/FetchUrl.h"
+#include "platform/TextValues.h"
+#include "tiles/ImageDescription.h"
+
+namespace zolvex {
+
+namespace {
+constexpr size_t kFrameHeader = 12;
+
+bool NetworkFailure(const std::optional<FetchResult>& result) {
+  return !result || result->lengthOrStatus == kFetchClientFailed || result->lengthOrStatus == kFetchBodyFailed;
+}
+}  // namespace
+
+std::string HttpTileSource::PortText(const std::string& given) {
+  int port = ParseInt(given);
+  return port >= 1 && port <= 65535 ? std::to_string(port) : std::string("8080");
+}
+
+HttpTileSource::Timeouts HttpTileSource::ParseTimeouts(const std::string& text) {
+  Timeouts timeouts;
+  if (Trim(text).empty()) return timeouts;
+  std::vector<int> numbers = ParseIntList(text);
+  int* fields[] = {&timeouts.overallMs, &timeouts.transfer.connectTimeoutMs, &timeouts.transfer.sendTimeoutMs,
+                   &timeouts.transfer.receiveTimeoutMs};
+  for (size_t i = 0; i < numbers.size() && i < 4; ++i) {
+    if (numbers[i] > 0) *fields[i] = numbers[i];
+  }
+  return timeouts;
+}
+
+HttpTileSource::HttpTileSource(const HttpSourceSettings& settings) : host_(settings.host) {
+  fixedMode_ = settings.fixedMode;
+  messageFile_ = settings.messageFile;
+  post_ = settings.post;
+  reloadOnModified_ = settings.reloadOnModified;
+  SetAuthString(settings.authString);
+  serverBase_ = "http://" + settings.host + ":" + PortText(settings.httpPort);
+  imageUrl_ = serverBase_ + settings.path;
+  size_t slash = settings.path.rfind('/');
+  directory_ = slash == std::string::npos ? std::string() : settings.path.substr(0, slash);
+  Timeouts timeouts = ParseTimeouts(settings.timeoutText);
+  timeoutMs_ = timeouts.overallMs;
+  LoadDescription(settings, timeouts);
+}
+
+HttpTileSource::~HttpTileSource() { Close(); }
+
+void HttpTileSource::LoadDescription(const HttpSourceSettings& settings, const Timeouts& timeouts) {
+  const std::string url = imageUrl_ + "/a1";
+  const std::string auth = GetAuthString();
+  std::optional<FetchResult> result;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    result = CHTTPFileRetriever::Retrieve(url, auth, post_ ? 1 : 0, timeouts.transfer, timeouts.overallMs);
+    if (!NetworkFailure(result)) break;
+  }
+  if (NetworkFailure(result)) throw CReaderException(GetMessageText(fixedMode_ ? 412 : 402, messageFile_, url));
+  if (!result->Ok()) {
+    if (result->lengthOrStatus == 401) throw CReaderException(GetMessageText(409, messageFile_, url));
+    throw CReaderException(GetMessageText(401, messageFile_, settings.path));
+  }
+  const std::vector<std::uint8_t>& body = *result->bytes;
+  std::optional<ImageDescription> description;
+  if (body.size() > kFrameHeader) {
+    description = ImageDescription::ParseHttp(body.data() + kFrameHeader, body.size() - kFrameHeader);
+  }
+  if (!description) throw CReaderException(GetMessageText(401, messageFile_, settings.path));
+  descriptionTime_ = result->lastModified;
+  std::lock_guard lock(mutex_);
+  levels_ = description->levels;
+  if (!description->thumbnail.empty()) {
+    thumbnail_ = qmImageUtils::decodeFromMemory(description->thumbnail.data(), description->thumbnail.size(), -1);
+  }
+  loaded_ = !levels_.empty();
+  for (const AttachedFile& file : description->files) StoreFile(file.name, file.data.data(), file.data.size());
+}
+
+void HttpTileSource::SetActive(bool active) {
+  // The retrievers, once configured, keep the source active.
+  active_ = active || !retrievers_.empty();
+  if (active_ && !workersStarted_) StartWorkers();
+}
+
+void HttpTileSource::StartWorkers() {
+  std::lock_guard lock(queueLock_);
+  if (workersStarted_ || stopping_) return;
+  workersStarted_ = true;
+  RetrieverSettings settings;
+  settings.serverBase = serverBase_;
+  settings.imageUrl = imageUrl_;
+  settings.reloadOnModified = reloadOnModified_;
+  settings.post = post_;
+  settings.authString = GetAuthString();
+  for (int i = 0; i < kRetrievers; ++i) retrievers_.push_back(std::make_unique<CTileRetriever>(*this, settings));
+}
+
+void HttpTileSource::Close() {
+  std::vector<std::unique_ptr<CTileRetriever>> retrievers;
+  {
+    std::lock_guard lock(queueLock_);
+    if (stopping_) return;
+    stopping_ = true;
+    queue_.clear();
+    retrievers.swap(retrievers_);
+    for (auto& retriever : retrievers) retriever->Stop();
+  }
+  wake_.notify_all();
+  retrievers.clear();  // joins
+}
+
+std::optional<LevelInfo> HttpTileSource::Level(int level) const {
+  std::lock_guard lock(mutex_);
+  if (!loaded_ || level < 0 || level >= static_cast<int>(levels_.size())) return std::nullopt;
+  return levels_[static_cast<size_t>(level)];
+}
+
+int HttpTileSource::GetTileWidth(int level) const { return Level(level) ? Level(level)->tileWidth : -1; }
+int HttpTileSource::GetTileHeight(int level) const { return Level(level) ? Level(level)->tileHeight : -1; }
+int HttpTileSource::GetRows(int level) const { return Level(level) ? Level(level)->rows : -1; }
+int HttpTileSource::GetColumns(int level) const { return Level(level) ? Level(level)->columns : -1; }
+int HttpTileSource::GetLevelWidth(int level) const { return Level(level) ? Level(level)->width : -1; }
+int HttpTileSource::GetLevelHeight(int level) const { return Level(level) ? Level(level)->height : -1; }
+int HttpTileSource::GetLevelCount() const {
+  std::lock_guard lock(mutex_);
+  return loaded_ ? static_cast<int>(levels_.size()) : 0;
+}
+
+std::unique_ptr<ViewImage> HttpTileSource::GetThumbnail() {
+  std::lock_guard lock(mutex_);
+  return thumbnail_ ? std::make_unique<ViewImage>(*thumbnail_) : nullptr;
+}
+
+std::size_t HttpTileSource::QueuedCount() const {
+  std::lock_guard lock(queueLock_);
+  return queue_.size();
+}
+
+void HttpTileSource::Enqueue(HttpTileRecord record) {
+  {
+    std::lock_guard lock(queueLock_);
+    if (stopping_) return;
+    auto same = [&](const HttpTileRecord& other) { return other.SameAs(record); };
+    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(inProgress_.begin(), inProgress_.end(), same)) {
+      return;
+    }
+    queue_.push_back(std::move(record));
+  }
+  wake_.notify_all();
+}
+
+std::unique_ptr<ViewImage> HttpTileSource::RequestTile(const std::string& name, int level, int column, int row,
+                                                       int priority) {
+  auto info = Level(level);
+  if (!info || !info->HasTile(column, row)) return nullptr;
+  HttpTileRecord record;
+  record.name = name;
+  record.level = level;
+  record.column = column;
+  record.row = row;
+  record.priority = priority;
+  record.descriptionTime = descriptionTime_;
+  Enqueue(std::move(record));
+  return nullptr;
+}
+
+bool HttpTileSource::GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener* listener) {
+  if (StartsWithNoCase(name, "http:") || StartsWithNoCase(name, "file:")) {
+    FetchResult fetched = FetchUrl(name);
+    if (!fetched.Ok()) return false;
+    data = std::move(*fetched.bytes);
+    return true;
+  }
+  std::string path = name;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  size_t scheme = path.find("://");
+  if (scheme != std::string::npos) path = path.substr(scheme + 3);
+  size_t slash = path.find('/');
+  std::string host = path.substr(0, slash);
+  if (!host.empty()) {
+    if (!EqualsNoCase(host.substr(0, host.find(':')), host_)) return false;
+    path = slash == std::string::npos ? std::string("/") : path.substr(slash);
+  }
+  std::string full = path.rfind('/', 0) == 0 ? path : directory_ + "/" + path;
+  if (FindStoredFile(full, data)) return true;
+  if (!listener) return false;
+  AddWaiter(full, listener);
+  HttpTileRecord record;
+  record.file = true;
+  record.name = full;
+  Enqueue(std::move(record));
+  return false;
+}
+
+void HttpTileSource::SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>& rows) {
+  std::lock_guard lock(queueLock_);
+  std::erase_if(queue_, [&](const HttpTileRecord& record) {
+    if (record.file || record.priority == 3) return false;
+    if (record.level != level || !record.name.empty()) return true;
+    for (size_t i = 0; i < columns.size() && i < rows.size(); ++i) {
+      if (columns[i] == record.column && rows[i] == record.row) return false;
+    }
+    return true;
+  });
+}
+
+void HttpTileSource::CancelTile(const std::string& name, int level, int column, int row) {
+  std::lock_guard lock(queueLock_);
+  HttpTileRecord target;
+  target.name = name;
+  target.level = level;
+  target.column = column;
+  target.row = row;
+  std::erase_if(queue_, [&](const HttpTileRecord& record) { return record.SameAs(target); });
+}
+
+bool HttpTileSource::Take(HttpTileRecord& record) {
+  std::unique_lock lock(queueLock_);
+  wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+  if (stopping_) return false;
+  record = std::move(queue_.front());
+  queue_.pop_front();
+  inProgress_.push_back(record);
+  return true;
+}
+
+void HttpTileSource::Done(const HttpTileRecord& record) {
+  std::lock_guard lock(queueLock_);
+  auto found = std::find_if(inProgress_.begin(), inProgress_.end(), [&](const auto& r) { return r.SameAs(record); });
+  if (found != inProgress_.end()) inProgress_.erase(found);
+}
+
+void HttpTileSource::Requeue(HttpTileRecord record) {
+  {
+    std::lock_guard lock(queueLock_);
+    if (stopping_) return;
+    record.priority = 1;
+    queue_.push_back(std::move(record));
+  }
+  wake_.notify_all();
+}
+
+void HttpTileSource::TileArrived(const HttpTileRecord& record, std::unique_ptr<ViewImage> image) {
+  if (TileSourceListener* listener = Listener()) {
+    listener->OnTileArrived(std::move(image), record.name, record.level, record.column, record.row);
+  }
+}
+
+void HttpTileSource::FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) {
+  // Whoever asked for the file waits for it in the store.
+  StoreFile(record.name, data.data(), data.size());
+}
+
+void HttpTileSource::ImageChanged() {
+  if (TileSourceListener* listener = Listener()) listener->OnServerMessage("reset", "");
+}
+
+}  // namespace zolvex

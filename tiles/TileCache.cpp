@@ -1,0 +1,317 @@
+#include "tiles/TileCache.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tiles/TileSource.h"
+
+namespace zolvex {
+
+namespace {
+constexpr long long kOtherLevelDistance = 1'000'000'000;
+}
+
+TileCache::TileCache(TileSource& source, platform::Color background, bool drafts)
+    : source_(source), background_(background), drafts_(drafts) {}
+
+TileCache::~TileCache() = default;
+
+std::string TileCache::Key(int level, int column, int row) {
+  return std::to_string(level) + ":" + std::to_string(column) + ":" + std::to_string(row);
+}
+
+void TileCache::Configure(int capacity, int lowWater, int pinned) {
+  std::lock_guard lock(mapLock_);
+  int pinnedTiles = 0;
+  for (int level = 0; level < pinned; ++level) {
+    pinnedTiles += std::max(source_.GetColumns(level), 0) * std::max(source_.GetRows(level), 0);
+  }
+  capacity_ = capacity + pinnedTiles;
+  lowWater_ = lowWater + pinnedTiles;
+  pinned_ = pinned;
+}
+
+int TileCache::Capacity() const {
+  std::lock_guard lock(mapLock_);
+  return capacity_;
+}
+
+int TileCache::LowWater() const {
+  std::lock_guard lock(mapLock_);
+  return lowWater_;
+}
+
+std::vector<TilePosition> TileCache::CentreFirst(int firstColumn, int firstRow, int columns, int rows) {
+  std::vector<TilePosition> order;
+  if (columns <= 0 || rows <= 0) return order;
+  order.reserve(static_cast<size_t>(columns) * rows);
+  const int lastColumn = firstColumn + columns - 1, lastRow = firstRow + rows - 1;
+  const int c0 = firstColumn + (columns - 1) / 2, r0 = firstRow + (rows - 1) / 2;
+  for (int d = 0; r0 - d >= firstRow || r0 + d <= lastRow; ++d) {
+    const bool upper = r0 - d >= firstRow;
+    const bool lower = d > 0 && r0 + d <= lastRow;
+    auto addColumn = [&](int column) {
+      if (upper) order.emplace_back(column, r0 - d);
+      if (lower) order.emplace_back(column, r0 + d);
+    };
+    for (int i = 0; c0 - i >= firstColumn || c0 + i <= lastColumn; ++i) {
+      if (c0 - i >= firstColumn) addColumn(c0 - i);
+      if (i > 0 && c0 + i <= lastColumn) addColumn(c0 + i);
+    }
+  }
+  return order;
+}
+
+bool TileCache::InsideLevel(int level, int column, int row) const {
+  return column >= 0 && row >= 0 && column < source_.GetColumns(level) && row < source_.GetRows(level);
+}
+
+std::vector<CComponentTile*> TileCache::GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify) {
+  std::lock_guard lock(mapLock_);
+  evicted_.clear();
+  neededLevel_ = level;
+  needed_ = tiles;
+  std::vector<CComponentTile*> result(tiles.size(), nullptr);
+  bool told = false;
+  for (size_t j = 0; j < tiles.size(); ++j) {
+    auto [column, row] = tiles[j];
+    if (!InsideLevel(level, column, row)) continue;
+    auto found = entries_.find(Key(level, column, row));
+    CComponentTile* entry = found == entries_.end() ? nullptr : found->second.get();
+    if (entry && !entry->IsDraft()) {
+      result[j] = entry;
+      continue;
+    }
+    if (!told && notify) {
+      std::vector<int> columns, rows;
+      for (auto [c, r] : tiles) {
+        columns.push_back(c);
+        rows.push_back(r);
+      }
+      source_.SetNeededTiles(level, columns, rows);
+    }
+    told = true;
+    std::unique_ptr<ViewImage> image = source_.RequestTile("", level, column, row, 1);
+    if (!entry) {
+      bool draft = false;
+      if (!image) {
+        image = MakeDraft(level, column, row);
+        draft = image != nullptr;
+      }
+      if (image) entry = Insert(level, column, row, std::move(image), draft);
+    } else if (image) {
+      entry = Insert(level, column, row, std::move(image), false);
+    }
+    result[j] = entry;
+  }
+  return result;
+}
+
+void TileCache::SetCentre(int level, int column, int row) {
+  std::lock_guard lock(mapLock_);
+  centreLevel_ = level;
+  centreColumn_ = column;
+  centreRow_ = row;
+}
+
+void TileCache::SetOffset(int x, int y) {
+  std::lock_guard lock(mapLock_);
+  offsetX_ = x;
+  offsetY_ = y;
+  for (auto& [key, entry] : entries_) entry->SetOffset(x, y);
+}
+
+void TileCache::SetRotation(int degrees) {
+  std::lock_guard lock(mapLock_);
+  rotation_ = degrees;
+  for (auto& [key, entry] : entries_) entry->SetRotation(degrees);
+}
+
+CComponentTile* TileCache::Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft) {
+  std::lock_guard lock(mapLock_);
+  const std::string key = Key(level, column, row);
+  auto found = entries_.find(key);
+  if (found != entries_.end()) {
+    CComponentTile* existing = found->second.get();
+    // A final tile never goes back to a draft, nor is it replaced.
+    if (existing->IsDraft()) {
+      existing->SetImage(std::move(image), draft);
+      existing->SetRotation(rotation_);
+    }
+    return existing;
+  }
+  if (static_cast<int>(entries_.size()) >= capacity_) Evict();
+  auto entry = std::make_unique<CComponentTile>(level, column, row, source_.GetTileWidth(level),
+                                                source_.GetTileHeight(level), source_.GetLevelWidth(level),
+                                                source_.GetLevelHeight(level));
+  entry->SetImage(std::move(image), draft);
+  entry->SetOffset(offsetX_, offsetY_);
+  entry->SetRotation(rotation_);
+  CComponentTile* raw = entry.get();
+  entries_[key] = std::move(entry);
+  return raw;
+}
+
+long long TileCache::Distance(const CComponentTile& entry) const {
+  if (entry.Level() != centreLevel_) return kOtherLevelDistance;
+  if (entry.Level() == neededLevel_ &&
+      std::find(needed_.begin(), needed_.end(), TilePosition{entry.Column(), entry.Row()}) != needed_.end()) {
+    return 0;
+  }
+  long long dr = centreRow_ - entry.Row(), dc = centreColumn_ - entry.Column();
+  return dr * dr + dc * dc;
+}
+
+// Removes, in one pass, the entries farthest from the view down to the low-water mark;
+// pinned levels and the tiles the view needs stay.
+void TileCache::Evict() {
+  const size_t count = entries_.size() - std::min<size_t>(entries_.size(), static_cast<size_t>(std::max(lowWater_, 0)));
+  if (count == 0) return;
+  std::vector<std::pair<long long, std::string>> candidates;
+  for (const auto& [key, entry] : entries_) {
+    if (entry->Level() <= pinned_) continue;
+    long long distance = Distance(*entry);
+    if (distance > 0) candidates.emplace_back(distance, key);
+  }
+  size_t take = std::min(count, candidates.size());
+  std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(take), candidates.end(),
+                    [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t i = 0; i < take; ++i) {
+    auto node = entries_.extract(candidates[i].second);
+    evicted_.push_back(std::move(node.mapped()));
+  }
+}
+
+std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) {
+  const int tileWidth = source_.GetTileWidth(level), tileHeight = source_.GetTileHeight(level);
+  if (tileWidth <= 0 || tileHeight <= 0) return nullptr;
+  auto draft = std::make_unique<ViewImage>(tileWidth, tileHeight, 24);
+  if (!draft->isValid()) return nullptr;
+  const qmRGBQuad fill = qmMakeColor(platform::RedOf(background_), platform::GreenOf(background_),
+                                     platform::BlueOf(background_));
+  for (int y = 0; y < tileHeight; ++y) {
+    std::uint8_t* line = draft->getRow(y);
+    for (int x = 0; x < tileWidth; ++x) {
+      line[x * 3] = fill.blue;
+      line[x * 3 + 1] = fill.green;
+      line[x * 3 + 2] = fill.red;
+    }
+  }
+  if (!drafts_) return draft;
+  // The next finer level first (its tiles are sharper), then the coarser ones downwards.
+  const int levels = source_.GetLevelCount();
+  std::vector<int> candidates;
+  candidates.push_back(level + 1 < levels ? level + 1 : levels - 1);
+  for (int n = level - 1; n >= 0; --n) candidates.push_back(n);
+  std::lock_guard lock(mapLock_);
+  for (int candidate : candidates) {
+    if (candidate == level || candidate < 0) continue;
+    if (CopyFromLevel(level, column, row, candidate, *draft)) return draft;
+  }
+  return nullptr;
+}
+
+// Fills the draft of (level, column, row) from the tiles of another level that cover its
+// area; false (and the draft untouched) unless every covering tile is loaded.
+bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft) {
+  const int tileWidth = draft.getWidth(), tileHeight = draft.getHeight();
+  const int candidateTileWidth = source_.GetTileWidth(candidate), candidateTileHeight = source_.GetTileHeight(candidate);
+  const double rx = double(source_.GetLevelWidth(candidate)) / source_.GetLevelWidth(level);
+  const double ry = double(source_.GetLevelHeight(candidate)) / source_.GetLevelHeight(level);
+  if (candidateTileWidth <= 0 || candidateTileHeight <= 0 || !(rx > 0) || !(ry > 0)) return false;
+  // The target area in pixels of the candidate level.
+  const double ax = rx * column * tileWidth, ay = ry * row * tileHeight;
+  const double aw = rx * tileWidth, ah = ry * tileHeight;
+  const int firstColumn = static_cast<int>(std::floor(ax / candidateTileWidth));
+  const int firstRow = static_cast<int>(std::floor(ay / candidateTileHeight));
+  const int lastColumn = std::min(static_cast<int>(std::ceil((ax + aw) / candidateTileWidth)) - 1,
+                                  source_.GetColumns(candidate) - 1);
+  const int lastRow = std::min(static_cast<int>(std::ceil((ay + ah) / candidateTileHeight)) - 1,
+                               source_.GetRows(candidate) - 1);
+  if (lastColumn < firstColumn || lastRow < firstRow) return false;
+  std::vector<CComponentTile*> covering;
+  for (int r = firstRow; r <= lastRow; ++r) {
+    for (int c = firstColumn; c <= lastColumn; ++c) {
+      auto found = entries_.find(Key(candidate, c, r));
+      if (found == entries_.end() || !found->second->IsLoaded()) return false;
+      covering.push_back(found->second.get());
+    }
+  }
+  for (CComponentTile* tile : covering) {
+    tile->WithImage([&](const ViewImage* image) {
+      if (!image) return;
+      // Overlap of this tile with the target area, in candidate-level pixels.
+      const double tx = double(tile->Column()) * candidateTileWidth, ty = double(tile->Row()) * candidateTileHeight;
+      const double left = std::max(ax, tx), top = std::max(ay, ty);
+      const double right = std::min(ax + aw, tx + image->getWidth()), bottom = std::min(ay + ah, ty + image->getHeight());
+      const int srcLeft = static_cast<int>(left - tx), srcTop = static_cast<int>(top - ty);
+      const int srcWidth = static_cast<int>(std::ceil(right - tx)) - srcLeft;
+      const int srcHeight = static_cast<int>(std::ceil(bottom - ty)) - srcTop;
+      if (srcWidth <= 0 || srcHeight <= 0) return;
+      const int dstLeft = static_cast<int>(std::lround((left - ax) / rx));
+      const int dstTop = static_cast<int>(std::lround((top - ay) / ry));
+      const int dstWidth = std::max(1, static_cast<int>(std::lround(srcWidth / rx)));
+      const int dstHeight = std::max(1, static_cast<int>(std::lround(srcHeight / ry)));
+      auto part = image->subImage(srcLeft, srcTop, srcWidth, srcHeight);
+      if (!part || !part->increaseBpp(24)) return;
+      qmImage scaled;
+      if (!part->resize(dstWidth, dstHeight, 1, &scaled)) return;
+      scaled.drawToImage(0, 0, std::min(dstWidth, tileWidth - dstLeft), std::min(dstHeight, tileHeight - dstTop),
+                         draft, dstLeft, dstTop, 0);
+    });
+  }
+  return true;
+}
+
+void TileCache::Attach(TileCacheOwner* owner) {
+  std::lock_guard lock(linkLock_);
+  owner_ = owner;
+}
+
+void TileCache::Detach() {
+  std::lock_guard lock(linkLock_);
+  owner_ = nullptr;
+}
+
+std::size_t TileCache::Size() const {
+  std::lock_guard lock(mapLock_);
+  return entries_.size();
+}
+
+CComponentTile* TileCache::Find(int level, int column, int row) const {
+  std::lock_guard lock(mapLock_);
+  auto found = entries_.find(Key(level, column, row));
+  return found == entries_.end() ? nullptr : found->second.get();
+}
+
+void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::string&, int level, int column, int row) {
+  CComponentTile* entry = nullptr;
+  if (image) entry = Insert(level, column, row, std::move(image), false);
+  // A failed tile leaves its draft in place.
+  if (!entry) return;
+  std::lock_guard link(linkLock_);
+  if (owner_) owner_->OnTileEntryArrived(entry);
+}
+
+void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) {
+  std::lock_guard link(linkLock_);
+  if (owner_) owner_->OnTileEntryArrived(nullptr);
+}
+
+void TileCache::OnError(int code) {
+  std::lock_guard link(linkLock_);
+  if (owner_) owner_->OnCacheError(code);
+}
+
+void TileCache::OnServerMessage(const std::string& name, const std::string& value) {
+  std::lock_guard link(linkLock_);
+  if (owner_) owner_->OnCacheServerMessage(name, value);
+}
+
+void TileCache::OnRequestAhead(int level, int column, int row, int priority) {
+  if (Find(level, column, row) || !InsideLevel(level, column, row)) return;
+  auto image = source_.RequestTile("", level, column, row, priority);
+  if (image) Insert(level, column, row, std::move(image), false);
+}
+
+}  // namespace zolvex

@@ -1,0 +1,99 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Geometry.h"
+#include "tiles/CComponentTile.h"
+#include "tiles/TileSourceListener.h"
+
+namespace zolvex {
+
+class TileSource;
+
+// What the cache tells the document that owns it. Calls come from transport threads,
+// under the cache's link lock.
+class TileCacheOwner {
+ public:
+  virtual ~TileCacheOwner() = default;
+  // A tile arrived (entry null: a named file arrived).
+  virtual void OnTileEntryArrived(CComponentTile* entry) = 0;
+  virtual void OnCacheError(int code) = 0;
+  virtual void OnCacheServerMessage(const std::string& name, const std::string& value) = 0;
+};
+
+// A (column, row) pair of a level.
+using TilePosition = std::pair<int, int>;
+
+// The decoded tiles of one image, bounded in number: visible tiles are requested from the
+// source centre first, missing ones stand in as drafts made from other levels, and when
+// the cache is full the tiles farthest from the view go first.
+class TileCache : public TileSourceListener {
+ public:
+  TileCache(TileSource& source, platform::Color background, bool drafts);
+  ~TileCache() override;
+
+  // Capacity and low-water mark; levels 0 to pinned are never evicted, and the tiles of
+  // levels below pinned are added to both numbers.
+  void Configure(int capacity, int lowWater, int pinned);
+  int Capacity() const;
+  int LowWater() const;
+
+  // The entries of the given tiles of a level, in order; null where a tile is outside the
+  // level or has nothing to show yet. Missing tiles are requested; with notify the source
+  // first hears the new needed set.
+  std::vector<CComponentTile*> GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify);
+  void SetCentre(int level, int column, int row);
+  void SetOffset(int x, int y);
+  void SetRotation(int degrees);
+
+  // The owner hears of arrivals until it detaches (under the link lock).
+  void Attach(TileCacheOwner* owner);
+  void Detach();
+  std::size_t Size() const;
+  CComponentTile* Find(int level, int column, int row) const;
+
+  // Orders a rectangle of tiles from its centre outwards.
+  static std::vector<TilePosition> CentreFirst(int firstColumn, int firstRow, int columns, int rows);
+  static std::string Key(int level, int column, int row);
+
+  // Listener of the source.
+  void OnTileArrived(std::unique_ptr<ViewImage> image, const std::string& name, int level, int column,
+                     int row) override;
+  void OnFileArrived(const std::string& name, const std::uint8_t* data, std::size_t length) override;
+  void OnError(int code) override;
+  void OnServerMessage(const std::string& name, const std::string& value) override;
+  void OnRequestAhead(int level, int column, int row, int priority) override;
+
+ private:
+  bool InsideLevel(int level, int column, int row) const;
+  CComponentTile* Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft);
+  void Evict();
+  long long Distance(const CComponentTile& entry) const;
+  std::unique_ptr<ViewImage> MakeDraft(int level, int column, int row);
+  bool CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft);
+
+  TileSource& source_;
+  const platform::Color background_;
+  const bool drafts_;
+  int capacity_ = 200;
+  int lowWater_ = 100;
+  int pinned_ = -1;
+  int offsetX_ = 0, offsetY_ = 0;
+  int rotation_ = 0;
+  int neededLevel_ = -1;
+  std::vector<TilePosition> needed_;
+  int centreLevel_ = -1, centreColumn_ = 0, centreRow_ = 0;
+  std::map<std::string, std::unique_ptr<CComponentTile>> entries_;
+  // Evicted entries wait here until the next GetTiles: the frame being drawn may still hold them.
+  std::vector<std::unique_ptr<CComponentTile>> evicted_;
+  mutable std::recursive_mutex mapLock_;
+  std::mutex linkLock_;
+  TileCacheOwner* owner_ = nullptr;
+};
+
+}  // namespace zolvex

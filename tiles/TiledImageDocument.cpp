@@ -1,0 +1,210 @@
+#include "tiles/TiledImageDocument.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <tuple>
+
+#include "documents/CReaderException.h"
+#include "platform/Platform.h"
+#include "platform/TextValues.h"
+#include "tiles/SourceOpener.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+namespace {
+
+constexpr int kCacheCapacity = 200;
+constexpr int kCacheLowWater = 100;
+constexpr long long kPinnedPixels = 8'000'000;
+
+// The view's browser properties as the source opener reads and writes them.
+class ViewSourceOptions : public SourceOptions {
+ public:
+  explicit ViewSourceOptions(MapView& view) : view_(view) {}
+  std::string Get(const std::string& name) const override { return view_.GetBrowserProperty(name); }
+  void Set(const std::string& name, const std::string& value) override { view_.SetBrowserProperty(name, value); }
+
+ private:
+  MapView& view_;
+};
+
+double PositiveOrOne(const std::string& text) {
+  double value = std::atof(text.c_str());
+  return value > 0 ? value : 1.0;
+}
+
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorMod(int a, int b) { return a - FloorDiv(a, b) * b; }
+
+}  // namespace
+
+int TiledImageDocument::PinnedLevel(const TileSource& source) {
+  for (int level = 0; level < source.GetLevelCount(); ++level) {
+    long long pixels = static_cast<long long>(source.GetLevelWidth(level)) * source.GetLevelHeight(level);
+    if (pixels >= kPinnedPixels) return level == 0 ? -1 : level - 1;
+  }
+  return -1;
+}
+
+TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, SourceMakers& makers) : view_(view) {
+  SetView(&view);
+  ratioX_ = PositiveOrOne(view.GetBrowserProperty("ratiox"));
+  ratioY_ = PositiveOrOne(view.GetBrowserProperty("ratioy"));
+  platform::Platform& platform = view.GetPlatform();
+  ViewSourceOptions options(view);
+  SourceOpener opener(options, platform.Settings(), platform.DialogBox(), makers);
+  OpenedSource opened = opener.Open(url);
+  source_ = std::move(opened.source);
+  basePath_ = opened.basePath;
+  loaded_ = source_ && source_->IsLoaded() && source_->GetLevelCount() >= 1;
+  if (!loaded_) return;
+
+  platform::Color background = ParseColor(view.GetBrowserProperty("BackgroundColor")).value_or(0);
+  bool drafts = ToLower(view.GetBrowserProperty("customoptions")).find("nodraft") == std::string::npos;
+  cache_ = std::make_unique<TileCache>(*source_, background, drafts);
+  cache_->Configure(kCacheCapacity, kCacheLowWater, PinnedLevel(*source_));
+  cache_->Attach(this);
+  source_->SetListener(cache_.get());
+  SetReady(true);
+  SetScale(ratioX_, ratioY_);
+  SetLevel(0);
+  thumbnail_ = source_->GetThumbnail();
+  source_->SetActive(true);
+}
+
+TiledImageDocument::~TiledImageDocument() { Close(); }
+
+void TiledImageDocument::Close() {
+  if (cache_) cache_->Detach();
+  if (source_) {
+    source_->Close();
+    source_->SetListener(nullptr);
+  }
+  cache_.reset();
+  source_.reset();
+  loaded_ = false;
+  SetReady(false);
+}
+
+int TiledImageDocument::SourceWidth(int level) const {
+  if (!source_) return 0;
+  return Rotated() ? source_->GetLevelHeight(level) : source_->GetLevelWidth(level);
+}
+
+int TiledImageDocument::SourceHeight(int level) const {
+  if (!source_) return 0;
+  return Rotated() ? source_->GetLevelWidth(level) : source_->GetLevelHeight(level);
+}
+
+int TiledImageDocument::GetLevelCount() { return loaded_ ? source_->GetLevelCount() : 0; }
+int TiledImageDocument::GetLevelWidth(int level) {
+  return loaded_ ? static_cast<int>(SourceWidth(level) * (Rotated() ? ratioY_ : ratioX_)) : 0;
+}
+int TiledImageDocument::GetLevelHeight(int level) {
+  return loaded_ ? static_cast<int>(SourceHeight(level) * (Rotated() ? ratioX_ : ratioY_)) : 0;
+}
+int TiledImageDocument::GetWidth() { return GetLevelWidth(GetLevel()); }
+int TiledImageDocument::GetHeight() { return GetLevelHeight(GetLevel()); }
+int TiledImageDocument::GetFullWidth() { return GetLevelWidth(GetLevelCount() - 1); }
+int TiledImageDocument::GetFullHeight() { return GetLevelHeight(GetLevelCount() - 1); }
+
+double TiledImageDocument::GetScaleX() {
+  int top = SourceWidth(GetLevelCount() - 1);
+  return loaded_ && top > 0 ? double(SourceWidth(GetLevel())) / top : 1.0;
+}
+
+double TiledImageDocument::GetScaleY() {
+  int top = SourceHeight(GetLevelCount() - 1);
+  return loaded_ && top > 0 ? double(SourceHeight(GetLevel())) / top : 1.0;
+}
+
+void TiledImageDocument::SetLevel(int level) {
+  MapDocument::SetLevel(level);
+  if (!loaded_) return;
+  tileWidth_ = source_->GetTileWidth(GetLevel());
+  tileHeight_ = source_->GetTileHeight(GetLevel());
+  SetParam("tilewidth", std::to_string(tileWidth_));
+  SetParam("tileheight", std::to_string(tileHeight_));
+}
+
+void TiledImageDocument::SetScale(double sx, double sy) {
+  MapDocument::SetScale(sx, sy);
+  SetLevel(GetLevel());
+}
+
+void TiledImageDocument::SetRotation(int degrees) {
+  rotation_ = degrees;
+  if (cache_) cache_->SetRotation(degrees);
+}
+
+void TiledImageDocument::SetPlacementOffset(int x, int y) {
+  if (cache_) cache_->SetOffset(x, y);
+}
+
+int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height,
+                                         int notify, int) {
+  // Undo the rotation: the rectangle in pixels of the source's level.
+  const int levelWidth = GetWidth(), levelHeight = GetHeight();
+  if (rotation_ == -90) {
+    std::tie(x, y, width, height) = std::make_tuple(levelHeight - y - height, x, height, width);
+  } else if (rotation_ == 90) {
+    std::tie(x, y, width, height) = std::make_tuple(y, levelWidth - x - width, height, width);
+  } else if (rotation_ == 180) {
+    x = levelWidth - x - width;
+    y = levelHeight - y - height;
+  }
+  if (ratioX_ != 1.0 || ratioY_ != 1.0) {
+    x = static_cast<int>(x / ratioX_);
+    width = static_cast<int>(width / ratioX_);
+    y = static_cast<int>(y / ratioY_);
+    height = static_cast<int>(height / ratioY_);
+  }
+  if (!loaded_ || tileWidth_ <= 0 || tileHeight_ <= 0) {
+    AppendObjects(items);
+    return static_cast<int>(items.size());
+  }
+
+  TileRect rect;
+  rect.column = FloorDiv(x, tileWidth_);
+  rect.row = FloorDiv(y, tileHeight_);
+  rect.columns = std::max(0, (FloorMod(x, tileWidth_) + width - 1) / tileWidth_ + 1);
+  rect.rows = std::max(0, (FloorMod(y, tileHeight_) + height - 1) / tileHeight_ + 1);
+  if (width <= 0) rect.columns = 0;
+  if (height <= 0) rect.rows = 0;
+  bool tell = notify != 0;
+  if (rect == lastRect_) tell = false;
+  lastRect_ = rect;
+  const int level = GetLevel();
+  cache_->SetCentre(level, rect.column + rect.columns / 2, rect.row + rect.rows / 2);
+  auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
+  auto entries = cache_->GetTiles(level, order, tell);
+  int missing = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    auto [column, row] = order[i];
+    bool inside = column >= 0 && row >= 0 && column < source_->GetColumns(level) && row < source_->GetRows(level);
+    if (!inside) continue;
+    if (!entries[i] || entries[i]->IsDraft()) ++missing;
+    if (entries[i]) items.push_back(entries[i]);
+  }
+  pending_ = missing;
+  AppendObjects(items);
+  return static_cast<int>(items.size());
+}
+
+bool TiledImageDocument::GetFile(const std::string& name, std::vector<std::uint8_t>& data) {
+  return source_ && source_->GetFile(name, data, cache_.get());
+}
+
+void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { view_.MarkDirty(); }
+
+void TiledImageDocument::OnCacheError(int code) {
+  view_.MarkDirty();
+  (void)code;
+}
+
+void TiledImageDocument::OnCacheServerMessage(const std::string& name, const std::string& value) {
+  view_.PostCommand(name, value);
+}
+
+}  // namespace zolvex

@@ -1,0 +1,79 @@
+#pragma once
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "documents/MapDocument.h"
+#include "tiles/TileCache.h"
+#include "tiles/TileSource.h"
+
+namespace zolvex {
+
+class MapView;
+class SourceMakers;
+
+// One KTQ image: its tile source, the cache of decoded tiles and the level geometry the
+// view moves over. Missing tiles are requested centre first and stand in as drafts.
+class TiledImageDocument : public MapDocument, private TileCacheOwner {
+ public:
+  // Opens the image's source through the view's connection settings; raises
+  // CReaderException when it cannot be opened.
+  TiledImageDocument(MapView& view, const std::string& url, SourceMakers& makers);
+  ~TiledImageDocument() override;
+
+  int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int notify,
+                       int b) override;
+  bool GetFile(const std::string& name, std::vector<std::uint8_t>& data) override;
+  int GetLevelHeight(int level) override;
+  int GetHeight() override;
+  int GetLevelWidth(int level) override;
+  int GetWidth() override;
+  int GetFullHeight() override;
+  int GetFullWidth() override;
+  double GetScaleX() override;
+  double GetScaleY() override;
+  void SetRotation(int degrees) override;
+  void Close() override;
+  void SetScale(double sx, double sy) override;
+  void SetLevel(int level) override;
+  int GetLevelCount() override;
+
+  // Tiles of the last draw list that were still missing or drafts.
+  int PendingTiles() const { return pending_; }
+  const std::string& BasePath() const { return basePath_; }
+  TileSource* Source() const { return source_.get(); }
+  TileCache* Cache() const { return cache_.get(); }
+  ViewImage* Thumbnail() const { return thumbnail_.get(); }
+  void SetPlacementOffset(int x, int y);
+
+  // The first level with at least 8,000,000 pixels decides what stays cached: the levels
+  // below it are pinned (-1: none).
+  static int PinnedLevel(const TileSource& source);
+
+ private:
+  void OnTileEntryArrived(CComponentTile* entry) override;
+  void OnCacheError(int code) override;
+  void OnCacheServerMessage(const std::string& name, const std::string& value) override;
+  bool Rotated() const { return rotation_ == 90 || rotation_ == -90; }
+  int SourceWidth(int level) const;
+  int SourceHeight(int level) const;
+
+  MapView& view_;
+  std::unique_ptr<TileSource> source_;
+  std::unique_ptr<TileCache> cache_;
+  std::unique_ptr<ViewImage> thumbnail_;
+  std::string basePath_;
+  double ratioX_ = 1.0;
+  double ratioY_ = 1.0;
+  int rotation_ = 0;
+  int tileWidth_ = 0;
+  int tileHeight_ = 0;
+  struct TileRect {
+    int column = -1, row = -1, columns = 0, rows = 0;
+    friend bool operator==(const TileRect&, const TileRect&) = default;
+  } lastRect_;
+  std::atomic<int> pending_ = 0;
+  bool loaded_ = false;
+};
+
+}  // namespace zolvex
