@@ -38,8 +38,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   void SetLevel(int level) override;
   int GetLevelCount() override;
 
-  // Tiles of the last draw list that were still missing or drafts.
-  int PendingTiles() const { return pending_; }
+  int GetPendingTileCount() override { return pending_; }
   const std::string& BasePath() const { return basePath_; }
   TileSource* Source() const { return source_.get(); }
   TileCache* Cache() const { return cache_.get(); }

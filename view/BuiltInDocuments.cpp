@@ -1,0 +1,17 @@
+#include "tiles/DefaultSourceMakers.h"
+#include "tiles/TiledImageDocument.h"
+#include "view/DocumentFactory.h"
+
+namespace zolvex {
+
+// Each document class enters its creation hook here as it joins the library; until then
+// its URLs open no document and the view stays with the content it has.
+DocumentConstructors BuiltInDocumentConstructors() {
+  DocumentConstructors constructors;
+  constructors.tiledImage = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<TiledImageDocument>(view, url, DefaultSourceMakers::Shared());
+  };
+  return constructors;
+}
+
+}  // namespace zolvex

@@ -1,0 +1,85 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/Canvas.h"
+#include "platform/Surface.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+// The view that draws: a back buffer of the window's size (and an extra one for page
+// transitions) on software surfaces, the drawing primitives the composition and the
+// overlay objects use, and the hand-over of finished frames to the window.
+class FlipMapView : public MapView {
+ public:
+  explicit FlipMapView(platform::Platform& platform);
+  ~FlipMapView() override;
+
+  // (Re)creates the surfaces for a window size; 0 x 0 gives 1 x 1.
+  void InitSurfaces(int width, int height);
+  bool HasSurfaces() const { return back_ != nullptr; }
+  // The finished frame, for the window's paint handler.
+  const platform::Surface* BackBuffer() const { return back_.get(); }
+  platform::Surface* ExtraBackBuffer() const { return extraBack_.get(); }
+  // Draws a frame and shows it.
+  void Present();
+  void Redraw() override;
+  // A 24-bit copy of a rectangle of the back buffer; none without surfaces.
+  std::unique_ptr<ViewImage> CaptureImage(int x, int y, int width, int height);
+
+  // Text settings of DrawText.
+  void SetFont(const std::string& face, int size);
+  void SetTextBackground(platform::Color color) { textBackground_ = color; }
+  void SetTextShadow(platform::Color color, int distance);
+
+  // Drawing primitives.
+  void ClearBackground() override;
+  void FlushFrame() override;
+  void DrawText(const std::string& text, int x, int y, platform::Color color) override;
+  void DrawRectOutline(int x, int y, int width, int height, platform::Color color, int penWidth, int penStyle) override;
+  void DrawCircle(int centerX, int centerY, int pointX, int pointY, platform::Color penColor, platform::Color fillColor,
+                  int penWidth, int penStyle) override;
+  void DrawRotatedRect(int left, int top, int right, int bottom, double angle, platform::Color penColor,
+                       platform::Color fillColor, int penWidth, int penStyle) override;
+  void DrawPolygon(std::span<const platform::Point> points, platform::Color penColor, platform::Color fillColor,
+                   int penWidth, int penStyle) override;
+  void DrawEllipse(int left, int top, int right, int bottom, platform::Color penColor, platform::Color fillColor,
+                   int penWidth, int penStyle) override;
+  void FillRect(int x, int y, int width, int height, platform::Color color) override;
+  void BlitImage(ViewImage& image, int srcX, int srcY, int srcWidth, int srcHeight, int dstX, int dstY, int dstWidth,
+                 int dstHeight, bool transparent, bool wholeImage) override;
+  void DrawArc(bool arcOnly, int left, int top, int right, int bottom, int x1, int y1, int x2, int y2,
+               platform::Color penColor, platform::Color fillColor, int penWidth, int penStyle) override;
+  void DrawLine(int x1, int y1, int x2, int y2, platform::Color color, int penWidth, int penStyle) override;
+  platform::Size MeasureText(const std::string& text) override;
+  void SetDrawParameter(int kind, int value) override;
+  int GetDrawParameter(int kind) const override;
+
+ protected:
+  void ClipDrawing(const platform::Rect& area) override;
+  void ResetDrawingClip() override;
+
+ private:
+  bool PartialOpacity() const { return opacity_ > 0 && opacity_ < 255; }
+  void ApplyPen(platform::Color color, int width, int style);
+  void ApplyFill(platform::Color color);
+  void Fill(const platform::Rect& area, platform::Color color);
+
+  std::unique_ptr<platform::Surface> back_;
+  std::unique_ptr<platform::Surface> extraBack_;
+  std::unique_ptr<platform::Surface> blendScratch_;
+  std::unique_ptr<platform::Canvas> canvas_;
+  platform::Rect clip_;
+  int opacity_ = 0;
+  int storedParameter_ = 0;
+  int textAlign_ = 0;
+  int rasterMode_ = -1;
+  std::string fontFace_ = "DejaVu Sans";
+  int fontSize_ = 12;
+  platform::Color textBackground_ = platform::kNoColor;
+  platform::Color shadowColor_ = platform::kNoColor;
+  int shadowDistance_ = 1;
+};
+
+}  // namespace zolvex

@@ -1,0 +1,109 @@
+// Frame composition of the view: what is drawn, in which order.
+#include <algorithm>
+
+#include "documents/MapDocument.h"
+#include "objects/MapObject.h"
+#include "platform/TextValues.h"
+#include "tiles/CComponentTile.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+namespace {
+constexpr platform::Color kSelectionOuter = 0xFF00FF;
+constexpr platform::Color kSelectionInner = 0xFFFFFF;
+constexpr int kRasterInvert = 6;
+constexpr int kRasterCopy = 13;
+}  // namespace
+
+bool MapView::NeedsRedraw() const { return !suspended_ && !inputBusy_ && dirty_; }
+
+platform::Color MapView::GetBackgroundColor() {
+  return ParseColor(GetBrowserProperty("BackgroundColor")).value_or(0);
+}
+
+void MapView::SetBackgroundImage(std::unique_ptr<ViewImage> image) { backgroundImage_ = std::move(image); }
+
+void MapView::DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden) {
+  (void)includeHidden;  // objects hidden for printing are not modelled yet: all are drawn
+  const int level = document_ ? document_->GetLevel() : 0;
+  for (MapObject* item : items) {
+    bool isTile = dynamic_cast<CComponentTile*>(item) != nullptr;
+    if (isTile != tiles) continue;
+    if (!tiles && !item->IsShownAtLevel(level)) continue;
+    item->Draw();
+  }
+}
+
+void MapView::DrawFrame(bool includeHidden) {
+  std::lock_guard lock(viewLock_);
+  if (suspended_ || !document_) {
+    ClearBackground();
+    return;
+  }
+  dirty_ = false;
+  visibleItems_.clear();
+
+  // Content narrower than the window is centred between margins.
+  int dx = 0, dy = 0;
+  if (ContentRectInUse()) {
+    int boundedWidth = std::min(viewWidth_, static_cast<int>(document_->GetScaleX() * (contentRect_.right - contentRect_.left)));
+    int boundedHeight = std::min(viewHeight_, static_cast<int>(document_->GetScaleY() * (contentRect_.bottom - contentRect_.top)));
+    if (boundedWidth < viewWidth_ || boundedHeight < viewHeight_) {
+      dx = (viewWidth_ - boundedWidth) / 2;
+      dy = (viewHeight_ - boundedHeight) / 2;
+    }
+  }
+  std::vector<MapObject*> items;
+  int count = document_->GetDrawList(items, viewX_ + dx, viewY_ + dy, viewWidth_ - 2 * dx, viewHeight_ - 2 * dy, 1, 0);
+  if (count < 0) {
+    document_->GetDrawList(items, viewX_ + dx, viewY_ + dy, viewWidth_ - 2 * dx, viewHeight_ - 2 * dy, 1, 0);
+    items.clear();
+  }
+  for (MapObject* item : items) item->SetView(this);
+  visibleItems_ = items;
+
+  ClearBackground();
+  if (dx > 0 || dy > 0) ClipDrawing({dx, dy, viewWidth_ - dx, viewHeight_ - dy});
+  DrawItems(items, true, includeHidden);
+  ResetDrawingClip();
+  DrawItems(items, false, includeHidden);
+
+  pendingTiles_ = document_->GetPendingTileCount();
+  DrawProgressBar();
+  DrawSelection();
+  if (includeHidden) DrawCenterMarker();
+}
+
+void MapView::DrawProgressBar() {
+  if (pendingTiles_ == 0) maxPendingTiles_ = 0;
+  maxPendingTiles_ = std::max(maxPendingTiles_, pendingTiles_);
+  if (!IsYes(GetBrowserProperty("progressbar")) || maxPendingTiles_ == 0) return;
+  const int x0 = viewWidth_ / 2 - 50;
+  FillRect(x0, 3, 100, 10, 0);
+  for (int i = 0; i < pendingTiles_; ++i) {
+    FillRect(x0 + 3 + (100 * i) / maxPendingTiles_, 3, 100 / maxPendingTiles_ - 3, 10, 0xFFFFFF);
+  }
+}
+
+void MapView::DrawSelection() {
+  if (!IsYes(GetBrowserProperty("ShowSelection"))) return;
+  MapObject* edited = document_->GetEditedObject();
+  if (!edited || !edited->IsVisible()) return;
+  platform::Rect r = edited->GetScreenRect();
+  DrawRectOutline(r.left, r.top, r.Width(), r.Height(), kSelectionOuter, 0, 1);
+  DrawRectOutline(r.left + 1, r.top + 1, r.Width() - 2, r.Height() - 2, kSelectionInner, 0, 1);
+}
+
+void MapView::DrawCenterMarker() {
+  std::string marker = GetBrowserProperty("DrawCenterMarker");
+  if (marker.empty() || IsNo(marker)) return;
+  const int cx = viewWidth_ / 2, cy = viewHeight_ / 2;
+  SetDrawParameter(kDrawLineRasterMode, kRasterInvert);
+  DrawLine(cx - 5, cy, cx + 5, cy, 0, 0, 1);
+  SetDrawParameter(kDrawLineRasterMode, kRasterInvert);
+  DrawLine(cx, cy - 5, cx, cy + 5, 0, 0, 1);
+  SetDrawParameter(kDrawLineRasterMode, kRasterCopy);
+}
+
+}  // namespace zolvex
