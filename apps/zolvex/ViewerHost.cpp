@@ -62,4 +62,42 @@ void ViewerHost::OnSize(platform::Size size) {
 
 const platform::Surface* ViewerHost::OnPaint() { return view_->BackBuffer(); }
 
+namespace {
+// The view's mouse-key flags: 1 left button, 4 Shift, 8 Control.
+unsigned ViewFlags(unsigned modifiers) {
+  unsigned flags = 0;
+  if (modifiers & platform::kModLeftButton) flags |= 1;
+  if (modifiers & platform::kModShift) flags |= 4;
+  if (modifiers & platform::kModControl) flags |= 8;
+  return flags;
+}
+}  // namespace
+
+void ViewerHost::OnMouse(const platform::MouseEvent& event) {
+  const int x = event.point.x, y = event.point.y;
+  const std::uint64_t now = platform_.TimeSource().NowMs();
+  unsigned flags = ViewFlags(event.modifiers);
+  bool left = event.button == platform::MouseButton::Left;
+  bool right = event.button == platform::MouseButton::Right;
+  switch (event.action) {
+    case platform::MouseAction::Move: view_->OnMouseMove(x, y, flags, now); break;
+    case platform::MouseAction::Down:
+    case platform::MouseAction::DoubleClick:
+      if (left) view_->OnLButtonDown(x, y, flags | 1, now);
+      if (right) view_->OnRButtonDown(x, y, flags, now);
+      break;
+    case platform::MouseAction::Up:
+      if (left) view_->OnLButtonUp(x, y, flags & ~1u, now);
+      if (right) view_->OnRButtonUp(x, y, flags, now);
+      break;
+    case platform::MouseAction::Leave: view_->OnMouseLeave(); break;
+  }
+}
+
+void ViewerHost::OnWheel(const platform::WheelEvent& event) { view_->OnWheel(event.delta, event.point.x, event.point.y); }
+
+void ViewerHost::OnKey(const platform::KeyEvent& event) {
+  if (event.down) view_->OnKeyDown(event.key, 0, ViewFlags(event.modifiers), platform_.TimeSource().NowMs());
+}
+
 }  // namespace zolvex::host

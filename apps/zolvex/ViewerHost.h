@@ -29,6 +29,9 @@ class ViewerHost : public platform::WindowListener, public NavigationListener {
   void OnSize(platform::Size size) override;
   const platform::Surface* OnPaint() override;
   void OnClose() override {}
+  void OnMouse(const platform::MouseEvent& event) override;
+  void OnWheel(const platform::WheelEvent& event) override;
+  void OnKey(const platform::KeyEvent& event) override;
 
   void OnLoading(const std::string&) override {}
   void OnFollowLink(const std::string&) override {}

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "documents/MapDocument.h"
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessWindowHost.h"
+#include "tests/support/TestSupport.h"
+#include "view/FlipMapView.h"
+
+using namespace zolvex;
+
+namespace {
+
+constexpr int kWidth = 1000, kHeight = 700;
+
+// A lossless tiled image of a picture that ImageMagick makes, and a view of 400 x 300
+// over it in a headless window.
+class ViewerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new test::TempDir();
+    std::string png = dir_->File("picture.png");
+    ASSERT_TRUE(test::MagickRun("-size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                                " gradient:red-blue -swirl 120 -fill white -draw 'circle 500,350 560,350' -depth 8 '" + png + "'"));
+    ASSERT_EQ(test::RunCommand(std::string(KTQTOOL_PROGRAM) + " build '" + png + "' '" + dir_->File("picture.ktq") +
+                               "' --tile 128 --codec png >/dev/null 2>&1"),
+              0);
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  void SetUp() override {
+    platform::PlatformOptions options;
+    options.width = 400;
+    options.height = 300;
+    options.settingsFile = settingsDir_.File("settings.ini");
+    options.clock = clock_;
+    std::string error;
+    platform_ = platform::CreatePlatform(options, error);
+    ASSERT_TRUE(platform_) << error;
+    view_ = std::make_unique<FlipMapView>(*platform_);
+    view_->SetBrowserProperty("CustomErrorHandling", "yes");
+    view_->InitSurfaces(400, 300);
+  }
+
+  bool Open() { return !view_->OpenUrl(dir_->File("picture.ktq"), true, 0, 0, 0).empty() && view_->HasValidDocument(); }
+  int Level() { return view_->GetDocument()->GetLevel(); }
+  platform::HeadlessWindowHost& Window() { return static_cast<platform::HeadlessWindowHost&>(platform_->Window()); }
+  std::uint64_t Now() { return clock_->NowMs(); }
+
+  static test::TempDir* dir_;
+  test::TempDir settingsDir_;
+  std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(10000);
+  std::unique_ptr<platform::Platform> platform_;
+  std::unique_ptr<FlipMapView> view_;
+};
+
+test::TempDir* ViewerTest::dir_ = nullptr;
+
+}  // namespace
+
+TEST_F(ViewerTest, TheFullLevelShowsThePicturesPixels) {
+  ASSERT_TRUE(Open());
+  const int top = view_->GetDocument()->GetLevelCount();
+  ASSERT_EQ(top, 4);
+  view_->MoveTo(300, 200, top, "left");
+  view_->Present();
+  EXPECT_EQ(view_->PendingTileCount(), 0);
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  auto original = test::MagickRead(dir_->File("picture.png"));
+  ASSERT_TRUE(original);
+  int worst = 0;
+  for (int y = 0; y < 300; y += 7) {
+    for (int x = 0; x < 400; x += 7) {
+      qmRGBQuad p = frame->getPixelColor(x, y);
+      int ox = view_->ViewX() + x, oy = view_->ViewY() + y;
+      worst = std::max({worst, std::abs(p.red - original->R(ox, oy)), std::abs(p.green - original->G(ox, oy)),
+                        std::abs(p.blue - original->B(ox, oy))});
+    }
+  }
+  EXPECT_EQ(worst, 0);
+}
+
+TEST_F(ViewerTest, ADragPansOnlyOnceItLeavesTheDeadZone) {
+  ASSERT_TRUE(Open());
+  view_->MoveTo(0, 0, 4, "left");
+  const int x0 = view_->ViewX(), y0 = view_->ViewY();
+  view_->OnLButtonDown(100, 100, 1, Now());
+  view_->OnMouseMove(108, 100, 1, Now());
+  EXPECT_EQ(view_->ViewX(), x0);  // 8 pixels: still in the dead zone
+  view_->OnMouseMove(88, 100, 1, Now());
+  EXPECT_EQ(view_->ViewX(), x0 + 12);  // 12 pixels: the whole distance at once
+  view_->OnMouseMove(78, 95, 1, Now());
+  EXPECT_EQ(view_->ViewX(), x0 + 22);
+  EXPECT_EQ(view_->ViewY(), y0 + 5);
+  view_->OnLButtonUp(78, 95, 0, Now());
+  EXPECT_FALSE(view_->IsDragging());
+  EXPECT_EQ(Level(), 3);  // a drag is not a click
+}
+
+TEST_F(ViewerTest, AQuickClickZoomsInAroundThePointAndARightClickZoomsOut) {
+  ASSERT_TRUE(Open());
+  view_->MoveTo(0, 0, 2, "left");
+  ASSERT_EQ(Level(), 1);
+  view_->OnLButtonDown(200, 150, 1, Now());
+  clock_->Advance(200);
+  view_->OnLButtonUp(202, 151, 0, Now());
+  EXPECT_EQ(Level(), 2);
+  view_->OnRButtonDown(200, 150, 0, Now());
+  view_->OnRButtonUp(200, 150, 0, Now());
+  EXPECT_EQ(Level(), 1);
+  // Held for two seconds without moving: nothing.
+  view_->OnLButtonDown(200, 150, 1, Now());
+  clock_->Advance(2000);
+  view_->OnLButtonUp(200, 150, 0, Now());
+  EXPECT_EQ(Level(), 1);
+}
+
+TEST_F(ViewerTest, TheWheelZoomsAndKeysScroll) {
+  ASSERT_TRUE(Open());
+  view_->MoveTo(0, 0, 3, "left");
+  view_->OnWheel(120, 200, 150);
+  EXPECT_EQ(Level(), 3);
+  view_->OnWheel(-120, 200, 150);
+  EXPECT_EQ(Level(), 2);
+  view_->SetBrowserProperty("WheelAction", "pan");
+  view_->MoveTo(0, 0, 4, "left");
+  int y = view_->ViewY();
+  view_->OnWheel(-120, 200, 150);
+  EXPECT_EQ(view_->ViewY(), y + 120);
+  int x = view_->ViewX();
+  EXPECT_TRUE(view_->OnKeyDown(platform::kKeyRight, 0, 0, Now()));
+  EXPECT_EQ(view_->ViewX(), x + 200);
+  EXPECT_FALSE(view_->OnKeyDown('Q', 0, 0, Now()));
+}
+
+TEST_F(ViewerTest, AMissingFileFallsBackWithItsMessage) {
+  EXPECT_TRUE(view_->OpenUrl(settingsDir_.File("missing.ktq"), true, 0, 0, 0).empty());
+  EXPECT_FALSE(view_->HasValidDocument());
+}
