@@ -1,4 +1,5 @@
 #include "tiles/DefaultSourceMakers.h"
+#include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
 #include "view/DocumentFactory.h"
 
@@ -10,6 +11,9 @@ DocumentConstructors BuiltInDocumentConstructors() {
   DocumentConstructors constructors;
   constructors.tiledImage = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
     return std::make_unique<TiledImageDocument>(view, url, DefaultSourceMakers::Shared());
+  };
+  constructors.mosaic = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<MosaicDocument>(view, url, DefaultSourceMakers::Shared());
   };
   return constructors;
 }

@@ -1,0 +1,148 @@
+#include "tiles/MosaicDocument.h"
+
+#include <algorithm>
+
+#include "documents/CReaderException.h"
+#include "documents/MessageTable.h"
+#include "platform/Files.h"
+#include "tiles/MosaicIndex.h"
+#include "view/DocumentFactory.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+MosaicDocument::MosaicDocument(MapView& view, const std::string& indexUrl, SourceMakers& makers) {
+  SetView(&view);
+  auto index = MosaicIndex::Load(platform::NativePath(indexUrl));
+  if (!index) throw CReaderException(GetMessageText(401, view.GetBrowserProperty("ErrorMsgXml"), indexUrl));
+  columns_ = index->Columns();
+  rows_ = index->Rows();
+  for (int row = 0; row < rows_; ++row) {
+    for (int column = 0; column < columns_; ++column) {
+      const std::string& path = index->Cell(column, row);
+      if (path.empty()) continue;
+      MosaicLayout::Child placement;
+      placement.source = path;
+      placement.column = column;
+      placement.row = row;
+      AddChild(view, path, placement, makers);
+    }
+  }
+  Finish(false);
+}
+
+MosaicDocument::MosaicDocument(MapView& view, const MosaicLayout& layout, const std::string& baseUrl,
+                               SourceMakers& makers)
+    : grid_(layout.IsGrid()), columns_(layout.GridColumns()), rows_(layout.GridRows()) {
+  SetView(&view);
+  for (const MosaicLayout::Child& child : layout.Children()) {
+    AddChild(view, ResolveContentUrl(child.source, baseUrl), child, makers);
+  }
+  if (!grid_ && reference_) virtualLevels_ = layout.VirtualLevels(reference_->GetLevelCount());
+  Finish(!grid_);
+}
+
+// A cell whose image fails stays empty; the first failure is kept for the report.
+void MosaicDocument::AddChild(MapView& view, const std::string& url, const MosaicLayout::Child& placement,
+                              SourceMakers& makers) {
+  try {
+    auto document = std::make_unique<TiledImageDocument>(view, url, makers);
+    if (!document->IsValid()) return;
+    if (!reference_) reference_ = document.get();
+    children_.push_back({std::move(document), placement});
+  } catch (const CReaderException& error) {
+    if (firstError_.empty()) firstError_ = error.Message();
+  }
+}
+
+// A grid needs one image that loaded; a free arrangement needs all of them.
+void MosaicDocument::Finish(bool needAll) {
+  if (!reference_ || (needAll && !firstError_.empty())) {
+    throw CReaderException(firstError_.empty() ? "1. The mosaic holds no image." : firstError_);
+  }
+  SetReady(true);
+  SetLevel(0);
+}
+
+int MosaicDocument::GetLevelCount() { return reference_ ? reference_->GetLevelCount() : 0; }
+
+int MosaicDocument::GetLevelWidth(int level) {
+  if (!reference_) return 0;
+  if (!grid_) return level >= 0 && level < static_cast<int>(virtualLevels_.size()) ? virtualLevels_[level].width : 0;
+  return reference_->GetLevelWidth(level) * columns_;
+}
+
+int MosaicDocument::GetLevelHeight(int level) {
+  if (!reference_) return 0;
+  if (!grid_) return level >= 0 && level < static_cast<int>(virtualLevels_.size()) ? virtualLevels_[level].height : 0;
+  return reference_->GetLevelHeight(level) * rows_;
+}
+
+int MosaicDocument::GetWidth() { return GetLevelWidth(GetLevel()); }
+int MosaicDocument::GetHeight() { return GetLevelHeight(GetLevel()); }
+int MosaicDocument::GetFullWidth() { return GetLevelWidth(GetLevelCount() - 1); }
+int MosaicDocument::GetFullHeight() { return GetLevelHeight(GetLevelCount() - 1); }
+double MosaicDocument::GetScaleX() { return reference_ ? reference_->GetScaleX() : 1.0; }
+double MosaicDocument::GetScaleY() { return reference_ ? reference_->GetScaleY() : 1.0; }
+
+void MosaicDocument::SetLevel(int level) {
+  MapDocument::SetLevel(level);
+  for (Child& child : children_) child.document->SetLevel(GetLevel());
+  PlaceChildren();
+}
+
+platform::Rect MosaicDocument::ChildRect(const Child& child) {
+  TiledImageDocument& document = *child.document;
+  const int level = GetLevel();
+  if (grid_) {
+    const int cellWidth = reference_->GetLevelWidth(level), cellHeight = reference_->GetLevelHeight(level);
+    return platform::Rect::FromSize(child.placement.column * cellWidth, child.placement.row * cellHeight,
+                                    document.GetWidth(), document.GetHeight());
+  }
+  const int top = document.GetLevelCount() - 1;
+  auto position = MosaicLayout::PlaceAtLevel(child.placement, {document.GetWidth(), document.GetHeight()},
+                                             {document.GetLevelWidth(top), document.GetLevelHeight(top)});
+  return platform::Rect::FromSize(static_cast<int>(position.x), static_cast<int>(position.y), document.GetWidth(),
+                                  document.GetHeight());
+}
+
+void MosaicDocument::PlaceChildren() {
+  for (Child& child : children_) {
+    platform::Rect rect = ChildRect(child);
+    child.document->SetPlacementOffset(rect.left, rect.top);
+  }
+}
+
+int MosaicDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int notify,
+                                     int b) {
+  const platform::Rect wanted = platform::Rect::FromSize(x, y, width, height).Intersect({0, 0, GetWidth(), GetHeight()});
+  std::vector<const Child*> order;
+  for (const Child& child : children_) order.push_back(&child);
+  if (grid_) {
+    // Cell order: columns left to right, within a column rows top to bottom.
+    std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
+      return a->placement.column != b->placement.column ? a->placement.column < b->placement.column
+                                                        : a->placement.row < b->placement.row;
+    });
+  }
+  pending_ = 0;
+  for (const Child* child : order) {
+    platform::Rect rect = ChildRect(*child);
+    platform::Rect part = wanted.Intersect(rect);
+    if (part.IsEmpty()) continue;
+    std::vector<MapObject*> childItems;
+    child->document->CollectDrawItems(childItems, part.left - rect.left, part.top - rect.top, part.Width(),
+                                      part.Height(), notify, b);
+    pending_ += child->document->GetPendingTileCount();
+    items.insert(items.end(), childItems.begin(), childItems.end());
+  }
+  AppendObjects(items);
+  return static_cast<int>(items.size());
+}
+
+void MosaicDocument::Close() {
+  for (Child& child : children_) child.document->Close();
+  SetReady(false);
+}
+
+}  // namespace zolvex
