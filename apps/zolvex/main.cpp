@@ -5,14 +5,14 @@
 #include <memory>
 
 #include "apps/zolvex/HostOptions.h"
-#include "apps/zolvex/ViewerHost.h"
+#include "control/ViewWindow.h"
 #include "platform/Platform.h"
 
 namespace {
 
 using namespace zolvex;
 
-int RunSnapshot(platform::Platform& platform, host::ViewerHost& viewer, const host::HostOptions& options) {
+int RunSnapshot(platform::Platform& platform, ViewWindow& viewer, const host::HostOptions& options) {
   const std::uint64_t deadline = platform.TimeSource().NowMs() + static_cast<std::uint64_t>(options.timeoutSeconds) * 1000;
   while (!viewer.FrameComplete() && platform.TimeSource().NowMs() < deadline) platform.Window().RunFor(50);
   if (!viewer.SaveFrame(options.snapshot)) {
@@ -50,8 +50,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zolvex: %s\n", error.c_str());
     return 1;
   }
-  host::ViewerHost viewer(*platform, *options);
-  if (!viewer.Open(error)) {
+  // Errors reach the program instead of a message box; it prints them.
+  std::vector<std::pair<std::string, std::string>> properties{{"CustomErrorHandling", "yes"}};
+  properties.insert(properties.end(), options->params.begin(), options->params.end());
+  ViewWindow viewer(*platform, properties);
+  if (options->url.empty()) {
+    viewer.View().Redraw();
+  } else if (!viewer.Open(options->url, error)) {
     std::fprintf(stderr, "zolvex: %s\n", error.c_str());
     return 1;
   }

@@ -1,66 +1,62 @@
-#include "apps/zolvex/ViewerHost.h"
+#include "control/ViewWindow.h"
 
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "image/qmImageUtils.h"
 
-namespace zolvex::host {
+namespace zolvex {
 
-ViewerHost::ViewerHost(platform::Platform& platform, const HostOptions& options)
-    : platform_(platform), options_(options), view_(std::make_unique<FlipMapView>(platform)) {
-  // Errors reach the host's listener instead of a message box; the program prints them.
-  view_->SetBrowserProperty("CustomErrorHandling", "yes");
-  for (const auto& [name, value] : options.params) view_->SetBrowserProperty(name, value);
+ViewWindow::ViewWindow(platform::Platform& platform,
+                       const std::vector<std::pair<std::string, std::string>>& properties)
+    : platform_(platform), view_(std::make_unique<FlipMapView>(platform)) {
+  for (const auto& [name, value] : properties) view_->SetBrowserProperty(name, value);
   view_->SetNavigationListener(this);
   platform_.Window().SetListener(this);
   OnSize(platform_.Window().ClientSize());
-  platform_.Window().SetTimer(kRedrawTimer, 300, [this] {
+  platform_.Window().SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] {
     if (view_->NeedsRedraw()) view_->Redraw();
   });
 }
 
-ViewerHost::~ViewerHost() {
+ViewWindow::~ViewWindow() {
   platform_.Window().KillTimer(kRedrawTimer);
   platform_.Window().SetListener(nullptr);
   view_->SetNavigationListener(nullptr);
 }
 
-bool ViewerHost::Open(std::string& error) {
-  if (options_.url.empty()) {
-    view_->Redraw();
-    return true;
-  }
+bool ViewWindow::Open(const std::string& url, std::string& error) {
   lastError_.clear();
-  std::string opened = view_->OpenUrl(options_.url, true, 0, 0, 0);
+  std::string opened = view_->OpenUrl(url, true, 0, 0, 0);
   if (opened.empty() || !view_->HasValidDocument()) {
-    error = lastError_.empty() ? "cannot open " + options_.url : lastError_;
+    error = lastError_.empty() ? "cannot open " + url : lastError_;
     return false;
   }
+  opened_ = true;
   view_->Redraw();
   return true;
 }
 
-void ViewerHost::OnError(const CReaderException& error) { lastError_ = error.Message(); }
+void ViewWindow::OnError(const CReaderException& error) { lastError_ = error.Message(); }
 
-bool ViewerHost::FrameComplete() {
-  if (!options_.url.empty() && !view_->HasValidDocument()) return false;
+bool ViewWindow::FrameComplete() {
+  if (opened_ && !view_->HasValidDocument()) return false;
   view_->Redraw();
   return view_->PendingTileCount() == 0;
 }
 
-bool ViewerHost::SaveFrame(const std::string& file) {
+bool ViewWindow::SaveFrame(const std::string& file) {
   const platform::Surface* frame = view_->BackBuffer();
   if (!frame) return false;
   auto image = view_->CaptureImage(0, 0, frame->Width(), frame->Height());
   return image && qmImageUtils::saveImage(*image, file);
 }
 
-void ViewerHost::OnSize(platform::Size size) {
+void ViewWindow::OnSize(platform::Size size) {
   view_->InitSurfaces(size.width, size.height);
   view_->Redraw();
 }
 
-const platform::Surface* ViewerHost::OnPaint() { return view_->BackBuffer(); }
+const platform::Surface* ViewWindow::OnPaint() { return view_->BackBuffer(); }
 
 namespace {
 // The view's mouse-key flags: 1 left button, 4 Shift, 8 Control.
@@ -73,7 +69,7 @@ unsigned ViewFlags(unsigned modifiers) {
 }
 }  // namespace
 
-void ViewerHost::OnMouse(const platform::MouseEvent& event) {
+void ViewWindow::OnMouse(const platform::MouseEvent& event) {
   const int x = event.point.x, y = event.point.y;
   const std::uint64_t now = platform_.TimeSource().NowMs();
   unsigned flags = ViewFlags(event.modifiers);
@@ -94,10 +90,10 @@ void ViewerHost::OnMouse(const platform::MouseEvent& event) {
   }
 }
 
-void ViewerHost::OnWheel(const platform::WheelEvent& event) { view_->OnWheel(event.delta, event.point.x, event.point.y); }
+void ViewWindow::OnWheel(const platform::WheelEvent& event) { view_->OnWheel(event.delta, event.point.x, event.point.y); }
 
-void ViewerHost::OnKey(const platform::KeyEvent& event) {
+void ViewWindow::OnKey(const platform::KeyEvent& event) {
   if (event.down) view_->OnKeyDown(event.key, 0, ViewFlags(event.modifiers), platform_.TimeSource().NowMs());
 }
 
-}  // namespace zolvex::host
+}  // namespace zolvex
