@@ -1,0 +1,29 @@
+#pragma once
+#include "image/qmImageDecoder.h"
+#include "image/qmImageEncoder.h"
+
+// Windows bitmaps. The 14-byte file header is optional (bitmap resources start at the
+// information header). Reads 1, 4, 8, 16, 24 and 32 bits per pixel, RLE4 and RLE8, bit
+// fields and top-down rows, with the core, the common and the V4/V5 information headers.
+class qmBmpDecoder : public qmImageDecoder {
+ public:
+  using qmImageDecoder::qmImageDecoder;
+  const char* getFormatName() const override { return "BITMAP"; }
+  // True for an uncompressed or bit-field bitmap.
+  bool checkHeader() override;
+
+ protected:
+  std::unique_ptr<qmImage> decodeImage() override;
+  qmImageHeaderInfo readHeaderInfo() override;
+  std::unique_ptr<qmImage> decodeSubImage(int left, int top, int width, int height) override;
+};
+
+// Writes the image's own block behind a file header: 1, 4, 8 or 24 bits, uncompressed.
+class qmBmpEncoder : public qmImageEncoder {
+ public:
+  using qmImageEncoder::qmImageEncoder;
+  const char* getFormatName() const override { return "BITMAP"; }
+
+ protected:
+  void writeImage(const qmImage& image) override;
+};

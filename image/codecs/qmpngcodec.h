@@ -1,0 +1,27 @@
+#pragma once
+#include "image/qmImageDecoder.h"
+#include "image/qmImageEncoder.h"
+
+// PNG through libpng's row interface. Palette pictures stay palette images (with an
+// alpha plane when they carry transparency), grey ones become 8-bit grey palette images,
+// colour ones 24-bit images with an alpha plane for their alpha channel.
+class qmPngDecoder : public qmImageDecoder {
+ public:
+  using qmImageDecoder::qmImageDecoder;
+  const char* getFormatName() const override { return "PNG"; }
+  bool checkHeader() override;
+  bool checkHeader2() override { return checkHeader(); }
+
+ protected:
+  std::unique_ptr<qmImage> decodeImage() override;
+  qmImageHeaderInfo readHeaderInfo() override;
+};
+
+class qmPngEncoder : public qmImageEncoder {
+ public:
+  using qmImageEncoder::qmImageEncoder;
+  const char* getFormatName() const override { return "PNG"; }
+
+ protected:
+  void writeImage(const qmImage& image) override;
+};

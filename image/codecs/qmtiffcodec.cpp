@@ -1,0 +1,224 @@
+#include "image/codecs/qmtiffcodec.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <tiffio.h>
+
+#include "image/qmCodecError.h"
+
+namespace {
+
+// Stream callbacks for libtiff's client interface.
+tsize_t readProc(thandle_t handle, tdata_t data, tsize_t size) {
+  return static_cast<tsize_t>(static_cast<qmIIOStream*>(handle)->read(data, 1, static_cast<size_t>(size)));
+}
+
+tsize_t writeProc(thandle_t handle, tdata_t data, tsize_t size) {
+  return static_cast<tsize_t>(static_cast<qmIIOStream*>(handle)->write(data, 1, static_cast<size_t>(size)));
+}
+
+toff_t seekProc(thandle_t handle, toff_t offset, int whence) {
+  auto* stream = static_cast<qmIIOStream*>(handle);
+  if (!stream->seek(static_cast<std::int64_t>(offset), whence)) return static_cast<toff_t>(-1);
+  return static_cast<toff_t>(stream->tell());
+}
+
+int closeProc(thandle_t) { return 0; }
+
+toff_t sizeProc(thandle_t handle) { return static_cast<toff_t>(static_cast<qmIIOStream*>(handle)->size()); }
+
+int mapProc(thandle_t, tdata_t*, toff_t*) { return 0; }
+void unmapProc(thandle_t, tdata_t, toff_t) {}
+
+// Library messages go nowhere; failures are reported by results.
+int quietHandler(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TiffCloser {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffHandle openTiff(qmIIOStream& stream, const char* mode) {
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  TIFFOpenOptionsSetErrorHandlerExtR(options, quietHandler, nullptr);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, quietHandler, nullptr);
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(1) << 28);
+  TIFF* tif = TIFFClientOpenExt("stream", mode, &stream, readProc, writeProc, seekProc, closeProc, sizeProc, mapProc,
+                                unmapProc, options);
+  TIFFOpenOptionsFree(options);
+  return TiffHandle(tif);
+}
+
+TiffHandle openForReading(qmIIOStream& stream) {
+  stream.seek(0, 0);
+  TiffHandle tif = openTiff(stream, "rm");
+  if (!tif) throw qmCodecError("Not a TIFF");
+  return tif;
+}
+
+int pageCount(TIFF* tif) {
+  TIFFSetDirectory(tif, 0);
+  const int count = TIFFNumberOfDirectories(tif);
+  return count;
+}
+
+std::unique_ptr<qmImage> decodePage(TIFF* tif, int page) {
+  const int pages = pageCount(tif);
+  if (page < 0 || page >= pages || !TIFFSetDirectory(tif, static_cast<tdir_t>(page))) {
+    throw qmCodecError("Page not found");
+  }
+  std::uint32_t width = 0, height = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  auto image = std::make_unique<qmImage>();
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
+      !image->create(static_cast<int>(width), static_cast<int>(height), 24)) {
+    throw qmCodecError("Bad TIFF size");
+  }
+  std::uint16_t extraCount = 0;
+  std::uint16_t* extraTypes = nullptr;
+  const bool alpha = TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0;
+  const bool associated = alpha && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
+  if (alpha && !associated) {
+    // The RGBA interface premultiplies unassociated alpha, which would lose colour
+    // precision; declared associated (in memory only) the samples pass through unchanged.
+    std::vector<std::uint16_t> types(extraTypes, extraTypes + extraCount);
+    types[0] = EXTRASAMPLE_ASSOCALPHA;
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extraCount, types.data());
+  }
+  std::vector<std::uint32_t> raster(static_cast<size_t>(width) * height);
+  if (!TIFFReadRGBAImageOriented(tif, width, height, raster.data(), ORIENTATION_TOPLEFT, 1)) {
+    throw qmCodecError("TIFF decode failed");
+  }
+  if (alpha) image->createAlpha();
+  for (std::uint32_t y = 0; y < height; ++y) {
+    std::uint8_t* out = image->getRow(static_cast<int>(y));
+    const std::uint32_t* in = &raster[static_cast<size_t>(y) * width];
+    for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+      const std::uint32_t a = TIFFGetA(in[x]);
+      // Premultiplied colours of associated alpha become plain colours again.
+      auto channel = [&](std::uint32_t c) {
+        if (!associated || a == 255) return static_cast<std::uint8_t>(c);
+        return static_cast<std::uint8_t>(a == 0 ? 0 : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
+      };
+      out[0] = channel(TIFFGetB(in[x]));
+      out[1] = channel(TIFFGetG(in[x]));
+      out[2] = channel(TIFFGetR(in[x]));
+      if (alpha) image->getAlphaRow(static_cast<int>(y))[x] = static_cast<std::uint8_t>(a);
+    }
+  }
+  float resX = 0, resY = 0;
+  std::uint16_t unit = RESUNIT_INCH;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+  if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resX) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resY) && resX > 0 &&
+      resY > 0 && resX < 1e6 && resY < 1e6) {
+    const double factor = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
+    image->setResolution(static_cast<int>(std::lround(resX * factor)), static_cast<int>(std::lround(resY * factor)));
+  }
+  image->info().formatId = qmFormatTiff;
+  image->info().page = page;
+  image->info().pageCount = pages;
+  return image;
+}
+
+void writeField(bool ok) {
+  if (!ok) throw qmCodecError("TIFF write failed");
+}
+
+}  // namespace
+
+bool qmTiffDecoder::checkHeader() {
+  try {
+    qmIIOStream& s = stream();
+    s.seek(0, 0);
+    std::uint8_t magic[4];
+    if (s.read(magic, 1, 4) != 4) return false;
+    return (magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
+           (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && (magic[3] == 42 || magic[3] == 43));
+  } catch (const std::exception& e) {
+    lastError_ = e.what();
+    return false;
+  }
+}
+
+qmImageHeaderInfo qmTiffDecoder::readHeaderInfo() {
+  TiffHandle tif = openForReading(stream());
+  std::uint32_t width = 0, height = 0;
+  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+  return {static_cast<int>(width), static_cast<int>(height), 24, qmFormatTiff};
+}
+
+std::unique_ptr<qmImage> qmTiffDecoder::decodeImage() {
+  TiffHandle tif = openForReading(stream());
+  auto image = decodePage(tif.get(), getDecodeParam().getPage());
+  applyDecodeType(*image);
+  return image;
+}
+
+std::unique_ptr<qmImage> qmTiffDecoder::decodeSubImage(int left, int top, int width, int height) {
+  auto image = decodeImage();
+  return image->subImage(left, top, width, height);
+}
+
+void qmTiffEncoder::writeImage(const qmImage& image) {
+  TiffHandle tif = openTiff(stream(), "w");
+  if (!tif) throw qmCodecError("TIFF writer unavailable");
+  TIFF* t = tif.get();
+  const int bpp = image.getBitsPerPixel();
+  const bool palette = bpp < 24;
+  bool grey = palette && bpp == 8;
+  for (int i = 0; grey && i < 256; ++i) grey = image.getPaletteColor(i) == qmMakeColor(i, i, i, image.getPaletteColor(i).alpha);
+  const bool alpha = !palette && image.hasAlpha();
+  const int samples = palette ? 1 : alpha ? 4 : 3;
+  writeField(TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.getWidth())));
+  writeField(TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.getHeight())));
+  writeField(TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, palette ? bpp : 8));
+  writeField(TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples));
+  writeField(TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG));
+  writeField(TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW));
+  writeField(TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0)));
+  writeField(TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                          grey ? PHOTOMETRIC_MINISBLACK : palette ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB));
+  writeField(TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(image.info().dpiX)));
+  writeField(TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(image.info().dpiY)));
+  writeField(TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH));
+  if (alpha) {
+    const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
+    writeField(TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, extra));
+  }
+  if (palette && !grey) {
+    const size_t entries = size_t{1} << bpp;
+    std::vector<std::uint16_t> red(entries), green(entries), blue(entries);
+    for (size_t i = 0; i < entries; ++i) {
+      const qmRGBQuad c = image.getPaletteColor(static_cast<int>(i));
+      red[i] = static_cast<std::uint16_t>(c.red * 257);
+      green[i] = static_cast<std::uint16_t>(c.green * 257);
+      blue[i] = static_cast<std::uint16_t>(c.blue * 257);
+    }
+    writeField(TIFFSetField(t, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data()));
+  }
+  const size_t rowBytes = palette ? static_cast<size_t>((image.getWidth() * bpp + 7) / 8)
+                                  : static_cast<size_t>(image.getWidth()) * samples;
+  std::vector<std::uint8_t> row(rowBytes);
+  for (int y = 0; y < image.getHeight(); ++y) {
+    const std::uint8_t* in = image.getRow(y);
+    if (palette) {
+      std::memcpy(row.data(), in, rowBytes);
+    } else {
+      for (int x = 0; x < image.getWidth(); ++x) {
+        std::uint8_t* out = &row[static_cast<size_t>(x) * samples];
+        out[0] = in[x * 3 + 2];
+        out[1] = in[x * 3 + 1];
+        out[2] = in[x * 3];
+        if (alpha) out[3] = image.getAlphaRow(y)[x];
+      }
+    }
+    writeField(TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0) >= 0);
+  }
+  writeField(TIFFWriteDirectory(t) != 0);
+}

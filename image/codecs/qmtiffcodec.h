@@ -1,0 +1,29 @@
+#pragma once
+#include "image/qmImageDecoder.h"
+#include "image/qmImageEncoder.h"
+
+// TIFF through libtiff's RGBA interface; the page of the decode parameter picks the
+// directory. Pictures come back as 24-bit images, with an alpha plane when the file has
+// an alpha sample.
+class qmTiffDecoder : public qmImageDecoder {
+ public:
+  using qmImageDecoder::qmImageDecoder;
+  const char* getFormatName() const override { return "TIFF"; }
+  bool checkHeader() override;
+
+ protected:
+  std::unique_ptr<qmImage> decodeImage() override;
+  qmImageHeaderInfo readHeaderInfo() override;
+  std::unique_ptr<qmImage> decodeSubImage(int left, int top, int width, int height) override;
+};
+
+// Writes one directory: palette images as palette (or grey) TIFF, true-colour images as
+// RGB or RGBA, LZW-compressed.
+class qmTiffEncoder : public qmImageEncoder {
+ public:
+  using qmImageEncoder::qmImageEncoder;
+  const char* getFormatName() const override { return "TIFF"; }
+
+ protected:
+  void writeImage(const qmImage& image) override;
+};

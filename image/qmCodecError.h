@@ -1,0 +1,9 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+// A failure inside a codec; caught at the codec's public operations, never beyond.
+class qmCodecError : public std::runtime_error {
+ public:
+  explicit qmCodecError(const std::string& message) : std::runtime_error(message) {}
+};

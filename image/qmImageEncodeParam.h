@@ -1,0 +1,8 @@
+#pragma once
+
+// Encoders take their settings from the image and from their own defaults; this class
+// exists so that the encoder interface can grow without changing its signature.
+class qmImageEncodeParam {
+ public:
+  virtual ~qmImageEncodeParam() = default;
+};

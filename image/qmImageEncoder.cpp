@@ -1,0 +1,30 @@
+#include "image/qmImageEncoder.h"
+
+#include <new>
+
+#include "image/qmCodecError.h"
+
+bool qmImageEncoder::encode(const qmImage& image) {
+  if (!image.isValid()) {
+    lastError_ = "Empty image";
+    return false;
+  }
+  try {
+    writeImage(image);
+    return true;
+  } catch (const std::bad_alloc&) {
+    lastError_ = "Out of memory";
+  } catch (const std::exception& e) {
+    lastError_ = e.what();
+  }
+  return false;
+}
+
+qmIIOStream& qmImageEncoder::stream() const {
+  if (!stream_ || !stream_->isOpen()) throw qmCodecError("No stream");
+  return *stream_;
+}
+
+void qmImageEncoder::writeBytes(const void* data, size_t length) const {
+  if (length > 0 && stream().write(data, 1, length) != length) throw qmCodecError("Write error");
+}
