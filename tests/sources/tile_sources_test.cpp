@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include "control/ViewWindow.h"
+#include "documents/CReaderException.h"
+#include "documents/MapDocument.h"
+#include "platform/Platform.h"
+#include "tests/support/ServerProcess.h"
+#include "tests/support/TestSupport.h"
+#include "tiles/FileTileSource.h"
+#include "tiles/SocketTileSource.h"
+
+using namespace zolvex;
+
+namespace {
+
+// Collects the tiles a source delivers.
+class TileCollector : public TileSourceListener {
+ public:
+  void OnTileArrived(std::unique_ptr<ViewImage> image, const std::string&, int level, int column, int row) override {
+    std::lock_guard lock(mutex_);
+    tiles_[{level, column, row}] = std::move(image);
+    changed_.notify_all();
+  }
+  void OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) override {}
+  void OnError(int) override {}
+  void OnServerMessage(const std::string&, const std::string&) override {}
+  void OnRequestAhead(int, int, int, int) override {}
+
+  bool WaitFor(size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return tiles_.size() >= count; });
+  }
+  ViewImage* Tile(int level, int column, int row) {
+    std::lock_guard lock(mutex_);
+    auto it = tiles_.find({level, column, row});
+    return it == tiles_.end() ? nullptr : it->second.get();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::tuple<int, int, int>, std::unique_ptr<ViewImage>> tiles_;
+};
+
+bool SamePixels(const qmImage& a, const qmImage& b) {
+  if (a.getWidth() != b.getWidth() || a.getHeight() != b.getHeight()) return false;
+  for (int y = 0; y < a.getHeight(); ++y) {
+    for (int x = 0; x < a.getWidth(); ++x) {
+      if (!(a.getPixelColor(x, y) == b.getPixelColor(x, y))) return false;
+    }
+  }
+  return true;
+}
+
+// A synthetic image of 1024 x 1024 pixels in tiles of 256, served by ktqserve.
+class TileSourcesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new test::TempDir();
+    ASSERT_EQ(test::RunCommand(std::string(KTQTOOL_PROGRAM) + " synth '" + dir_->File("s.ktq") +
+                               "' --size 1024 >/dev/null 2>&1"),
+              0);
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  void StartServer(std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments{dir_->Path(), "--port", "0"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    server_ = std::make_unique<test::ServerProcess>(KTQSERVE_PROGRAM, arguments);
+    ASSERT_TRUE(server_->Running()) << server_->Output();
+  }
+
+  static test::TempDir* dir_;
+  std::unique_ptr<test::ServerProcess> server_;
+};
+
+test::TempDir* TileSourcesTest::dir_ = nullptr;
+
+}  // namespace
+
+TEST_F(TileSourcesTest, AWholeLevelArrivesOverTheDirectConnectionAsTheLocalReaderDecodesIt) {
+  StartServer();
+  SocketSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.port = server_->Port();
+  settings.path = "/s.ktq";
+  SocketTileSource remote(settings);
+  FileTileSource local(dir_->File("s.ktq"), "");
+  ASSERT_EQ(remote.GetLevelCount(), local.GetLevelCount());
+  const int level = local.GetLevelCount() - 1;
+  ASSERT_EQ(remote.GetColumns(level), 4);
+  TileCollector collector;
+  remote.SetListener(&collector);
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) EXPECT_EQ(remote.RequestTile("", level, column, row), nullptr);
+  }
+  ASSERT_TRUE(collector.WaitFor(16));
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      ViewImage* arrived = collector.Tile(level, column, row);
+      ASSERT_NE(arrived, nullptr);
+      auto expected = local.RequestTile("", level, column, row);
+      ASSERT_TRUE(expected);
+      EXPECT_TRUE(SamePixels(*arrived, *expected)) << column << "," << row;
+    }
+  }
+  remote.Close();
+}
+
+TEST_F(TileSourcesTest, ARefusedServerIsAConnectionFailure) {
+  StartServer();
+  int port = server_->Port();
+  server_->Stop();
+  SocketSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.port = port;
+  settings.path = "/s.ktq";
+  try {
+    SocketTileSource source(settings);
+    FAIL() << "a refused connection opened";
+  } catch (const CReaderException& error) {
+    EXPECT_EQ(error.Message().substr(0, 1), "2") << error.Message();
+  }
+}
+
+TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
+  StartServer();
+  auto snapshot = [&](const std::string& url) {
+    platform::PlatformOptions options;
+    options.width = 500;
+    options.height = 400;
+    test::TempDir settingsDir;
+    options.settingsFile = settingsDir.File("settings.ini");
+    std::string error;
+    auto platform = platform::CreatePlatform(options, error);
+    ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}});
+    EXPECT_TRUE(window.Open(url + ",700,600,3,center", error)) << error;
+    for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+    EXPECT_TRUE(window.FrameComplete());
+    return window.View().CaptureImage(0, 0, 500, 400);
+  };
+  auto local = snapshot(dir_->File("s.ktq"));
+  auto remote = snapshot("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq");
+  ASSERT_TRUE(local && remote);
+  EXPECT_TRUE(SamePixels(*local, *remote));
+}

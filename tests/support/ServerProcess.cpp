@@ -1,0 +1,90 @@
+#include "tests/support/ServerProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+
+namespace zolvex::test {
+
+namespace {
+constexpr int kStartTimeoutMs = 10000;
+}
+
+ServerProcess::ServerProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(pipefd[1], STDOUT_FILENO);
+    dup2(pipefd[1], STDERR_FILENO);
+    close(pipefd[0]);
+    close(pipefd[1]);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipefd[1]);
+  output_fd_ = pipefd[0];
+  // Read until the announcement line arrives (or the time runs out).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+  const std::regex announcement("port ([0-9]+)");
+  while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
+    pollfd fd{output_fd_, POLLIN, 0};
+    if (poll(&fd, 1, 100) <= 0) continue;
+    char buffer[512];
+    ssize_t n = read(output_fd_, buffer, sizeof buffer);
+    if (n <= 0) break;
+    output_.append(buffer, static_cast<size_t>(n));
+    for (std::sregex_iterator it(output_.begin(), output_.end(), announcement), end; it != end; ++it) {
+      int port = std::stoi((*it)[1]);
+      if (ports_.empty() || ports_.back() != port) ports_.push_back(port);
+    }
+    if (!ports_.empty()) port_ = ports_.front();
+  }
+  // Give a second announcement (a second listening port) a moment to arrive.
+  pollfd fd{output_fd_, POLLIN, 0};
+  if (poll(&fd, 1, 200) > 0) {
+    char buffer[512];
+    ssize_t n = read(output_fd_, buffer, sizeof buffer);
+    if (n > 0) output_.append(buffer, static_cast<size_t>(n));
+    ports_.clear();
+    for (std::sregex_iterator it(output_.begin(), output_.end(), announcement), end; it != end; ++it) {
+      ports_.push_back(std::stoi((*it)[1]));
+    }
+  }
+  // Further output is not read; keep the pipe from filling by draining it without blocking.
+  fcntl(output_fd_, F_SETFL, O_NONBLOCK);
+}
+
+ServerProcess::~ServerProcess() { Stop(); }
+
+void ServerProcess::Stop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = -1;
+        break;
+      }
+      usleep(20000);
+    }
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+  }
+  if (output_fd_ >= 0) {
+    close(output_fd_);
+    output_fd_ = -1;
+  }
+}
+
+}  // namespace zolvex::test
