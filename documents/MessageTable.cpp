@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "documents/MessageTexts.h"
+#include "net/FetchUrl.h"
 #include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/TextValues.h"
@@ -55,7 +56,9 @@ std::string ReplaceUrl(std::string text, const std::string& url) {
   return text;
 }
 
-MessageTable::MessageTable() : reporter_([](const std::string& text) { platform::DebugOutput(text + "\n"); }) {}
+MessageTable::MessageTable()
+    : fetcher_([](const std::string& url) { return FetchUrl(url).bytes; }),
+      reporter_([](const std::string& text) { platform::DebugOutput(text + "\n"); }) {}
 
 MessageTable& MessageTable::Shared() {
   static MessageTable table;
