@@ -1,3 +1,7 @@
+#include "documents/ClipDocument.h"
+#include "documents/FolderDocument.h"
+#include "documents/LegacyMapDocument.h"
+#include "documents/XmmlDocument.h"
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
@@ -14,6 +18,18 @@ DocumentConstructors BuiltInDocumentConstructors() {
   };
   constructors.mosaic = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
     return std::make_unique<MosaicDocument>(view, url, DefaultSourceMakers::Shared());
+  };
+  constructors.xmml = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<XmmlDocument>(view, url, DefaultSourceMakers::Shared());
+  };
+  constructors.legacyMap = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<LegacyMapDocument>(view, url, DefaultSourceMakers::Shared());
+  };
+  constructors.clip = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<ClipDocument>(view, url);
+  };
+  constructors.folder = [](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<FolderDocument>(view, url, DefaultSourceMakers::Shared());
   };
   return constructors;
 }

@@ -1,0 +1,160 @@
+#include "view/DocumentFactory.h"
+
+#include <algorithm>
+#include <new>
+
+#include "documents/CReaderException.h"
+#include "documents/MapDocument.h"
+#include "net/Url.h"
+#include "platform/Files.h"
+#include "platform/TextValues.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+const char* const DocumentFactory::kComicsMarkup =
+    "<xmml><param name=\"type\" value=\"comics\"/><comics><param name=\"pagewidth\" value=\"240\"/>"
+    "<param name=\"pageheight\" value=\"320\"/><param name=\"direction\" value=\"vertical\"/></comics></xmml>";
+
+namespace {
+
+std::string LowerTail(const std::string& url) {
+  return url.size() < 4 ? ToLower(url) : ToLower(url.substr(url.size() - 4));
+}
+
+bool IsRelativeReference(const std::string& url) {
+  return url.find(':') == std::string::npos && !url.starts_with('\\') && !url.starts_with('/');
+}
+
+std::string BaseOf(const std::string& url) {
+  std::size_t lastSeparator = url.find_last_of("/\\");
+  return lastSeparator == std::string::npos ? std::string() : url.substr(0, lastSeparator + 1);
+}
+
+template <typename Hook, typename... Args>
+std::unique_ptr<MapDocument> Call(const Hook& hook, Args&&... args) {
+  if (!hook) return nullptr;
+  return hook(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl) {
+  std::string joined = url;
+  if (IsRelativeReference(url)) joined = baseUrl.empty() ? platform::FullPath(url) : baseUrl + url;
+  std::string resolved = NormaliseUrl(joined, "");
+  std::replace(resolved.begin(), resolved.end(), '\\', '/');
+  return resolved;
+}
+
+DocumentFactory::DocumentFactory() : DocumentFactory(BuiltInDocumentConstructors()) {}
+
+DocumentFactory::DocumentFactory(DocumentConstructors constructors) : constructors_(std::move(constructors)) {}
+
+DocumentFactory::~DocumentFactory() = default;
+
+bool DocumentFactory::IsContentUrl(const std::string& url) {
+  if (url.size() < 4) return false;
+  static const char* const kContentTails[] = {".ktq", ".him", ".cms", ".map", ".mon", "clip", "xmml"};
+  std::string tail = LowerTail(url);
+  return std::any_of(std::begin(kContentTails), std::end(kContentTails),
+                     [&](const char* known) { return tail == known; }) ||
+         url.back() == '\\';
+}
+
+std::string DocumentFactory::CreateDocument(MapView& view, const std::string& url,
+                                            std::unique_ptr<MapDocument>& document, std::string* baseUrl,
+                                            const std::string& /*hint*/) {
+  if (document) {
+    document->Close();
+    document.reset();
+  }
+  bool serverScheme = url.size() > 6 && StartsWithNoCase(url, "ktq://");
+  std::string resolved = ResolveContentUrl(url, view.GetBaseUrl());
+  if (baseUrl) *baseUrl = BaseOf(resolved);
+  std::string target = resolved.substr(0, resolved.find(','));
+  std::string given = url.substr(0, url.find(','));
+  bool endsInBackslash = !given.empty() && given.back() == '\\';
+
+  try {
+    document = Construct(view, target, LowerTail(given), serverScheme, endsInBackslash);
+  } catch (const CReaderException& error) {
+    document.reset();
+    view.ReportError(error);
+  } catch (const std::bad_alloc&) {
+    document.reset();
+  }
+  if (!document) return resolved;
+  ArrangeObjectsOnPages(*document);
+  if (!document->IsValid()) {
+    document->Close();
+    document.reset();
+  }
+  return resolved;
+}
+
+std::unique_ptr<MapDocument> DocumentFactory::Construct(MapView& view, const std::string& url,
+                                                        const std::string& tail, bool serverScheme,
+                                                        bool endsInBackslash) {
+  const DocumentConstructors& make = constructors_;
+  if (tail == ".map" || tail == ".him") return Call(make.legacyMap, view, url);
+  if (tail == ".ktq") return Call(make.tiledImage, view, url);
+  if (tail == ".mon" && serverScheme) return Call(make.tiledImage, view, url);
+  if (tail == "clip" && !serverScheme) return Call(make.clip, view, url);
+  if (tail == ".mon") return Call(make.mosaic, view, url);
+  if (!serverScheme && endsInBackslash) return Call(make.folder, view, url);
+  if (tail == ".cms" && !serverScheme) {
+    if (!make.comics) return nullptr;
+    std::unique_ptr<MapDocument> tiled = Call(make.tiledImage, view, url);
+    if (!tiled) return nullptr;
+    return make.comics(view, std::move(tiled), kComicsMarkup);
+  }
+  std::unique_ptr<MapDocument> xmml = Call(make.xmml, view, url);
+  if (!xmml) return nullptr;
+  return ConstructByType(view, std::move(xmml));
+}
+
+std::unique_ptr<MapDocument> DocumentFactory::ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml) {
+  const DocumentConstructors& make = constructors_;
+  std::string type = ToLower(xmml->GetParam("type"));
+  if (type == "comics") return Call(make.comics, view, std::move(xmml), std::string());
+  if (type == "photo") return Call(make.photo, view, std::move(xmml), std::string());
+  if (type == "news") return Call(make.news, view, std::move(xmml), std::string());
+  if (type == "layoutnews") return Call(make.layoutNews, view, std::move(xmml), std::string());
+  auto handler = handlers_.find(type);
+  if (handler != handlers_.end() && handler->second.create) {
+    if (std::unique_ptr<MapDocument> extension = handler->second.create(view, *xmml))
+      xmml->SetExtension(std::move(extension));
+  }
+  return xmml;
+}
+
+void DocumentFactory::RegisterDocumentType(const DocumentTypeHandler& handler) {
+  if (handler.typeName.empty()) return;
+  handlers_[ToLower(handler.typeName)] = handler;
+}
+
+}  // namespace zolvex
+
+namespace zolvex {
+
+void ArrangeObjectsOnPages(MapDocument& document) {
+  int pageWidth = ParseInt(document.GetParam("pagewidth"));
+  int pageHeight = ParseInt(document.GetParam("pageheight"));
+  if (pageWidth == 0 || pageHeight == 0 || !document.IsValid()) return;
+  int columns = 2 * document.GetFullWidth() / pageWidth;
+  if (columns <= 0) return;
+  bool reversed = IsYes(document.GetParam("reversepage"));
+  std::vector<MapObject*> objects = document.GetObjectList();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    MapObject& object = **it;
+    int index = object.GetBasePage();
+    if (index < 0) continue;
+    int row = index / columns;
+    int column = reversed ? columns - index % columns - 1 : index % columns;
+    object.SetRect(object.GetX() + column * pageWidth / 2, object.GetY() + row * pageHeight, object.GetWidth(),
+                   object.GetHeight());
+  }
+}
+
+}  // namespace zolvex

@@ -1,0 +1,84 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace zolvex {
+
+class MapDocument;
+class MapView;
+
+// Creation hooks of the document classes the factory chooses between. A hook that is not
+// set makes its URLs open no document (the view then falls back to the previous URL).
+struct DocumentConstructors {
+  // (view, url) → a new document; may throw CReaderException.
+  using FromUrl = std::function<std::unique_ptr<MapDocument>(MapView&, const std::string& url)>;
+  // (view, inner document, built-in markup) → a page-mode document wrapping the inner one.
+  using Wrapper =
+      std::function<std::unique_ptr<MapDocument>(MapView&, std::unique_ptr<MapDocument> inner, const std::string&)>;
+
+  FromUrl legacyMap;   // ".map", ".him"
+  FromUrl tiledImage;  // ".ktq", ".mon" on a tile server
+  FromUrl clip;        // "clip"
+  FromUrl mosaic;      // local ".mon"
+  FromUrl folder;      // a folder path ending in "\"
+  FromUrl xmml;        // everything else
+  Wrapper comics;      // ".cms" over a tiled image, or XMML type "comics"
+  Wrapper photo;       // XMML type "photo"
+  Wrapper news;        // XMML type "news"
+  Wrapper layoutNews;  // XMML type "layoutnews"
+};
+
+// The hooks of the document classes built into the library; each class adds itself here.
+DocumentConstructors BuiltInDocumentConstructors();
+
+// A document type added at run time (by a plug-in): it gets the XMML document whose
+// "type" parameter names it and answers an extension object for it, or null.
+struct DocumentTypeHandler {
+  std::string typeName;
+  std::function<std::unique_ptr<MapDocument>(MapView&, MapDocument& xmml)> create;
+};
+
+// Decides from a URL which document class opens it, resolves the URL against the view's
+// base URL and creates the document.
+class DocumentFactory {
+ public:
+  DocumentFactory();
+  explicit DocumentFactory(DocumentConstructors constructors);
+  virtual ~DocumentFactory();
+
+  // True for the URLs that name content the view opens itself.
+  virtual bool IsContentUrl(const std::string& url);
+  // Resolves url, replaces document by the new document (null when none could be made:
+  // unsupported, failed or not valid) and writes the base URL when baseUrl is given.
+  // Answers the resolved URL. Reading failures are reported through the view.
+  virtual std::string CreateDocument(MapView& view, const std::string& url, std::unique_ptr<MapDocument>& document,
+                                     std::string* baseUrl, const std::string& hint);
+  // Adds a handler under its lower-cased type name; a handler without a name is ignored.
+  virtual void RegisterDocumentType(const DocumentTypeHandler& handler);
+
+  DocumentConstructors& Constructors() { return constructors_; }
+
+  // The XMML markup the factory gives a comics view over one tiled image.
+  static const char* const kComicsMarkup;
+
+ private:
+  std::unique_ptr<MapDocument> Construct(MapView& view, const std::string& url, const std::string& tail,
+                                         bool serverScheme, bool endsInBackslash);
+  std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml);
+
+  DocumentConstructors constructors_;
+  std::map<std::string, DocumentTypeHandler> handlers_;
+};
+
+// Joins a content URL to the base URL the way content opening does: a reference without
+// ":" that does not begin with "\" or "/" is prefixed by the base (or made absolute against
+// the working folder when there is no base); "\" becomes "/" and "/../" and "/./" steps go.
+std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl);
+
+// Places objects with a page index on the page grid of the document's "pagewidth" and
+// "pageheight" parameters.
+void ArrangeObjectsOnPages(MapDocument& document);
+
+}  // namespace zolvex

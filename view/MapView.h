@@ -1,0 +1,293 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Geometry.h"
+#include "view/BrowserProperties.h"
+#include "view/History.h"
+#include "view/ViewEvent.h"
+#include "view/ViewPrimitives.h"
+
+namespace zolvex {
+
+namespace platform {
+class Platform;
+}
+
+class CReaderException;
+class DocumentFactory;
+class MapDocument;
+class MapObject;
+class NavigationListener;
+
+// The view window: it opens content into its current document, keeps the viewport over
+// the document's level pyramid and reports to the control. The drawing primitives belong
+// to the renderer that derives from it.
+class MapView : public ViewPrimitives {
+ public:
+  using ViewEventHandler = std::function<void(const ViewEvent&)>;
+  using ObjectEventHandler = std::function<void(const ObjectEvent&)>;
+
+  static constexpr std::size_t kMaxUrlLength = 8023;
+  static constexpr const char* kMessageCaption = "Korvani Zolvex";
+
+  explicit MapView(platform::Platform& platform);
+  ~MapView() override;
+  MapView(const MapView&) = delete;
+  MapView& operator=(const MapView&) = delete;
+
+  // ---- Content opening ----------------------------------------------------------------
+  // Opens url (a link command, a media file, a web page or content). Answers the resolved
+  // URL of the content opened, or "" when the call did something else or failed; "ext:"
+  // and "ext_silent:" URLs come back unchanged and change nothing.
+  std::string OpenUrl(const std::string& url, bool resetHistory, int x, int y, int level) override;
+  // Opens url later, through the control's queue ("SetContent").
+  void QueueContent(const std::string& url, bool recordHistory) override;
+  // A reading failure: closes the document, shows the message (unless the page handles
+  // errors itself) and tells the listener.
+  void ReportError(const CReaderException& error);
+
+  void SetNavigationListener(NavigationListener* listener) { listener_ = listener; }
+  NavigationListener* GetNavigationListener() const { return listener_; }
+  // The control's handlers of posted events; without one, posted events are dropped.
+  void SetEventHandlers(ViewEventHandler viewEvents, ObjectEventHandler objectEvents);
+  void PostViewEvent(const ViewEvent& event) override;
+  void PostObjectEvent(const ObjectEvent& event) override;
+
+  DocumentFactory& GetDocumentFactory() { return *factory_; }
+  // Null restores the built-in factory.
+  void SetDocumentFactory(std::unique_ptr<DocumentFactory> factory);
+
+  MapDocument* GetDocument() const override { return document_.get(); }
+  bool HasValidDocument() const;
+  const std::string& GetCurrentUrl() const { return currentUrl_; }
+  const std::string& GetBaseUrl() const { return baseUrl_; }
+  const std::string& GetPreviousBaseUrl() const { return previousBaseUrl_; }
+  const std::string& GetPreviousUrl() const { return previousUrl_; }
+  const History& GetHistory() const { return history_; }
+  History& GetHistory() { return history_; }
+  const std::vector<std::string>& GetPageHistory() const { return pageHistory_; }
+  // The view lock: serialises document replacement against painting, input and commands.
+  std::recursive_mutex& ViewLock() const { return viewLock_; }
+  platform::Platform& GetPlatform() { return platform_; }
+  bool IsPageAnimationOn() const { return pageAnimation_; }
+
+  // ---- Frame loop --------------------------------------------------------------------
+  // New content arrived; the next redraw check draws a frame. Safe from any thread.
+  void MarkDirty() { dirty_ = true; }
+  bool IsDirty() const { return dirty_; }
+  // False while suspended or while an input handler runs; otherwise the dirty flag.
+  bool NeedsRedraw() const;
+  // Composes a frame into the back buffer; includeHidden also draws objects hidden for printing.
+  void DrawFrame(bool includeHidden);
+  platform::Color GetBackgroundColor();
+  ViewImage* GetBackgroundImage() const { return backgroundImage_.get(); }
+  void SetBackgroundImage(std::unique_ptr<ViewImage> image);
+  void SetSuspended(bool suspended) { suspended_ = suspended; }
+  void SetInputBusy(bool busy) { inputBusy_ = busy; }
+  // The draw items of the last frame.
+  const std::vector<MapObject*>& VisibleItems() const { return visibleItems_; }
+  // Tiles the last frame asked for that have not arrived (drafts count as missing).
+  int PendingTileCount() const { return pendingTiles_; }
+  // Fills the back buffer with the background colour, then draws the background image.
+  virtual void ClearBackground() {}
+  // Shows the back buffer in the window.
+  virtual void FlushFrame() {}
+  // Runs a view command on the window thread; workers use it for what servers ask.
+  void PostCommand(const std::string& command, const std::string& argument);
+
+  // ---- Input (window pixels; flags: 1 left button, 4 Shift, 8 Control) ----------------
+  void OnMouseMove(int x, int y, unsigned flags, std::uint64_t time);
+  void OnLButtonDown(int x, int y, unsigned flags, std::uint64_t time);
+  void OnLButtonUp(int x, int y, unsigned flags, std::uint64_t time);
+  void OnRButtonDown(int x, int y, unsigned flags, std::uint64_t time);
+  void OnRButtonUp(int x, int y, unsigned flags, std::uint64_t time);
+  void OnMouseLeave();
+  // Answers whether the key was handled.
+  bool OnKeyDown(int key, int repeat, unsigned flags, std::uint64_t time);
+  // The "wheel" command: delta and the pointer's window position.
+  void OnWheel(int delta, int x, int y);
+  // The topmost object at a window point, or null.
+  MapObject* ObjectAt(int x, int y);
+  void UpdateHover(MapObject* object);
+  // A click of kind 1 (left) or 2 (right).
+  void Click(int x, int y, unsigned flags, int kind);
+  // Moves the view's top-left corner to (x, y) of the current level.
+  void ScrollTo(int x, int y);
+  bool IsDragging() const { return dragging_; }
+  // The cursor by level: "zoom-in" while a further level exists, "default" at the last.
+  std::string LevelCursor() const;
+
+  // ---- Properties and services for objects -------------------------------------------
+  std::string GetBrowserProperty(const std::string& name) override;
+  void SetBrowserProperty(const std::string& name, const std::string& value) override;
+  // View commands; the command interpreter extends this. The base handles none.
+  bool Execute(const std::string& command, const std::string& argument) override;
+  void PlayBuiltInSound(int number) override;
+  void StopSound() override;
+  void InvalidateObject(MapObject& object, bool redraw) override;
+  std::optional<DocumentMetrics> GetDocumentMetrics() const override;
+
+  // ---- Viewport -----------------------------------------------------------------------
+  int GetViewWidth() const override { return viewWidth_; }
+  int GetViewHeight() const override { return viewHeight_; }
+  // The view position in pixels of the current level; -1 without a valid document.
+  int GetViewportX() const override;
+  int GetViewportY() const override;
+  // The window size for the host; -1 without a valid document.
+  int GetViewportWidth() const;
+  int GetViewportHeight() const;
+  // The stored position, with or without a document.
+  int ViewX() const { return viewX_; }
+  int ViewY() const { return viewY_; }
+  void SetViewSize(int width, int height);
+
+  platform::Rect GetContentRect() const override { return contentRect_; }
+  void SetContentRect(int left, int top, int right, int bottom);
+  // Full-resolution rectangle the content is limited to; a width or height of 0 clears it.
+  void SetViewLimit(int x, int y, int width, int height);
+  // x, y, width, height of the limit; x = -1 while there is none.
+  platform::Rect GetViewLimit() const { return platform::Rect::FromSize(limitX_, limitY_, limitWidth_, limitHeight_); }
+  int GetMaxLevel() const { return maxLevel_; }
+  int GetMinLevel() const { return minLevel_; }
+  double GetPageWidth() const { return pageWidth_; }
+  double GetPageHeight() const { return pageHeight_; }
+  double GetPageScaleX() const { return pageScaleX_; }
+  double GetPageScaleY() const { return pageScaleY_; }
+  platform::Size GetPrintPageSize() const { return {printPageWidth_, printPageHeight_}; }
+  bool IsReportingPages() const { return reportPages_; }
+  int GetLastReportedPage() const { return lastReportedPage_; }
+
+  void SetPosition(int x, int y, bool redraw, bool report);
+  void ValidatePosition(bool report);
+  // level is 1-based (0 or less keeps the level); mode "center", "abs" or "left".
+  void MoveTo(int x, int y, int level, const std::string& mode);
+  // x, y in full-resolution pixels, level 1-based.
+  void MoveTo2(int x, int y, int level);
+  void FitToWindow(bool stretch);
+  // x, y in pixels of the current level.
+  void ZoomTo(int level, int x, int y, bool keepPoint);
+  // x, y in window pixels; direction 1 zooms in, 2 zooms out.
+  void ZoomAt(int x, int y, int direction);
+  // One level in (out) around the middle of the window, within the level limits.
+  bool ZoomIn();
+  bool ZoomOut();
+  // The 1-based page at a point of the current level ((-1, -1): the top-left corner), or -1.
+  int PageAt(int x, int y);
+  bool PageOrigin(int page, int& x, int& y);
+  // Pages of the "pagechanged" report.
+  int PageCount();
+
+  // Host conversions: levels counted from 1; -1 without a valid document.
+  int GetLevelCount() const;
+  int GetCurrentLevel() const;
+  int GetMapWidth(int level) const;
+  int GetMapHeight(int level) const;
+
+ protected:
+  // Runs a link command ("goto:", "exec:", ...); the command interpreter supplies it.
+  virtual void RunLinkCommand(const std::string& url);
+  // Repaints the window; the renderer draws the frame.
+  virtual void Redraw();
+  // Restricts drawing to an area of the window, and lifts the restriction.
+  virtual void ClipDrawing(const platform::Rect&) {}
+  virtual void ResetDrawingClip() {}
+
+ private:
+  struct PendingPosition {
+    bool set = false;
+    int x = 0;
+    int y = 0;
+    int level = 0;
+    std::string mode;
+  };
+
+  std::string LoadDocument(const std::string& url);
+  void CloseDocument();
+  void CloseMediaWindow();
+  void HandToBrowser(const std::string& url);
+  void ForgetDocumentPageSize();
+  void CopyPageSize();
+  void CopyPageSide(const char* name, double scale, double& side, int viewSide);
+  void SetPrintPageSize();
+  void ApplyPendingPosition();
+  void FitIfAsked();
+  std::string FallBack();
+  void ReportPage();
+  std::string ErrorBoxText(const std::string& message);
+  void UpdateLevelLimits(const std::string& name, const std::string& value);
+  bool ContentRectInUse() const { return contentRect_.right - contentRect_.left > 0; }
+  int DocumentOffset(const std::string& offset, double scale);
+  int PageWidthAtLevel() const;
+  int PageHeightAtLevel() const;
+
+  platform::Platform& platform_;
+  std::unique_ptr<DocumentFactory> factory_;
+  std::unique_ptr<MapDocument> document_;
+  mutable std::recursive_mutex viewLock_;
+  BrowserProperties properties_;
+  NavigationListener* listener_ = nullptr;
+  ViewEventHandler viewEventHandler_;
+  ObjectEventHandler objectEventHandler_;
+
+  std::string currentUrl_;
+  std::string baseUrl_;
+  std::string previousBaseUrl_;
+  std::string previousUrl_;
+  int previousX_ = 0;
+  int previousY_ = 0;
+  int previousLevel_ = 0;
+  History history_;
+  std::vector<std::string> pageHistory_;
+  PendingPosition pending_;
+  std::vector<MapObject*> visibleItems_;
+  bool mediaPlaying_ = false;
+  bool pageAnimation_ = false;
+  std::atomic<bool> dirty_ = false;
+  bool suspended_ = false;
+  bool inputBusy_ = false;
+  int pendingTiles_ = 0;
+  platform::Point lastMouse_{-1000, -1000};
+  bool dragging_ = false;
+  bool deadZone_ = false;
+  platform::Point dragStart_{-100, -100};
+  std::int64_t pressTime_ = -1;
+  platform::Point rightPress_{-100, -100};
+  MapObject* hovered_ = nullptr;
+  bool IsListed(MapObject* object) const;
+  void ApplyCursor(const std::string& cursor);
+  int maxPendingTiles_ = 0;
+  std::unique_ptr<ViewImage> backgroundImage_;
+  void DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden);
+  void DrawProgressBar();
+  void DrawSelection();
+  void DrawCenterMarker();
+  // Tasks posted to the window check it: they may run after the view is gone.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+
+  int viewX_ = 0;
+  int viewY_ = 0;
+  int viewWidth_ = 0;
+  int viewHeight_ = 0;
+  int maxLevel_ = -1;
+  int minLevel_ = -1;
+  platform::Rect contentRect_;
+  int limitX_ = -1;  // -1: no limit
+  int limitY_ = 0;
+  int limitWidth_ = 0;
+  int limitHeight_ = 0;
+  double pageWidth_ = 0.0;
+  double pageHeight_ = 0.0;
+  double pageScaleX_ = 1.0;
+  double pageScaleY_ = 1.0;
+  int printPageWidth_ = -1;
+  int printPageHeight_ = -1;
+  bool reportPages_ = true;
+  int lastReportedPage_ = -1;
+};
+
+}  // namespace zolvex
