@@ -7,13 +7,26 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <regex>
+#include <cstdlib>
+#include <cctype>
 
 namespace zolvex::test {
 
 namespace {
 constexpr int kStartTimeoutMs = 10000;
+
+// The numbers that follow "port " in text, in order.
+std::vector<int> AnnouncedPorts(const std::string& text) {
+  std::vector<int> ports;
+  for (size_t at = text.find("port "); at != std::string::npos; at = text.find("port ", at + 5)) {
+    size_t digits = at + 5;
+    if (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) {
+      ports.push_back(std::atoi(text.c_str() + digits));
+    }
+  }
+  return ports;
 }
+}  // namespace
 
 ServerProcess::ServerProcess(const std::string& program, const std::vector<std::string>& arguments) {
   int pipefd[2];
@@ -34,7 +47,6 @@ ServerProcess::ServerProcess(const std::string& program, const std::vector<std::
   output_fd_ = pipefd[0];
   // Read until the announcement line arrives (or the time runs out).
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-  const std::regex announcement("port ([0-9]+)");
   while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
     pollfd fd{output_fd_, POLLIN, 0};
     if (poll(&fd, 1, 100) <= 0) continue;
@@ -42,10 +54,7 @@ ServerProcess::ServerProcess(const std::string& program, const std::vector<std::
     ssize_t n = read(output_fd_, buffer, sizeof buffer);
     if (n <= 0) break;
     output_.append(buffer, static_cast<size_t>(n));
-    for (std::sregex_iterator it(output_.begin(), output_.end(), announcement), end; it != end; ++it) {
-      int port = std::stoi((*it)[1]);
-      if (ports_.empty() || ports_.back() != port) ports_.push_back(port);
-    }
+    ports_ = AnnouncedPorts(output_);
     if (!ports_.empty()) port_ = ports_.front();
   }
   // Give a second announcement (a second listening port) a moment to arrive.
@@ -54,10 +63,7 @@ ServerProcess::ServerProcess(const std::string& program, const std::vector<std::
     char buffer[512];
     ssize_t n = read(output_fd_, buffer, sizeof buffer);
     if (n > 0) output_.append(buffer, static_cast<size_t>(n));
-    ports_.clear();
-    for (std::sregex_iterator it(output_.begin(), output_.end(), announcement), end; it != end; ++it) {
-      ports_.push_back(std::stoi((*it)[1]));
-    }
+    ports_ = AnnouncedPorts(output_);
   }
   // Further output is not read; keep the pipe from filling by draining it without blocking.
   fcntl(output_fd_, F_SETFL, O_NONBLOCK);
