@@ -11,10 +11,13 @@ namespace zolvex {
 FileTileSource::FileTileSource(const std::string& path, const std::string& messageFile) {
   messageFile_ = messageFile;
   if (!file_.Open(path)) {
-    if (file_.LastErrorKind() == KtqLocalFile::ErrorKind::CannotDecodeTile) {
-      throw CReaderException(KtqLocalFile::kCannotDecodeTileMessage);
+    switch (file_.LastErrorKind()) {
+      case KtqLocalFile::ErrorKind::CannotDecodeTile: throw CReaderException(KtqLocalFile::kCannotDecodeTileMessage);
+      // A file that exists but is not a usable tiled image says what is wrong with it.
+      case KtqLocalFile::ErrorKind::NotKtq:
+      case KtqLocalFile::ErrorKind::Damaged: throw CReaderException("1. " + path + ": " + file_.LastError());
+      default: throw CReaderException(GetMessageText(401, messageFile, path));
     }
-    throw CReaderException(GetMessageText(401, messageFile, path));
   }
   loaded_ = file_.LevelCount() > 0;
   active_ = true;

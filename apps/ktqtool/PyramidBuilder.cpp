@@ -1,0 +1,63 @@
+#include "apps/ktqtool/PyramidBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zolvex::ktqtool {
+namespace {
+
+int TilesAcross(int length, int tileSize) { return (length + tileSize - 1) / tileSize; }
+
+}  // namespace
+
+std::vector<PyramidBuilder::Size> PyramidBuilder::LevelSizes(int width, int height, int tileSize) {
+  std::vector<Size> sizes{{width, height}};
+  while (sizes.back().width > tileSize || sizes.back().height > tileSize) {
+    sizes.push_back({(sizes.back().width + 1) / 2, (sizes.back().height + 1) / 2});
+  }
+  std::reverse(sizes.begin(), sizes.end());
+  return sizes;
+}
+
+PyramidBuilder::PyramidBuilder(int width, int height, int tileSize)
+    : tileSize_(tileSize), levels_(LevelSizes(width, height, tileSize)) {}
+
+std::int64_t PyramidBuilder::TileCount() const {
+  std::int64_t total = 0;
+  for (const auto& level : levels_) {
+    total += std::int64_t{TilesAcross(level.width, tileSize_)} * TilesAcross(level.height, tileSize_);
+  }
+  return total;
+}
+
+bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
+                           const TileRenderer& render, const Progress& progress) const {
+  if (!writer.Begin(path, static_cast<int>(levels_.size()), thumbnail)) return false;
+  std::int64_t done = 0;
+  const std::int64_t total = TileCount();
+  qmImage tile;
+  for (size_t level = 0; level < levels_.size(); ++level) {
+    int columns = TilesAcross(levels_[level].width, tileSize_);
+    int rows = TilesAcross(levels_[level].height, tileSize_);
+    if (!writer.BeginLevel(rows, columns)) return false;
+    for (int row = 0; row < rows; ++row) {
+      for (int column = 0; column < columns; ++column) {
+        tile.create(tileSize_, tileSize_, 24);
+        render(static_cast<int>(level), column, row, tile);
+        if (!writer.AddTile(tile)) return false;
+        if (progress) progress(++done, total);
+      }
+    }
+  }
+  return writer.Finish();
+}
+
+void PyramidBuilder::CopyRegion(const qmImage& source, int left, int top, qmImage& tile) {
+  int width = std::min(tile.getWidth(), source.getWidth() - left);
+  int height = std::min(tile.getHeight(), source.getHeight() - top);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(tile.getRow(y), source.getRow(top + y) + static_cast<size_t>(left) * 3, static_cast<size_t>(width) * 3);
+  }
+}
+
+}  // namespace zolvex::ktqtool

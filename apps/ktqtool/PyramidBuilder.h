@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/qmImage.h"
+#include "tiles/KtqWriter.h"
+
+namespace zolvex::ktqtool {
+
+// Writes a pyramid of square tiles through a KtqWriter. The levels are the full size and
+// then halves (rounded up) until one tile holds the level; each tile is rendered by the
+// caller into a tileSize x tileSize 24-bit image that starts black, so the parts of edge
+// tiles beyond the level stay black.
+class PyramidBuilder {
+ public:
+  struct Size {
+    int width = 0;
+    int height = 0;
+  };
+  // Renders tile (column, row) of level (0 = smallest) into tile.
+  using TileRenderer = std::function<void(int level, int column, int row, qmImage& tile)>;
+  // Called after every tile with the tiles written so far and their total.
+  using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+  // Level sizes, smallest first.
+  static std::vector<Size> LevelSizes(int width, int height, int tileSize);
+
+  PyramidBuilder(int width, int height, int tileSize);
+  const std::vector<Size>& Levels() const { return levels_; }
+  std::int64_t TileCount() const;
+
+  // Writes the file; false with writer.LastError() on failure.
+  bool Write(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
+             const TileRenderer& render, const Progress& progress) const;
+
+  // Copies the part of source at (left, top) into tile (which keeps its size).
+  static void CopyRegion(const qmImage& source, int left, int top, qmImage& tile);
+
+ private:
+  int tileSize_;
+  std::vector<Size> levels_;
+};
+
+}  // namespace zolvex::ktqtool

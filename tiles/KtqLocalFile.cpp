@@ -1,0 +1,235 @@
+#include "tiles/KtqLocalFile.h"
+
+#include <fstream>
+#include <limits>
+
+#include "platform/Files.h"
+#include "tiles/ByteOrder.h"
+#include "tiles/KtqFormat.h"
+
+namespace zolvex {
+namespace {
+
+constexpr std::int64_t kHeaderSize = 16;  // magic, codec, reserved, thumbnail length
+constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+
+std::string LocalPath(const std::string& path) {
+  std::string result;
+  for (size_t i = 0; i < path.size();) {
+    if (path.compare(i, 3, "%20") == 0) {
+      result += ' ';
+      i += 3;
+    } else {
+      result += path[i++];
+    }
+  }
+  return platform::NativePath(result);
+}
+
+}  // namespace
+
+// Bounded reads of one open file: nothing is read outside [0, size).
+class KtqLocalFile::Reader {
+ public:
+  explicit Reader(const std::string& path) : stream_(path, std::ios::binary) {
+    if (!stream_) return;
+    stream_.seekg(0, std::ios::end);
+    auto end = stream_.tellg();
+    size_ = end < 0 ? -1 : static_cast<std::int64_t>(end);
+  }
+  bool IsOpen() const { return stream_.is_open() && size_ >= 0; }
+  std::int64_t Size() const { return size_; }
+  bool Fits(std::int64_t position, std::int64_t length) const {
+    return position >= 0 && length >= 0 && position <= size_ && length <= size_ - position;
+  }
+  // Reads up to length bytes at position; answers how many arrived.
+  std::int64_t ReadSome(std::int64_t position, std::uint8_t* out, std::int64_t length) {
+    if (position < 0 || length < 0 || position > size_) return 0;
+    stream_.clear();
+    stream_.seekg(position);
+    stream_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(length));
+    return static_cast<std::int64_t>(stream_.gcount());
+  }
+  bool Read(std::int64_t position, std::uint8_t* out, std::int64_t length) {
+    return Fits(position, length) && ReadSome(position, out, length) == length;
+  }
+  std::optional<std::int32_t> ReadInt(std::int64_t position) {
+    std::uint8_t bytes[4];
+    if (!Read(position, bytes, 4)) return std::nullopt;
+    return ReadLE32(bytes);
+  }
+
+ private:
+  std::ifstream stream_;
+  std::int64_t size_ = -1;
+};
+
+void KtqLocalFile::Reset() {
+  fileSize_ = 0;
+  scrambled_ = false;
+  codec_ = -1;
+  thumbnail_.reset();
+  levels_.clear();
+  errorKind_ = ErrorKind::None;
+  error_.clear();
+}
+
+bool KtqLocalFile::Fail(ErrorKind kind, std::string message) {
+  levels_.clear();
+  thumbnail_.reset();
+  errorKind_ = kind;
+  error_ = std::move(message);
+  return false;
+}
+
+bool KtqLocalFile::ReadLocalFile(const std::string& path) {
+  Reset();
+  path_ = LocalPath(path);
+  Reader reader(path_);
+  if (!reader.IsOpen()) return Fail(ErrorKind::CannotOpen, "Cannot open " + path_);
+  fileSize_ = reader.Size();
+  if (!ReadHeader(reader)) return false;
+  return ProbeTileSizes();
+}
+
+bool KtqLocalFile::ReadHeader(Reader& reader) {
+  std::uint8_t header[kHeaderSize];
+  if (!reader.Read(0, header, kHeaderSize)) return Fail(ErrorKind::Damaged, path_ + " is too short for a KTQ image");
+  std::string_view magic(reinterpret_cast<const char*>(header), 4);
+  if (magic != KtqFormat::kScrambledMagic && magic != KtqFormat::kPlainMagic) {
+    return Fail(ErrorKind::NotKtq, path_ + " is not a KTQ image (unknown signature)");
+  }
+  scrambled_ = magic == KtqFormat::kScrambledMagic;
+  codec_ = ReadLE32(header + 4);
+  std::int64_t thumbnailLength = std::max(ReadLE32(header + 12), 0);
+  if (!reader.Fits(kHeaderSize, thumbnailLength + 4)) {
+    return Fail(ErrorKind::Damaged, path_ + ": the thumbnail block runs past the end of the file");
+  }
+  if (thumbnailLength > 0) {
+    std::vector<std::uint8_t> block(static_cast<size_t>(thumbnailLength));
+    if (!reader.Read(kHeaderSize, block.data(), thumbnailLength)) return Fail(ErrorKind::CannotOpen, "Cannot read " + path_);
+    thumbnail_ = KtqFormat::DecodeStream(block.data(), block.size(), codec_);
+  }
+  std::vector<std::int64_t> headerOffsets;
+  if (!ReadDirectory(reader, kHeaderSize + thumbnailLength, headerOffsets)) return false;
+  for (int i = 0; i < LevelCount(); ++i) {
+    if (!ReadLevel(reader, i, headerOffsets[i], headerOffsets[i + 1])) return false;
+  }
+  return true;
+}
+
+// Reads N and the directory; headerOffsets gets N + 1 entries (the file size last) and
+// the levels their data starts.
+bool KtqLocalFile::ReadDirectory(Reader& reader, std::int64_t directoryAt, std::vector<std::int64_t>& headerOffsets) {
+  std::int64_t count = *reader.ReadInt(directoryAt);  // fits: checked with the thumbnail
+  // Every level needs its directory pair and at least a level header with one offset.
+  constexpr std::int64_t kSmallestLevel = 8 + 12;
+  if (count < 1 || count > (fileSize_ - directoryAt - 4) / kSmallestLevel) {
+    return Fail(ErrorKind::Damaged, path_ + ": level count " + std::to_string(count) + " does not fit the file");
+  }
+  std::vector<std::uint8_t> directory(static_cast<size_t>(count * 8));
+  if (!reader.Read(directoryAt + 4, directory.data(), count * 8)) {
+    return Fail(ErrorKind::Damaged, path_ + ": the level directory runs past the end of the file");
+  }
+  levels_.resize(static_cast<size_t>(count));
+  for (std::int64_t i = 0; i < count; ++i) {
+    headerOffsets.push_back(ReadLE32(&directory[i * 8]));
+    levels_[i].dataStart = ReadLE32(&directory[i * 8 + 4]);
+  }
+  headerOffsets.push_back(fileSize_);
+  return true;
+}
+
+bool KtqLocalFile::ReadLevel(Reader& reader, int index, std::int64_t headerAt, std::int64_t nextHeaderAt) {
+  LevelData& level = levels_[index];
+  std::string where = path_ + ": level " + std::to_string(index);
+  auto rows = reader.ReadInt(headerAt);
+  auto columns = reader.ReadInt(headerAt + 4);
+  if (!rows || !columns) return Fail(ErrorKind::Damaged, where + " has its header outside the file");
+  if (*rows < 1 || *columns < 1) return Fail(ErrorKind::Damaged, where + " has no tiles");
+  std::int64_t count = std::int64_t{*rows} * *columns;
+  if (count > (fileSize_ - headerAt - 8) / 4) {
+    return Fail(ErrorKind::Damaged, where + ": its tile table does not fit the file");
+  }
+  level.info.rows = *rows;
+  level.info.columns = *columns;
+  level.dataLength = nextHeaderAt - level.dataStart;
+  if (level.dataStart < 0 || level.dataStart > fileSize_ || level.dataLength < 0) {
+    return Fail(ErrorKind::Damaged, where + ": its tile data lies outside the file");
+  }
+  std::vector<std::uint8_t> table(static_cast<size_t>(count * 4));
+  if (!reader.Read(headerAt + 8, table.data(), count * 4)) return Fail(ErrorKind::CannotOpen, "Cannot read " + path_);
+  level.offsets.resize(static_cast<size_t>(count));
+  std::int64_t previous = 0;
+  for (std::int64_t k = 0; k < count; ++k) {
+    std::int64_t offset = ReadLE32(&table[k * 4]);
+    if (offset < previous || offset > level.dataLength) {
+      return Fail(ErrorKind::Damaged, where + ": tile " + std::to_string(k) + " has an offset outside its data");
+    }
+    level.offsets[k] = static_cast<std::uint32_t>(offset);
+    previous = offset;
+  }
+  return true;
+}
+
+bool KtqLocalFile::ProbeTileSizes() {
+  for (int i = 0; i < LevelCount(); ++i) {
+    auto probe = DecodeTile(i, 0, 0);
+    if (!probe) return Fail(ErrorKind::CannotDecodeTile, kCannotDecodeTileMessage);
+    LevelInfo& info = levels_[i].info;
+    std::int64_t width = std::int64_t{probe->getWidth()} * info.columns;
+    std::int64_t height = std::int64_t{probe->getHeight()} * info.rows;
+    if (width > kMaxInt32 || height > kMaxInt32) {
+      return Fail(ErrorKind::Damaged, path_ + ": level " + std::to_string(i) + " is too large");
+    }
+    info.tileWidth = probe->getWidth();
+    info.tileHeight = probe->getHeight();
+    info.width = static_cast<std::int32_t>(width);
+    info.height = static_cast<std::int32_t>(height);
+  }
+  return true;
+}
+
+std::vector<LevelInfo> KtqLocalFile::Levels() const {
+  std::vector<LevelInfo> result;
+  for (const auto& level : levels_) result.push_back(level.info);
+  return result;
+}
+
+std::optional<KtqLocalFile::TileExtent> KtqLocalFile::Extent(int level, int column, int row) const {
+  if (level < 0 || level >= LevelCount()) return std::nullopt;
+  const LevelData& data = levels_[level];
+  if (!data.info.HasTile(column, row)) return std::nullopt;
+  auto index = static_cast<size_t>(data.info.TileIndex(column, row));
+  std::int64_t end = index + 1 < data.offsets.size() ? data.offsets[index + 1] : data.dataLength;
+  return TileExtent{data.offsets[index], end - data.offsets[index]};
+}
+
+std::optional<std::vector<std::uint8_t>> KtqLocalFile::ReadLocalTile(int level, int column, int row) const {
+  auto extent = Extent(level, column, row);
+  if (!extent) return std::nullopt;
+  Reader reader(path_);
+  if (!reader.IsOpen()) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<size_t>(extent->length));
+  auto read = reader.ReadSome(levels_[level].dataStart + extent->offset, bytes.data(), extent->length);
+  bytes.resize(static_cast<size_t>(read));
+  if (scrambled_) KtqFormat::Scramble(bytes.data(), bytes.size(), static_cast<std::uint32_t>(extent->offset));
+  return bytes;
+}
+
+std::unique_ptr<ViewImage> KtqLocalFile::DecodeTile(int level, int column, int row) const {
+  auto bytes = ReadLocalTile(level, column, row);
+  if (!bytes) return nullptr;
+  return KtqFormat::DecodeStream(bytes->data(), bytes->size(), codec_);
+}
+
+std::vector<std::uint8_t> KtqLocalFile::ReadThumbnailBlock(const std::string& path) {
+  Reader reader(LocalPath(path));
+  auto length = reader.ReadInt(12);
+  if (!length || *length <= 0) return {};
+  std::vector<std::uint8_t> block(static_cast<size_t>(*length));
+  if (!reader.Read(kHeaderSize, block.data(), *length)) return {};
+  return block;
+}
+
+}  // namespace zolvex

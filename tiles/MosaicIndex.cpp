@@ -1,0 +1,113 @@
+#include "tiles/MosaicIndex.h"
+
+#include <map>
+
+#include "platform/Files.h"
+#include "platform/TextValues.h"
+
+namespace zolvex {
+namespace {
+
+const std::string kEmpty;
+
+// The sections of an INI text as profile reading sees them: section and key names in any
+// case, values trimmed and stripped of one pair of enclosing quotes, the first
+// occurrence of a key winning, lines starting with ';' ignored.
+using ProfileSection = std::map<std::string, std::string>;
+std::map<std::string, ProfileSection> ParseProfile(std::string_view text) {
+  std::map<std::string, ProfileSection> sections;
+  ProfileSection* current = nullptr;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      size_t close = line.find(']');
+      current = &sections[ToLower(Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)))];
+      continue;
+    }
+    size_t equals = line.find('=');
+    if (!current || equals == std::string::npos) continue;
+    std::string value = Trim(line.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    current->emplace(ToLower(Trim(line.substr(0, equals))), value.substr(0, MosaicIndex::kMaxValueLength));
+  }
+  return sections;
+}
+
+std::string Lookup(const std::map<std::string, ProfileSection>& sections, const std::string& section,
+                   const std::string& key) {
+  auto s = sections.find(section);
+  if (s == sections.end()) return {};
+  auto k = s->second.find(ToLower(key));
+  return k == s->second.end() ? std::string() : k->second;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+MosaicIndex::MosaicIndex(int columns, int rows)
+    : columns_(columns), rows_(rows), cells_(static_cast<size_t>(columns) * rows) {}
+
+std::optional<MosaicIndex> MosaicIndex::Load(const std::string& path) {
+  auto bytes = platform::ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path);
+}
+
+std::optional<MosaicIndex> MosaicIndex::Parse(std::string_view text, const std::string& indexPath) {
+  auto sections = ParseProfile(text);
+  int columns = std::max(ParseInt(Lookup(sections, "info", "Width")), 0);
+  int rows = std::max(ParseInt(Lookup(sections, "info", "Height")), 0);
+  if (static_cast<long long>(columns) * rows > kMaxCells) return std::nullopt;
+  MosaicIndex index(columns, rows);
+  std::string folder = FolderOf(indexPath);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      std::string name = Lookup(sections, "files", KeyFor(column, row, columns));
+      if (!name.empty()) index.SetCell(column, row, folder + name);
+    }
+  }
+  return index;
+}
+
+std::string MosaicIndex::KeyFor(int column, int row, int columns) {
+  return "File" + std::to_string(static_cast<long long>(row) * columns + column + 1);
+}
+
+const std::string& MosaicIndex::Cell(int column, int row) const {
+  if (column < 0 || row < 0 || column >= columns_ || row >= rows_) return kEmpty;
+  return cells_[static_cast<size_t>(row) * columns_ + column];
+}
+
+void MosaicIndex::SetCell(int column, int row, std::string path) {
+  if (column < 0 || row < 0 || column >= columns_ || row >= rows_) return;
+  cells_[static_cast<size_t>(row) * columns_ + column] = std::move(path);
+}
+
+std::string MosaicIndex::Serialize() const {
+  std::string text = "[Info]\nWidth=" + std::to_string(columns_) + "\nHeight=" + std::to_string(rows_) + "\n\n[Files]\n";
+  for (int row = 0; row < rows_; ++row) {
+    for (int column = 0; column < columns_; ++column) {
+      const std::string& name = Cell(column, row);
+      if (!name.empty()) text += KeyFor(column, row, columns_) + "=" + name + "\n";
+    }
+  }
+  return text;
+}
+
+bool MosaicIndex::Save(const std::string& path) const {
+  std::string text = Serialize();
+  return platform::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+}  // namespace zolvex

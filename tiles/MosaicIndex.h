@@ -1,0 +1,46 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zolvex {
+
+// A ".mon" index: an INI-style text that arranges KTQ images in a grid. Section "Info"
+// gives "Width" (grid columns) and "Height" (grid rows); section "Files" names the image
+// of column c and row r under the key "File" + (r x columns + c + 1). Values are paths
+// relative to the index file's folder; a missing or empty value leaves its cell empty.
+class MosaicIndex {
+ public:
+  static constexpr size_t kMaxValueLength = 200;
+  static constexpr long long kMaxCells = 1 << 20;
+
+  MosaicIndex() = default;
+  MosaicIndex(int columns, int rows);
+
+  // Reads the index at path; none when it cannot be read or its grid is absurdly large.
+  static std::optional<MosaicIndex> Load(const std::string& path);
+  // Reads index text; relative names are joined to the folder of indexPath (its text up
+  // to and including the last '/' or '\').
+  static std::optional<MosaicIndex> Parse(std::string_view text, const std::string& indexPath);
+  // "File" + the 1-based cell number.
+  static std::string KeyFor(int column, int row, int columns);
+
+  int Columns() const { return columns_; }
+  int Rows() const { return rows_; }
+  // The cell's path (joined to the index folder when read from a file); empty when the
+  // cell is empty or outside the grid.
+  const std::string& Cell(int column, int row) const;
+  void SetCell(int column, int row, std::string path);
+
+  // The index text with the cells' names as set (relative names stay relative).
+  std::string Serialize() const;
+  bool Save(const std::string& path) const;
+
+ private:
+  int columns_ = 0;
+  int rows_ = 0;
+  std::vector<std::string> cells_;  // row-major
+};
+
+}  // namespace zolvex

@@ -1,0 +1,38 @@
+#include "tiles/MosaicLayout.h"
+
+#include <algorithm>
+
+namespace zolvex {
+
+MosaicLayout::MosaicLayout(const Attributes& attributes, std::vector<Child> children)
+    : grid_(attributes.virtualWidth < 1 || attributes.virtualHeight < 1),
+      attributes_(attributes),
+      children_(std::move(children)) {
+  int lastColumn = std::max(attributes.width - 1, 0);
+  int lastRow = std::max(attributes.height - 1, 0);
+  for (const auto& child : children_) {
+    lastColumn = std::max(lastColumn, child.column);
+    lastRow = std::max(lastRow, child.row);
+  }
+  columns_ = lastColumn + 1;
+  rows_ = lastRow + 1;
+}
+
+std::vector<MosaicLayout::Size> MosaicLayout::VirtualLevels(int levelCount) const {
+  std::vector<Size> levels(static_cast<size_t>(std::max(levelCount, 0)));
+  Size size{attributes_.virtualWidth, attributes_.virtualHeight};
+  for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+    *level = size;
+    size = {size.width / 2, size.height / 2};
+  }
+  return levels;
+}
+
+MosaicLayout::Point MosaicLayout::PlaceAtLevel(const Child& child, Size childLevel, Size childFullLevel) {
+  Point point{child.x, child.y};
+  if (childFullLevel.width > 0) point.x = point.x * childLevel.width / childFullLevel.width;
+  if (childFullLevel.height > 0) point.y = point.y * childLevel.height / childFullLevel.height;
+  return point;
+}
+
+}  // namespace zolvex
