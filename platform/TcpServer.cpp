@@ -100,7 +100,8 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
 
 class TcpServer::Impl {
  public:
-  Impl() : acceptor_(io_), guard_(asio::make_work_guard(io_)) {}
+  // The acceptor lives on a strand: accepting again and closing never run at once.
+  Impl() : acceptStrand_(asio::make_strand(io_)), acceptor_(acceptStrand_), guard_(asio::make_work_guard(io_)) {}
 
   void Accept() {
     acceptor_.async_accept([this](const std::error_code& ec, asio::ip::tcp::socket socket) {
@@ -119,6 +120,7 @@ class TcpServer::Impl {
   }
 
   asio::io_context io_;
+  asio::strand<asio::io_context::executor_type> acceptStrand_;
   asio::ip::tcp::acceptor acceptor_;
   asio::executor_work_guard<asio::io_context::executor_type> guard_;
   SessionFactory factory_;
@@ -162,7 +164,7 @@ void TcpServer::Start(int threads) {
 }
 
 void TcpServer::Stop() {
-  asio::post(impl_->io_, [this] {
+  asio::post(impl_->acceptStrand_, [this] {
     asio::error_code ignored;
     impl_->acceptor_.close(ignored);
   });

@@ -1,0 +1,250 @@
+#include "tiles/CKTQConnectionHandler.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "documents/MessageTable.h"
+#include "platform/WorkerThread.h"
+#include "tiles/TilePayload.h"
+
+namespace zolvex {
+
+CKTQConnectionHandler::CKTQConnectionHandler(KtqConnectionParams params, KtqConnectionClient& client)
+    : params_(std::move(params)), client_(client) {}
+
+CKTQConnectionHandler::~CKTQConnectionHandler() { Close(); }
+
+bool CKTQConnectionHandler::Open() {
+  if (worker_) return IsReady();
+  {
+    std::lock_guard lock(eventMutex_);
+    signalled_ = false;
+  }
+  worker_ = std::make_unique<platform::WorkerThread>("ktq-connection");
+  worker_->Post([this] { HandleConnect(); });
+  std::unique_lock lock(eventMutex_);
+  // Connecting and LOAD each end by the connection's own time-out; this bound only guards
+  // against a report that never comes.
+  if (params_.timeoutMs > 0) {
+    auto bound = std::chrono::milliseconds(2LL * params_.timeoutMs + 5000);
+    if (!event_.wait_for(lock, bound, [this] { return signalled_; }) && lastError_.empty())
+      lastError_ = GetMessageText(params_.fixedMode ? 412 : 402, params_.messageFile);
+  } else {
+    event_.wait(lock, [this] { return signalled_; });
+  }
+  return ready_;
+}
+
+std::string CKTQConnectionHandler::LastError() const {
+  std::lock_guard lock(eventMutex_);
+  return lastError_;
+}
+
+bool CKTQConnectionHandler::IsReady() const {
+  std::lock_guard lock(eventMutex_);
+  return ready_;
+}
+
+int CKTQConnectionHandler::ProtocolVersion() const {
+  std::lock_guard lock(eventMutex_);
+  return protocolVersion_;
+}
+
+void CKTQConnectionHandler::Enqueue(TileRequest request) {
+  if (!worker_ || closed_) return;
+  worker_->Post([this, request = std::move(request)]() mutable { HandleEnqueue(std::move(request)); });
+}
+
+void CKTQConnectionHandler::SetNeededTiles(int level, std::vector<std::pair<int, int>> columnsAndRows) {
+  if (!worker_ || closed_) return;
+  worker_->Post([this, level, set = std::move(columnsAndRows)] { HandleNeededSet(level, set); });
+}
+
+void CKTQConnectionHandler::Close() {
+  if (!worker_ || closed_) return;
+  closed_ = true;
+  worker_->Post([this] { HandleClose(); });
+  {
+    std::unique_lock lock(eventMutex_);
+    event_.wait(lock, [this] { return quit_; });
+  }
+  worker_->Stop();
+}
+
+std::size_t CKTQConnectionHandler::QueuedCount() const {
+  std::lock_guard lock(listMutex_);
+  return queue_.size();
+}
+
+std::size_t CKTQConnectionHandler::WrittenCount() const {
+  std::lock_guard lock(listMutex_);
+  return written_.size();
+}
+
+void CKTQConnectionHandler::HandleConnect() {
+  if (!socket_) socket_ = std::make_unique<TileSocket>(*worker_, params_, static_cast<TileSocket::Events&>(*this));
+  socket_->Connect();
+}
+
+void CKTQConnectionHandler::HandleEnqueue(TileRequest request) {
+  {
+    std::lock_guard lock(listMutex_);
+    auto same = [&](const TileRequest& other) { return request.SameTarget(other); };
+    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(written_.begin(), written_.end(), same))
+      return;
+    queue_.push_back(std::move(request));
+  }
+  worker_->Post([this] { HandleSendNext(); });
+}
+
+void CKTQConnectionHandler::HandleSendNext() {
+  if (closing_ || !socket_ || !IsReady()) return;
+  std::lock_guard lock(listMutex_);
+  // Everything queued goes out: records put back after a lost connection wait here too.
+  while (!queue_.empty()) {
+    TileRequest request = std::move(queue_.front());
+    queue_.pop_front();
+    if (!socket_->Submit(request)) {
+      queue_.push_front(std::move(request));
+      return;
+    }
+    written_.push_back(std::move(request));
+  }
+}
+
+void CKTQConnectionHandler::HandleNeededSet(int level, const std::vector<std::pair<int, int>>& columnsAndRows) {
+  std::vector<TileRequest> cancellations;
+  {
+    std::lock_guard lock(listMutex_);
+    std::erase_if(queue_, [](const TileRequest& r) { return r.IsTile() && !r.sticky; });
+    auto needed = [&](const TileRequest& r) {
+      return r.level == level &&
+             std::find(columnsAndRows.begin(), columnsAndRows.end(), std::make_pair(r.column, r.row)) !=
+                 columnsAndRows.end();
+    };
+    std::erase_if(written_, [&](const TileRequest& r) {
+      if (!r.IsTile() || r.sticky || needed(r)) return false;
+      cancellations.push_back(r.Cancellation());
+      return true;
+    });
+  }
+  if (!socket_) return;
+  for (const auto& cancellation : cancellations) socket_->SubmitCancellation(cancellation);
+}
+
+void CKTQConnectionHandler::HandleClose() {
+  closing_ = true;
+  // The platform does not report a close the client makes itself, so Closed follows here.
+  if (socket_) socket_->Close();
+  worker_->Post([this] { HandleQuit(); });
+}
+
+void CKTQConnectionHandler::HandleQuit() {
+  socket_.reset();
+  {
+    std::lock_guard lock(listMutex_);
+    queue_.clear();
+    written_.clear();
+  }
+  {
+    std::lock_guard lock(eventMutex_);
+    quit_ = true;
+  }
+  event_.notify_all();
+}
+
+void CKTQConnectionHandler::OnLoaded(const ImageDescription& description) {
+  {
+    std::lock_guard lock(eventMutex_);
+    ready_ = true;
+    protocolVersion_ = description.version;
+    lastError_.clear();
+  }
+  client_.OnLoaded(description);
+  Signal();
+}
+
+void CKTQConnectionHandler::OnLoadFailed(const std::string& text) {
+  RequeueUnanswered();
+  ReportError(text);
+}
+
+void CKTQConnectionHandler::OnBroken(const std::string& text) {
+  RequeueUnanswered();
+  ReportError(text);
+}
+
+void CKTQConnectionHandler::OnServerClosed() { RequeueUnanswered(); }
+
+void CKTQConnectionHandler::ReportError(const std::string& text) {
+  if (closing_) return;
+  {
+    std::lock_guard lock(eventMutex_);
+    lastError_ = text;
+  }
+  client_.OnConnectionError(text);
+  Signal();
+}
+
+void CKTQConnectionHandler::RequeueUnanswered() {
+  std::lock_guard lock(listMutex_);
+  queue_.insert(queue_.begin(), std::make_move_iterator(written_.begin()), std::make_move_iterator(written_.end()));
+  written_.clear();
+}
+
+void CKTQConnectionHandler::OnFrame(ServerFrame& frame) {
+  if (closing_) return;
+  TileRequest request;
+  switch (frame.type) {
+    case ServerFrame::kResult:
+      if (TakeAnswered(frame.requestNumber, true, request)) DeliverResult(request, frame);
+      break;
+    case ServerFrame::kFailure:
+      if (TakeAnswered(frame.requestNumber, false, request)) DeliverFailure(request);
+      break;
+    case ServerFrame::kServerMessage:
+      client_.OnServerMessage("reset", "");
+      break;
+    default:
+      break;
+  }
+}
+
+bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered) {
+  std::lock_guard lock(listMutex_);
+  auto it = std::find_if(written_.begin(), written_.end(),
+                         [&](const TileRequest& r) { return r.id == requestNumber; });
+  if (it == written_.end()) return false;
+  answered = std::move(*it);
+  written_.erase(it);
+  if (duplicates) {
+    auto same = [&](const TileRequest& r) { return answered.SameTarget(r); };
+    std::erase_if(written_, same);
+    std::erase_if(queue_, same);
+  }
+  return true;
+}
+
+void CKTQConnectionHandler::DeliverResult(const TileRequest& request, const ServerFrame& frame) {
+  if (request.IsTile()) {
+    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion());
+    client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
+  } else {
+    client_.OnFileArrived(request.name, frame.payload);
+  }
+}
+
+void CKTQConnectionHandler::DeliverFailure(const TileRequest& request) {
+  if (request.IsTile()) client_.OnTileArrived(nullptr, request.level, request.column, request.row);
+  else client_.OnFileArrived(request.name, std::nullopt);
+}
+
+void CKTQConnectionHandler::Signal() {
+  {
+    std::lock_guard lock(eventMutex_);
+    signalled_ = true;
+  }
+  event_.notify_all();
+}
+
+}  // namespace zolvex
