@@ -20,6 +20,8 @@ export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+# The tests talk to servers on loopback; a proxy from the environment must not take them.
+export no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}" NO_PROXY="127.0.0.1,localhost${NO_PROXY:+,$NO_PROXY}"
 
 # GUI tests need a display; without one they run inside a virtual X server.
 with_display() {

@@ -15,6 +15,8 @@ namespace zolvex {
 namespace {
 
 constexpr std::size_t kMaxPayload = KtqServerSession::kMaxPayload;
+// A description carries the attached files; the viewer reads HTTP bodies up to 10,240,000 bytes.
+constexpr std::size_t kMaxDescription = 10'240'000 - 12;
 
 void AppendBE32(std::vector<std::uint8_t>& out, std::int32_t value) {
   auto v = static_cast<std::uint32_t>(value);
@@ -108,7 +110,7 @@ KtqHttpSession::Answer KtqHttpSession::AnswerFor(const KtqServerContext& context
     auto image = context.store->OpenImage(name);
     if (image) payload = what == "a1" ? DescriptionV11(*image) : TileFor(context, *image, what.substr(2));
   }
-  if (!payload || payload->size() > kMaxPayload) return {404, {}, 0};
+  if (!payload || payload->size() > (what == "a1" ? kMaxDescription : kMaxPayload)) return {404, {}, 0};
   answer.body = Framed(*payload);
   answer.lastModified = ModifiedSeconds(*context.store, name);
   return answer;

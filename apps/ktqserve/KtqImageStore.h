@@ -21,7 +21,8 @@ class KtqImageStore {
  public:
   // Attached files larger than this are left to GETFILE.
   static constexpr std::uintmax_t kMaxAttachedFile = 1 << 20;
-  static constexpr std::uintmax_t kMaxAttachedTotal = 16 << 20;
+  // Descriptions must fit an HTTP body the viewer accepts (10,240,000 bytes).
+  static constexpr std::uintmax_t kMaxAttachedTotal = 8 << 20;
 
   // An opened image with the description it is loaded with.
   struct Image {

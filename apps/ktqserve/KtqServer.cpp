@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "apps/ktqserve/KtqHttpSession.h"
 #include "platform/WorkerThread.h"
 
 namespace zolvex {
@@ -31,6 +32,14 @@ bool KtqServer::Start(std::string& error) {
     return std::make_unique<KtqServerSession>(std::move(connection), context_, NextWorker());
   };
   if (!server_.Listen(options_.bind, options_.port, factory, error)) return false;
+  if (options_.httpPort >= 0) {
+    http_ = std::make_unique<platform::TcpServer>();
+    auto tunnel = [this](std::shared_ptr<platform::ServerConnection> connection) {
+      return std::make_unique<KtqHttpSession>(std::move(connection), context_);
+    };
+    if (!http_->Listen(options_.bind, static_cast<std::uint16_t>(options_.httpPort), tunnel, error)) return false;
+    http_->Start(threads);
+  }
   server_.Start(threads);
   started_ = true;
   return true;
@@ -40,6 +49,7 @@ void KtqServer::Stop() {
   if (!started_) return;
   started_ = false;
   server_.Stop();
+  if (http_) http_->Stop();
   for (auto& worker : workers_) worker->Stop();
 }
 

@@ -30,6 +30,7 @@ class KtqServer {
     std::string authToken;       // empty: every client is let in
     bool scramble = false;       // version 11: tiles sent scrambled
     int threads = 0;             // 0: one per core
+    int httpPort = -1;           // the HTTP tunnel's port: -1 none, 0 any free one
     std::function<void(const std::string&)> log;  // one line per connection
   };
 
@@ -41,6 +42,8 @@ class KtqServer {
   // Listens and starts serving; false with the reason in error.
   bool Start(std::string& error);
   std::uint16_t Port() const { return server_.Port(); }
+  // The HTTP tunnel's port; 0 when it does not run.
+  std::uint16_t HttpPort() const { return http_ ? http_->Port() : 0; }
   void Stop();
 
  private:
@@ -52,6 +55,7 @@ class KtqServer {
   // Declared before the workers: connections that answers still hold are released by
   // the workers' destruction, while the server's network loop still exists.
   platform::TcpServer server_;
+  std::unique_ptr<platform::TcpServer> http_;
   std::vector<std::unique_ptr<platform::WorkerThread>> workers_;
   std::atomic<std::size_t> nextWorker_ = 0;
   bool started_ = false;

@@ -1,7 +1,9 @@
 // ktqserve: a KTQ tile server for the .ktq files under a folder.
 //
 //   ktqserve ROOT [--bind 127.0.0.1] [--port 30777] [--protocol 10|11] [--auth TOKEN]
-//                 [--scramble] [--threads N]
+//                 [--scramble] [--threads N] [--http-port N]
+//
+// With --http-port the same process answers the HTTP tunnel for clients behind firewalls.
 //
 // Prints the port it listens on (useful with --port 0) and one line per connection.
 #include <atomic>
@@ -23,7 +25,7 @@ void RequestStop(int) { stopRequested = true; }
 
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "ktqserve: " << problem << "\n";
-  std::cerr << "usage: ktqserve ROOT [--bind ADDRESS] [--port N] [--protocol 10|11] [--auth TOKEN] [--scramble]"
+  std::cerr << "usage: ktqserve ROOT [--bind ADDRESS] [--port N] [--protocol 10|11] [--auth TOKEN] [--scramble] [--http-port N]"
                " [--threads N]\n";
   return 2;
 }
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ReadNumber(v, 0, 65535, number)) return Usage("--port needs a number 0-65535");
       options.port = static_cast<std::uint16_t>(number);
+    } else if (arg == "--http-port") {
+      const char* v = value();
+      if (!v || !ReadNumber(v, 0, 65535, number)) return Usage("--http-port needs a number 0-65535");
+      options.httpPort = static_cast<int>(number);
     } else if (arg == "--protocol") {
       const char* v = value();
       if (!v || !ReadNumber(v, 10, 11, number)) return Usage("--protocol is 10 or 11");
@@ -92,6 +98,9 @@ int main(int argc, char** argv) {
   std::signal(SIGINT, RequestStop);
   std::signal(SIGTERM, RequestStop);
   options.log("ktqserve: serving " + options.root + " on " + options.bind + " port " + std::to_string(server.Port()));
+  if (server.HttpPort() != 0) {
+    options.log("ktqserve: HTTP tunnel on " + options.bind + " port " + std::to_string(server.HttpPort()));
+  }
   while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(200));
   server.Stop();
   return 0;

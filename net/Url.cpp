@@ -1,0 +1,136 @@
+#include "net/Url.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace zolvex {
+
+namespace {
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::string TrimBlanks(const std::string& text) {
+  const char* blanks = " \t\r\n\v\f";
+  size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string WithForwardSlashes(std::string text) {
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
+}
+
+bool IsAbsoluteReference(const std::string& text) {
+  return (text.size() > 5 && StartsWithNoCase(text, "http:")) ||
+         (text.size() >= 5 && (StartsWithNoCase(text, "mms:") || StartsWithNoCase(text, "ktq:"))) ||
+         (text.size() >= 6 && StartsWithNoCase(text, "file:")) || (text.size() >= 3 && text[1] == ':');
+}
+
+// A reference beginning with "/" keeps the scheme and host of the base.
+std::string JoinHostRelative(const std::string& relative, const std::string& base) {
+  size_t scheme = base.find("://");
+  size_t host = scheme == std::string::npos ? 0 : scheme + 3;
+  while (host < base.size() && base[host] == '/') ++host;
+  size_t pathStart = base.find('/', host);
+  return (pathStart == std::string::npos ? base : base.substr(0, pathStart)) + relative;
+}
+
+std::string Join(const std::string& relative, const std::string& base) {
+  if (relative.size() > 1 && relative[0] == '/') return JoinHostRelative(relative, base);
+  if (!base.empty() && base.back() != '/') {
+    size_t lastSlash = base.rfind('/');
+    return lastSlash == std::string::npos ? relative : base.substr(0, lastSlash + 1) + relative;
+  }
+  return base + relative;
+}
+
+// A result naming a file on a drive ("C:/..." after any scheme) loses "file://" and takes
+// "\" separators.
+std::string AsDrivePath(std::string url) {
+  size_t scheme = url.find("://");
+  size_t from = scheme == std::string::npos ? 2 : scheme + 3;
+  if (from >= url.size() || url.find(":/", from) == std::string::npos) return url;
+  if (StartsWithNoCase(url, "file://")) url.erase(0, 7);
+  std::replace(url.begin(), url.end(), '/', '\\');
+  return url;
+}
+
+std::string CollapseDoubledSlashes(std::string url) {
+  size_t scheme = url.find("://");
+  size_t from = scheme == std::string::npos ? 0 : scheme + 3;
+  for (size_t at = url.find("//", from); at != std::string::npos; at = url.find("//", at)) url.erase(at, 1);
+  return url;
+}
+
+// Length of the part that ".." never removes: "scheme://host/", "X:/" or a leading "/".
+size_t RootLength(const std::string& url) {
+  size_t scheme = url.find("://");
+  if (scheme != std::string::npos) {
+    size_t pathStart = url.find('/', scheme + 3);
+    return pathStart == std::string::npos ? url.size() : pathStart + 1;
+  }
+  if (url.size() >= 3 && url[1] == ':' && url[2] == '/') return 3;
+  return !url.empty() && url[0] == '/' ? 1 : 0;
+}
+
+// Removes the first "/../" with the segment before it; at the root only the "/../" goes.
+void RemoveFirstParentStep(std::string& url, size_t at) {
+  std::string after = url.substr(at + 4);
+  if (at + 1 <= RootLength(url)) {
+    url = url.substr(0, at) + "/" + after;
+    return;
+  }
+  size_t cut = url.rfind('/', at - 1);
+  url = (cut == std::string::npos ? std::string() : url.substr(0, cut + 1)) + after;
+}
+
+}  // namespace
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() && std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
+                                                    [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+std::string ResolveUrl(const std::string& relative, const std::string& base) {
+  std::string reference = TrimBlanks(relative);
+  if (IsAbsoluteReference(reference)) return reference;
+  std::string joined = Join(WithForwardSlashes(reference), WithForwardSlashes(base));
+  return CollapseDoubledSlashes(AsDrivePath(joined));
+}
+
+std::string NormaliseUrl(const std::string& relative, const std::string& base) {
+  std::string url = WithForwardSlashes(ResolveUrl(relative, base));
+  // "." steps go first: a "." before ".." is no segment that ".." could remove.
+  for (size_t at = url.find("/./"); at != std::string::npos; at = url.find("/./")) url.erase(at + 1, 2);
+  for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) RemoveFirstParentStep(url, at);
+  return AsDrivePath(url);
+}
+
+std::string FormatDecimal(std::int32_t value) { return std::to_string(value); }
+
+HttpUrlParts SplitHttpUrl(const std::string& url) {
+  HttpUrlParts parts;
+  size_t scheme = url.find("://");
+  size_t hostStart = scheme == std::string::npos ? (url.find(':') == std::string::npos ? 0 : url.find(':') + 1)
+                                                 : scheme + 3;
+  size_t pathStart = url.find('/', hostStart);
+  std::string authority = url.substr(hostStart, pathStart == std::string::npos ? std::string::npos : pathStart - hostStart);
+  parts.object = pathStart == std::string::npos ? "/" : url.substr(pathStart);
+  size_t portColon = authority.rfind(':');
+  if (portColon != std::string::npos && authority.find(']', portColon) == std::string::npos) {
+    int port = std::atoi(authority.c_str() + portColon + 1);
+    if (port > 0 && port < 65536) parts.port = port;
+    authority.erase(portColon);
+  }
+  parts.host = authority;
+  return parts;
+}
+
+}  // namespace zolvex
