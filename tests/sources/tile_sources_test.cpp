@@ -8,9 +8,11 @@
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
+#include "platform/headless/ScriptedResponder.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tiles/FileTileSource.h"
+#include "tiles/HttpTileSource.h"
 #include "tiles/SocketTileSource.h"
 
 using namespace zolvex;
@@ -27,7 +29,14 @@ class TileCollector : public TileSourceListener {
   }
   void OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) override {}
   void OnError(int) override {}
-  void OnServerMessage(const std::string&, const std::string&) override {}
+  void OnServerMessage(const std::string& name, const std::string&) override {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(name);
+  }
+  std::vector<std::string> Messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
   void OnRequestAhead(int, int, int, int) override {}
 
   bool WaitFor(size_t count) {
@@ -44,6 +53,7 @@ class TileCollector : public TileSourceListener {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::map<std::tuple<int, int, int>, std::unique_ptr<ViewImage>> tiles_;
+  std::vector<std::string> messages_;
 };
 
 bool SamePixels(const qmImage& a, const qmImage& b) {
@@ -147,4 +157,116 @@ TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   auto remote = snapshot("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq");
   ASSERT_TRUE(local && remote);
   EXPECT_TRUE(SamePixels(*local, *remote));
+}
+
+TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
+  StartServer({"--http-port", "0"});
+  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server_->Ports()[1]);
+  settings.path = "/s.ktq";
+  HttpTileSource remote(settings);
+  FileTileSource local(dir_->File("s.ktq"), "");
+  ASSERT_EQ(remote.GetLevelCount(), local.GetLevelCount());
+  TileCollector collector;
+  remote.SetListener(&collector);
+  remote.SetActive(true);
+  const int level = local.GetLevelCount() - 1;
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) remote.RequestTile("", level, column, row);
+  }
+  ASSERT_TRUE(collector.WaitFor(16));
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      ViewImage* arrived = collector.Tile(level, column, row);
+      ASSERT_NE(arrived, nullptr) << column << "," << row;
+      EXPECT_TRUE(SamePixels(*arrived, *local.RequestTile("", level, column, row)));
+    }
+  }
+  remote.Close();
+}
+
+TEST_F(TileSourcesTest, AutoFallsBackFromARefusedDirectPortToTheTunnel) {
+  StartServer({"--http-port", "0"});
+  ASSERT_EQ(server_->Ports().size(), 2u);
+  test::ServerProcess closed(KTQSERVE_PROGRAM, {dir_->Path(), "--port", "0"});
+  int refusedPort = closed.Port();
+  closed.Stop();
+  platform::PlatformOptions options;
+  options.width = 300;
+  options.height = 200;
+  test::TempDir settingsDir;
+  options.settingsFile = settingsDir.File("settings.ini");
+  std::string error;
+  auto platform = platform::CreatePlatform(options, error);
+  ViewWindow window(*platform, {{"CustomErrorHandling", "yes"},
+                                {"DefaultProtocol", "auto"},
+                                {"HTTPPort", std::to_string(server_->Ports()[1])}});
+  ASSERT_TRUE(window.Open("ktq://127.0.0.1:" + std::to_string(refusedPort) + "/s.ktq", error)) << error;
+  EXPECT_EQ(window.View().GetBrowserProperty("firewalled"), "yes");
+  EXPECT_TRUE(platform->Responder()->Records().empty());
+  for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+  EXPECT_TRUE(window.FrameComplete());
+  EXPECT_EQ(platform->Settings().GetString("Software\\Korvani\\comics", "successfulmode"), "2");
+}
+
+TEST_F(TileSourcesTest, AWrongAuthenticationIsRefusedWithItsMessage) {
+  StartServer({"--http-port", "0", "--auth", "secret"});
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server_->Ports()[1]);
+  settings.path = "/s.ktq";
+  settings.authString = "wrong";
+  try {
+    HttpTileSource source(settings);
+    FAIL() << "a refused authentication opened";
+  } catch (const CReaderException& error) {
+    EXPECT_EQ(error.Message().substr(0, 2), "9.") << error.Message();
+  }
+  settings.authString = "secret";
+  HttpTileSource accepted(settings);
+  EXPECT_GT(accepted.GetLevelCount(), 0);
+}
+
+TEST(HttpTunnelRules, PortsTimeoutsAndTileAddresses) {
+  EXPECT_EQ(HttpTileSource::PortText("70000"), "8080");
+  EXPECT_EQ(HttpTileSource::PortText(""), "8080");
+  EXPECT_EQ(HttpTileSource::PortText("8081"), "8081");
+  auto timeouts = HttpTileSource::ParseTimeouts("30000,5000");
+  EXPECT_EQ(timeouts.overallMs, 30000);
+  EXPECT_EQ(timeouts.transfer.connectTimeoutMs, 5000);
+  EXPECT_EQ(timeouts.transfer.receiveTimeoutMs, 50000);
+  HttpTileRecord tile;
+  EXPECT_EQ(CTileRetriever::UrlOf(tile, "http://h:8080/a.ktq", "http://h:8080"), "http://h:8080/a.ktq/b1000000000000000");
+  tile.level = 3;
+  tile.column = 10;
+  tile.row = 7;
+  EXPECT_EQ(CTileRetriever::UrlOf(tile, "http://h:8080/a.ktq", "http://h:8080"), "http://h:8080/a.ktq/b1000070001000003");
+  HttpTileRecord file;
+  file.file = true;
+  file.name = "/maps/notes.xml";
+  EXPECT_EQ(CTileRetriever::UrlOf(file, "", "http://h:8080"), "http://h:8080/maps/notes.xml/c0");
+  file.name = "/maps/other.KTQ";
+  EXPECT_EQ(CTileRetriever::UrlOf(file, "", "http://h:8080"), "http://h:8080/maps/other.KTQ/d0");
+}
+
+TEST_F(TileSourcesTest, AnImageChangedOnTheServerAsksForAReset) {
+  StartServer({"--http-port", "0"});
+  ASSERT_EQ(test::RunCommand("cp '" + dir_->File("s.ktq") + "' '" + dir_->File("changing.ktq") + "'"), 0);
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server_->Ports()[1]);
+  settings.path = "/changing.ktq";
+  HttpTileSource source(settings);
+  TileCollector collector;
+  source.SetListener(&collector);
+  source.SetActive(true);
+  // The file is rewritten later than the description was read.
+  ASSERT_EQ(test::RunCommand("touch -d '+1 hour' '" + dir_->File("changing.ktq") + "'"), 0);
+  source.RequestTile("", 0, 0, 0);
+  ASSERT_TRUE(collector.WaitFor(1));
+  EXPECT_EQ(collector.Tile(0, 0, 0), nullptr);  // the stale tile is dropped
+  EXPECT_EQ(collector.Messages(), std::vector<std::string>{"reset"});
+  source.Close();
 }
