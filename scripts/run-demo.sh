@@ -9,6 +9,8 @@ root=$(pwd)
 
 bash scripts/install-deps.sh
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
+# Paths relative to the checkout, so that every clone shares the cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$(nproc)" --target zolvex ktqtool ktqserve
 

@@ -17,6 +17,8 @@ done
 bash scripts/install-deps.sh
 jobs=$(nproc)
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
+# Paths relative to the checkout, so that every clone shares the cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
