@@ -1,0 +1,77 @@
+#include "documents/ClipDocument.h"
+
+#include "documents/DocumentText.h"
+#include "documents/XmlReader.h"
+#include "net/FetchUrl.h"
+#include "platform/TextValues.h"
+#include "view/DocumentFactory.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+namespace {
+
+bool EnterBody(XmlReader& reader) {
+  reader.ResetPosition();
+  return reader.FindNext("XMML") && reader.FindChild("BODY") && reader.EnterChild();
+}
+
+}  // namespace
+
+ClipDocument::ClipDocument(MapView& view, const std::string& url)
+    : ImageHostDocument(view), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+  FetchResult fetched = FetchUrl(url_);
+  if (!fetched.Ok() || fetched.bytes->empty()) ThrowNotFound(view, url_, 0);
+  XmlReader reader;
+  const bool parsed = reader.Parse(BytesAsCharacters(*fetched.bytes));
+  if (parsed && reader.FindNext("XMML")) {
+    while (reader.FindChild("PARAM")) {
+      std::string name = reader.GetChildAttribute("NAME");
+      if (!name.empty()) SetParam(name, reader.GetChildAttribute("VALUE"));
+    }
+  }
+  if (parsed && EnterBody(reader) && reader.FindChild("BASEMAP") && reader.EnterChild() && reader.FindChild("KTQ"))
+    imageSource_ = reader.GetChildAttribute("SRC");
+  if (imageSource_.empty()) imageSource_ = DerivedImageName(url_);
+  limit_ = GetParam("limit");
+  if (!IsServerUrl(url_)) {
+    std::unique_ptr<MapDocument> image;
+    view.GetDocumentFactory().CreateDocument(view, JoinToBase(imageSource_, basePath_), image, nullptr, "-news");
+    SetInner(std::move(image));
+  }
+  if (parsed) ReadObjects(reader);
+}
+
+ClipDocument::~ClipDocument() = default;
+
+// A clip frame becomes a rectangle over the clipped region; other elements are objects.
+void ClipDocument::ReadObjects(XmlReader& reader) {
+  if (!EnterBody(reader) || !reader.FindChild("map") || !reader.EnterChild()) return;
+  while (reader.FindChild()) {
+    if (EqualsNoCase(reader.GetChildTagName(), "clipper")) {
+      unmade_.push_back(MarkupObjectMaker::Describe(reader, ""));
+      continue;
+    }
+    if (auto object = MarkupObjectMaker::Make(View(), reader, basePath_, "", unmade_)) AddObject(std::move(object), false);
+  }
+}
+
+int ClipDocument::StartLevel(int viewWidth, int viewHeight) {
+  const int count = GetLevelCount();
+  int level = 0;
+  while (level < count && GetLevelWidth(level) < viewWidth && GetLevelHeight(level) < viewHeight) ++level;
+  return level >= 2 ? level - 1 : -1;
+}
+
+void ClipDocument::Activate() {
+  if (!limit_.empty()) View().SetBrowserProperty("limit", limit_);
+  const int level = StartLevel(View().GetViewWidth(), View().GetViewHeight());
+  if (level >= 0) {
+    SetLevel(level);
+    View().MarkDirty();
+  }
+}
+
+void ClipDocument::Deactivate() { View().SetBrowserProperty("limit", ""); }
+
+}  // namespace zolvex

@@ -1,0 +1,44 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "objects/MapObject.h"
+
+namespace zolvex {
+
+class MapView;
+class XmlReader;
+
+// An object element of a map that no object could be made for: its tag name and
+// attributes as written, and the map it stands in ("" outside a registered map).
+struct UnmadeElement {
+  std::string tagName;
+  std::vector<std::pair<std::string, std::string>> attributes;
+  std::string mapId;
+
+  std::string Attribute(const std::string& name) const;
+};
+
+// Where the markup documents get their overlay objects from. The object factory installs
+// its maker here; without one (or when the maker makes nothing) the documents keep the
+// element as an UnmadeElement.
+class MarkupObjectMaker {
+ public:
+  // (view, reader with its child position on the element, lower-case tag name, base
+  // path) -> the object, or null.
+  using Maker = std::function<std::unique_ptr<MapObject>(MapView& view, XmlReader& reader, const std::string& tagName,
+                                                         const std::string& basePath)>;
+
+  static void Install(Maker maker);
+  static bool IsInstalled();
+  // The object for the reader's child element, or null after adding the element to unmade.
+  static std::unique_ptr<MapObject> Make(MapView& view, XmlReader& reader, const std::string& basePath,
+                                         const std::string& mapId, std::vector<UnmadeElement>& unmade);
+  // The reader's child element as a record.
+  static UnmadeElement Describe(XmlReader& reader, const std::string& mapId);
+};
+
+}  // namespace zolvex

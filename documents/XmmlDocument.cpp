@@ -1,0 +1,420 @@
+#include "documents/XmmlDocument.h"
+
+#include "documents/DocumentText.h"
+#include "documents/FolderDocument.h"
+#include "objects/ObjectValues.h"
+#include "platform/Platform.h"
+#include "platform/TextValues.h"
+#include "tiles/MosaicDocument.h"
+#include "tiles/TiledImageDocument.h"
+#include "view/MapView.h"
+
+namespace zolvex {
+
+namespace {
+
+// Menus nest deeper than any real menu only in broken or hostile markup.
+constexpr int kMaxMenuDepth = 16;
+
+// How the objects of one map are placed over the basemap.
+struct MapPlacement {
+  int mapWidth = 0;
+  int mapHeight = 0;
+  int offsetX = 0;
+  int offsetY = 0;
+  double scaleX = 1.0;
+  double scaleY = 1.0;
+  bool absolute = false;  // offsets or an absolute size: placed in full-resolution pixels
+  bool hasLevels = false;
+  int minLevel = -1;
+  int maxLevel = -1;
+};
+
+MapPlacement ReadPlacement(const XmlReader& map) {
+  MapPlacement placement;
+  placement.mapWidth = ParseInt(map.GetAttribute("mapwidth"));
+  placement.mapHeight = ParseInt(map.GetAttribute("mapheight"));
+  const int absWidth = ParseInt(map.GetAttribute("abswidth"));
+  const int absHeight = ParseInt(map.GetAttribute("absheight"));
+  placement.offsetX = ParseInt(map.GetAttribute("offsetx"));
+  placement.offsetY = ParseInt(map.GetAttribute("offsety"));
+  const bool sized = absWidth >= 1 && absHeight >= 1;
+  if (sized) {
+    // A missing (or unusable) map size means the map is drawn at its absolute size.
+    if (placement.mapWidth <= 0) placement.mapWidth = absWidth;
+    if (placement.mapHeight <= 0) placement.mapHeight = absHeight;
+    placement.scaleX = static_cast<double>(absWidth) / placement.mapWidth;
+    placement.scaleY = static_cast<double>(absHeight) / placement.mapHeight;
+  }
+  placement.absolute = placement.offsetX != 0 || placement.offsetY != 0 || sized;
+  const std::string minLevel = map.GetAttribute("minlevel");
+  const std::string maxLevel = map.GetAttribute("maxlevel");
+  placement.hasLevels = !minLevel.empty() || !maxLevel.empty();
+  placement.minLevel = minLevel.empty() ? -1 : ParseInt(minLevel) - 1;
+  placement.maxLevel = maxLevel.empty() ? -1 : ParseInt(maxLevel) - 1;
+  return placement;
+}
+
+void PlaceMapObject(MapObject& object, const MapPlacement& placement, int fullWidth, int fullHeight) {
+  if (placement.absolute) {
+    object.SetVirtualSize(fullWidth, fullHeight);
+    if (!object.IsScreenCoordinates()) {
+      object.SetRect(Truncate(object.GetX() * placement.scaleX + placement.offsetX),
+                     Truncate(object.GetY() * placement.scaleY + placement.offsetY),
+                     Truncate(object.GetWidth() * placement.scaleX), Truncate(object.GetHeight() * placement.scaleY));
+    }
+  } else {
+    object.SetVirtualSize(placement.mapWidth, placement.mapHeight);
+  }
+  if (placement.hasLevels) object.SetLevelRange(placement.minLevel, placement.maxLevel);
+}
+
+// "ktq://host:port/path" -> ("ktq://host:port", "/path").
+std::pair<std::string, std::string> SplitServer(const std::string& url) {
+  std::size_t scheme = url.find("://");
+  std::size_t hostStart = scheme == std::string::npos ? url.find(':') + 1 : scheme + 3;
+  std::size_t slash = url.find('/', hostStart);
+  if (slash == std::string::npos) return {url, "/"};
+  return {url.substr(0, slash), url.substr(slash)};
+}
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+}
+
+// The numbered entries of a menu element (the reader's main position), in document order.
+void AddMenuEntries(XmlReader& reader, std::vector<platform::MenuItem>& items, std::vector<std::string>& links,
+                    int depth) {
+  while (reader.FindChild("menuitem")) {
+    const std::string text = reader.GetChildAttribute("text");
+    if (text == "-") {
+      items.push_back(platform::MenuItem{});
+      continue;
+    }
+    links.push_back(reader.GetChildAttribute("href"));
+    platform::MenuItem item;
+    item.command = static_cast<int>(links.size());
+    item.label = text;
+    if (depth < kMaxMenuDepth && reader.EnterChild()) {
+      AddMenuEntries(reader, item.submenu, links, depth + 1);
+      reader.LeaveToParent();
+    }
+    items.push_back(std::move(item));
+  }
+}
+
+// Every group is looked for from the first child of XMML on.
+bool RestartAtRoot(XmlReader& reader) {
+  reader.ResetPosition();
+  return reader.FindNext("XMML");
+}
+
+}  // namespace
+
+XmmlDocument::XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers)
+    : ImageHostDocument(view), makers_(makers), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+  DocumentBytes read = ReadDocumentBytes(view, url_, makers_, false);
+  const bool server = read.serverImage != nullptr;
+  if (server) SetInner(std::move(read.serverImage));
+  text_ = DecodeMarkup(read.bytes);
+  if (reader_.Parse(text_) && reader_.FindNext("XMML")) ReadGroups();
+  limit_ = GetParam("limit");
+  if (!server) LoadBasemap(url_);
+  ProcessMaps();
+  ApplyPreloadLevel();
+}
+
+XmmlDocument::~XmmlDocument() = default;
+
+// ---- Reading the markup -----------------------------------------------------------------
+
+void XmmlDocument::ReadGroups() {
+  ReadParams();
+  ReadActions();
+  ReadMenus();
+  ReadIndex();
+  ReadBody();
+}
+
+void XmmlDocument::ReadParams() {
+  RestartAtRoot(reader_);
+  while (reader_.FindChild("PARAM")) {
+    std::string name = reader_.GetChildAttribute("NAME");
+    if (!name.empty()) SetParam(name, reader_.GetChildAttribute("VALUE"));
+  }
+}
+
+void XmmlDocument::ReadActions() {
+  RestartAtRoot(reader_);
+  while (reader_.FindChild("ACTION")) {
+    std::string name = reader_.GetChildAttribute("NAME");
+    if (!name.empty()) actions_[ToLower(name)] = reader_.GetChildAttribute("VALUE");
+  }
+}
+
+// The markup is kept as written: it is parsed again when the menu shows, and the attribute
+// values are decoded then (decoding here as well would decode "&amp;lt;" twice).
+void XmmlDocument::ReadMenus() {
+  RestartAtRoot(reader_);
+  if (!reader_.FindChild("MENUS") || !reader_.EnterChild()) return;
+  while (reader_.FindChild("MENU")) {
+    std::string id = reader_.GetChildAttribute("ID");
+    if (!id.empty()) menus_[id] = reader_.GetChildMarkup();
+  }
+  reader_.LeaveToParent();
+}
+
+void XmmlDocument::ReadIndex() {
+  RestartAtRoot(reader_);
+  if (!reader_.FindChild("INDEX")) return;
+  PageIndexData index;
+  index.thumbWidth = ParseInt(reader_.GetChildAttribute("thumbwidth"));
+  index.thumbHeight = ParseInt(reader_.GetChildAttribute("thumbheight"));
+  index.width = reader_.GetChildAttribute("width");
+  index.height = reader_.GetChildAttribute("height");
+  index.position = reader_.GetChildAttribute("position");
+  auto overrideBy = [this](const char* property, std::string& field) {
+    std::string value = View().GetBrowserProperty(property);
+    if (!value.empty()) field = value;
+  };
+  overrideBy("PageIndexPosition", index.position);
+  overrideBy("PageIndexHeight", index.height);
+  overrideBy("PageIndexWidth", index.width);
+  if (reader_.EnterChild()) {
+    while (reader_.FindChild("item")) {
+      PageIndexItem item;
+      item.page = static_cast<int>(index.items.size()) + 1;
+      item.href = reader_.GetChildAttribute("href");
+      std::string source = reader_.GetChildAttribute("src");
+      if (IsServerUrl(basePath_) && IsServerUrl(source)) {
+        // The picture comes from the server of the document.
+        item.source = SplitServer(basePath_).first + SplitServer(source).second;
+      } else {
+        item.source = JoinToBase(source, basePath_);
+      }
+      item.tooltip = reader_.GetChildAttribute("tooltip");
+      item.tooltipSize = reader_.GetChildAttribute("tooltipsize");
+      index.items.push_back(std::move(item));
+    }
+    reader_.LeaveToParent();
+  }
+  pageIndex_ = std::move(index);
+}
+
+void XmmlDocument::ReadBody() {
+  RestartAtRoot(reader_);
+  if (!reader_.FindChild("BODY") || !reader_.EnterChild()) return;
+  if (reader_.FindChild("BASEMAP")) {
+    thumbnailSrc_ = reader_.GetChildAttribute("thumbnailsrc");
+    basemapAttributes_.virtualWidth = ParseInt(reader_.GetChildAttribute("virtualwidth"));
+    basemapAttributes_.virtualHeight = ParseInt(reader_.GetChildAttribute("virtualheight"));
+    basemapAttributes_.width = ParseInt(reader_.GetChildAttribute("width"));
+    basemapAttributes_.height = ParseInt(reader_.GetChildAttribute("height"));
+    if (reader_.EnterChild()) {
+      while (reader_.FindChild("KTQ")) {
+        std::string source = reader_.GetChildAttribute("SRC");
+        if (source.empty()) continue;  // would name the document's own folder
+        MosaicLayout::Child child;
+        child.source = JoinToBase(source, basePath_);
+        child.column = ParseInt(reader_.GetChildAttribute("col"));
+        child.row = ParseInt(reader_.GetChildAttribute("row"));
+        child.x = ParseInt(reader_.GetChildAttribute("x"));
+        child.y = ParseInt(reader_.GetChildAttribute("y"));
+        basemapList_.push_back(child.source);
+        basemapChildren_.push_back(std::move(child));
+      }
+      reader_.LeaveToParent();
+    }
+  }
+  reader_.LeaveToParent();
+}
+
+// ---- Basemap ----------------------------------------------------------------------------
+
+void XmmlDocument::LoadBasemap(const std::string& url) {
+  innerIsFolder_ = false;
+  innerIsMosaic_ = basemapList_.size() >= 2;
+  if (innerIsMosaic_) {
+    MosaicLayout layout(basemapAttributes_, basemapChildren_);
+    SetInner(std::make_unique<MosaicDocument>(View(), layout, basePath_, makers_));
+    return;
+  }
+  std::string source = basemapList_.empty() ? DerivedImageName(url) : basemapList_.front();
+  if (source.ends_with('/') || source.ends_with('\\')) {
+    innerIsFolder_ = true;
+    SetInner(std::make_unique<FolderDocument>(View(), source, makers_));
+  } else {
+    SetInner(std::make_unique<TiledImageDocument>(View(), source, makers_));
+  }
+}
+
+void XmmlDocument::ApplyPreloadLevel() {
+  auto* image = dynamic_cast<TiledImageDocument*>(ReadyInner());
+  const int level = ParseInt(GetParam("preloadlevel")) - 1;
+  if (!image || level < 0 || level >= image->GetLevelCount() || !image->Cache()) return;
+  TileSource& source = *image->Source();
+  const int tileWidth = source.GetTileWidth(level), tileHeight = source.GetTileHeight(level);
+  if (tileWidth <= 0 || tileHeight <= 0) return;
+  const int columns = source.GetLevelWidth(level) / tileWidth;
+  const int rows = source.GetLevelHeight(level) / tileHeight;
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) image->Cache()->OnRequestAhead(level, column, row, 3);
+  }
+}
+
+void XmmlDocument::SetSecondaryDocument(std::unique_ptr<MapDocument> secondary) {
+  secondary_ = std::move(secondary);
+  if (secondary_) {
+    secondary_->SetView(&View());
+    if (secondary_->IsValid()) secondary_->SetLevel(GetLevel());
+  }
+}
+
+void XmmlDocument::AddExtraItems(std::vector<MapObject*>& items, int x, int y, int width, int height) {
+  if (!secondary_ || !secondary_->IsValid()) return;
+  if (secondary_->GetLevel() != GetLevel()) secondary_->SetLevel(GetLevel());
+  secondary_->CollectDrawItems(items, x, y, width, height, 0, 0);
+}
+
+// ---- Maps -------------------------------------------------------------------------------
+
+void XmmlDocument::ProcessMaps() {
+  if (!RestartAtRoot(reader_) || !reader_.FindChild("body") || !reader_.EnterChild()) return;
+  const bool loadOnInit = !IsNo(GetParam("LoadOnInit"));
+  while (reader_.FindChild("map")) {
+    const std::string id = reader_.GetChildAttribute("id");
+    const std::string markup = reader_.GetChildMarkup();
+    if (!id.empty() && !maps_.contains(id)) {
+      maps_[id].markup = markup;
+      mapOrder_.push_back(id);
+      if (loadOnInit) LoadMap(id);
+    } else {
+      CreateObjectsOfMarkup(markup, nullptr, id);
+    }
+  }
+  reader_.LeaveToParent();
+}
+
+void XmmlDocument::CreateObjectsOfMarkup(const std::string& markup, MapRecord* record, const std::string& id) {
+  XmlReader map;
+  if (!map.Parse(markup) || !map.FindNext("map")) return;
+  const MapPlacement placement = ReadPlacement(map);
+  while (map.FindChild()) {
+    std::unique_ptr<MapObject> object = MarkupObjectMaker::Make(View(), map, basePath_, record ? id : "", unmade_);
+    if (!object) continue;
+    PlaceMapObject(*object, placement, GetFullWidth(), GetFullHeight());
+    const int objectId = AddObject(std::move(object), true);
+    if (record) record->objectIds.push_back(objectId);
+  }
+}
+
+const MapRecord* XmmlDocument::FindMap(const std::string& id) const {
+  auto found = maps_.find(id);
+  return found == maps_.end() ? nullptr : &found->second;
+}
+
+void XmmlDocument::ForEachMap(const std::string& id, void (XmmlDocument::*action)(MapRecord&, const std::string&)) {
+  if (id == "[all]") {
+    for (const std::string& each : mapOrder_) (this->*action)(maps_[each], each);
+    return;
+  }
+  auto found = maps_.find(id);
+  if (found != maps_.end()) (this->*action)(found->second, id);
+}
+
+void XmmlDocument::LoadMap(const std::string& id) { ForEachMap(id, &XmmlDocument::LoadRecord); }
+void XmmlDocument::UnloadMap(const std::string& id) { ForEachMap(id, &XmmlDocument::UnloadRecord); }
+
+void XmmlDocument::LoadRecord(MapRecord& record, const std::string& id) {
+  if (!record.objectIds.empty()) return;
+  CreateObjectsOfMarkup(record.markup, &record, id);
+}
+
+void XmmlDocument::UnloadRecord(MapRecord& record, const std::string&) {
+  for (int objectId : record.objectIds) {
+    if (MapObject* object = FindObject(objectId)) RemoveObject(object);
+  }
+  record.objectIds.clear();
+}
+
+// ---- Parameters, activation, commands ---------------------------------------------------
+
+std::string XmmlDocument::GetParam(const std::string& name) {
+  if (EqualsNoCase(name, "tilewidth") || EqualsNoCase(name, "tileheight")) {
+    MapDocument* inner = ReadyInner();
+    return inner ? inner->GetParam(name) : std::string();
+  }
+  return MapDocument::GetParam(name);
+}
+
+void XmmlDocument::Activate() {
+  if (!limit_.empty()) View().SetBrowserProperty("limit", limit_);
+}
+
+void XmmlDocument::Deactivate() { View().SetBrowserProperty("limit", ""); }
+
+void XmmlDocument::OnViewChanged(int flags, int& x, int& y, int width, int height, int level, int mode, int px,
+                                 int py) {
+  if (MapDocument* inner = ReadyInner()) inner->OnViewChanged(flags, x, y, width, height, level, mode, px, py);
+}
+
+bool XmmlDocument::HandleCommand(const std::string& name, const std::string& argument) {
+  if (EqualsNoCase(name, "action")) {
+    auto action = actions_.find(ToLower(argument));
+    if (action == actions_.end()) return MapDocument::HandleCommand(name, argument);
+    RunCommandString(action->second);
+    return true;
+  }
+  if (EqualsNoCase(name, "showindex")) {
+    if (pageIndex_) pageIndex_->visible = !pageIndex_->visible;
+    View().MarkDirty();
+    return true;
+  }
+  if (EqualsNoCase(name, "menu") || EqualsNoCase(name, "rmenu")) {
+    ShowMenu(argument);
+    return true;
+  }
+  if (EqualsNoCase(name, "loadmap") || EqualsNoCase(name, "unloadmap")) {
+    if (EqualsNoCase(name, "loadmap"))
+      LoadMap(argument);
+    else
+      UnloadMap(argument);
+    View().MarkDirty();
+    return true;
+  }
+  return MapDocument::HandleCommand(name, argument);
+}
+
+bool XmmlDocument::BuildMenu(const std::string& id, std::vector<platform::MenuItem>& items,
+                             std::vector<std::string>& links) const {
+  auto menu = menus_.find(id);
+  if (menu == menus_.end()) return false;
+  XmlReader reader;
+  if (!reader.Parse(menu->second) || !reader.FindNext("MENU")) return false;
+  AddMenuEntries(reader, items, links, 0);
+  return true;
+}
+
+void XmmlDocument::ShowMenu(const std::string& argument) {
+  std::string id = argument, parameter;
+  std::size_t open = argument.find('('), close = argument.rfind(')');
+  if (open != std::string::npos) {
+    id = argument.substr(0, open);
+    if (close != std::string::npos && close > open) parameter = argument.substr(open + 1, close - open - 1);
+  }
+  std::vector<platform::MenuItem> items;
+  std::vector<std::string> links;
+  if (!BuildMenu(id, items, links)) return;
+  const int chosen = View().GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
+  if (chosen <= 0 || chosen > static_cast<int>(links.size())) return;
+  std::string link = links[static_cast<std::size_t>(chosen - 1)];
+  ReplaceAll(link, "%s", parameter);
+  RunCommandString(link);
+}
+
+// The last thing a command does: a link may replace (and destroy) this document, so the
+// command is a copy of its own, not a reference into the document's tables.
+void XmmlDocument::RunCommandString(std::string command) { View().OpenUrl(command, false, 0, 0, 0); }
+
+}  // namespace zolvex
