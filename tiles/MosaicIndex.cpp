@@ -53,6 +53,24 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The cell number of a key "file" + decimal number without leading zeros (as KeyFor writes
+// it, lower-cased); 0 for any other key.
+long long CellNumberOf(const std::string& key) {
+  const std::string prefix = "file";
+  if (key.compare(0, prefix.size(), prefix) != 0 || key.size() == prefix.size() || key.size() > prefix.size() + 9 ||
+      key[prefix.size()] == '0') {
+    return 0;
+  }
+  long long number = 0;
+  for (size_t i = prefix.size(); i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9') return 0;
+    number = number * 10 + (key[i] - '0');
+  }
+  return number;
+}
+
+constexpr size_t kMaxIndexBytes = 1 << 20;
+
 }  // namespace
 
 MosaicIndex::MosaicIndex(int columns, int rows)
@@ -60,7 +78,7 @@ MosaicIndex::MosaicIndex(int columns, int rows)
 
 std::optional<MosaicIndex> MosaicIndex::Load(const std::string& path) {
   auto bytes = platform::ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
+  if (!bytes || bytes->size() > kMaxIndexBytes) return std::nullopt;
   return Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path);
 }
 
@@ -71,11 +89,13 @@ std::optional<MosaicIndex> MosaicIndex::Parse(std::string_view text, const std::
   if (static_cast<long long>(columns) * rows > kMaxCells) return std::nullopt;
   MosaicIndex index(columns, rows);
   std::string folder = FolderOf(indexPath);
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
-      std::string name = Lookup(sections, "files", KeyFor(column, row, columns));
-      if (!name.empty()) index.SetCell(column, row, folder + name);
-    }
+  // Only the names present are visited: a large grid with few names stays cheap.
+  auto files = sections.find("files");
+  if (files == sections.end()) return index;
+  for (const auto& [key, name] : files->second) {
+    long long cell = CellNumberOf(key);
+    if (cell < 1 || cell > static_cast<long long>(columns) * rows || name.empty()) continue;
+    index.SetCell(static_cast<int>((cell - 1) % columns), static_cast<int>((cell - 1) / columns), folder + name);
   }
   return index;
 }

@@ -126,23 +126,10 @@ void SocketTileSource::SetNeededTiles(int level, const std::vector<int>& columns
 }
 
 bool SocketTileSource::GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener* listener) {
-  if (StartsWithNoCase(name, "http:") || StartsWithNoCase(name, "file:")) {
-    FetchResult fetched = FetchUrl(name);
-    if (!fetched.Ok()) return false;
-    data = std::move(*fetched.bytes);
-    return true;
-  }
-  std::string path = name;
-  std::replace(path.begin(), path.end(), '\\', '/');
-  size_t scheme = path.find("://");
-  if (scheme != std::string::npos) path = path.substr(scheme + 3);
-  size_t slash = path.find('/');
-  std::string host = path.substr(0, slash);
-  if (!host.empty()) {
-    if (!EqualsNoCase(host.substr(0, host.find(':')), host_)) return false;
-    path = slash == std::string::npos ? std::string("/") : path.substr(slash);
-  }
-  std::string full = path.rfind('/', 0) == 0 ? path : directory_ + "/" + path;
+  if (StartsWithNoCase(name, "http:") || StartsWithNoCase(name, "file:")) return FetchDirect(name, data);
+  std::optional<std::string> serverName = ServerFileName(name, host_, directory_);
+  if (!serverName) return false;
+  const std::string& full = *serverName;
   if (FindStoredFile(full, data)) return true;
   if (listener && handler_ && !closed_) {
     AddWaiter(full, listener);

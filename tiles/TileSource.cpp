@@ -1,6 +1,9 @@
 #include "tiles/TileSource.h"
 
+#include <algorithm>
+
 #include "image/ViewImage.h"
+#include "net/FetchUrl.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -66,6 +69,28 @@ void TileSource::StoreFile(const std::string& name, const std::uint8_t* data, st
   }
   // Listeners hear of the file outside the lock: they may ask the source for more.
   for (TileSourceListener* listener : waiting) listener->OnFileArrived(name, data, length);
+}
+
+bool TileSource::FetchDirect(const std::string& name, std::vector<std::uint8_t>& data) {
+  FetchResult fetched = FetchUrl(name);
+  if (!fetched.Ok()) return false;
+  data = std::move(*fetched.bytes);
+  return true;
+}
+
+std::optional<std::string> TileSource::ServerFileName(const std::string& name, const std::string& host,
+                                                      const std::string& directory) {
+  std::string path = name;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  size_t scheme = path.find("://");
+  if (scheme != std::string::npos) path = path.substr(scheme + 3);
+  size_t slash = path.find('/');
+  std::string named = path.substr(0, slash);
+  if (!named.empty()) {
+    if (!EqualsNoCase(named.substr(0, named.find(':')), host)) return std::nullopt;
+    path = slash == std::string::npos ? std::string("/") : path.substr(slash);
+  }
+  return path.rfind('/', 0) == 0 ? path : directory + "/" + path;
 }
 
 }  // namespace zolvex

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ class TileSource {
   bool FindStoredFile(const std::string& name, std::vector<std::uint8_t>& data) const;
   // Remembers that listener waits for name.
   void AddWaiter(const std::string& name, TileSourceListener* listener);
+  // "http:" and "file:" names are fetched where they are; true with their bytes.
+  static bool FetchDirect(const std::string& name, std::vector<std::uint8_t>& data);
+  // The path a server knows a file by: a leading "scheme://host" must name the server's
+  // host (none otherwise), and a relative name is joined to the image's folder.
+  static std::optional<std::string> ServerFileName(const std::string& name, const std::string& host,
+                                                   const std::string& directory);
 
   bool fixedMode_ = false;
   int timeoutMs_ = 50000;

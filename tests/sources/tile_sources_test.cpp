@@ -270,3 +270,11 @@ TEST_F(TileSourcesTest, AnImageChangedOnTheServerAsksForAReset) {
   EXPECT_EQ(collector.Messages(), std::vector<std::string>{"reset"});
   source.Close();
 }
+
+TEST(ServerFiles, NamesResolveAgainstTheImagesFolderAndHost) {
+  EXPECT_EQ(TileSource::ServerFileName("notes.xml", "h", "/maps"), "/maps/notes.xml");
+  EXPECT_EQ(TileSource::ServerFileName("/other/a.xml", "h", "/maps"), "/other/a.xml");
+  EXPECT_EQ(TileSource::ServerFileName("ktq://H:30777/maps/b.ktq", "h", "/maps"), "/maps/b.ktq");
+  EXPECT_EQ(TileSource::ServerFileName("ktq://elsewhere/maps/b.ktq", "h", "/maps"), std::nullopt);
+  EXPECT_EQ(TileSource::ServerFileName("sub\\c.png", "h", "/maps"), "/maps/sub/c.png");
+}
