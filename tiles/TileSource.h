@@ -58,6 +58,12 @@ class TileSource {
 
   void SetListener(TileSourceListener* listener);
   TileSourceListener* Listener() const;
+  // "http:" and "file:" names are fetched where they are; true with their bytes.
+  static bool FetchDirect(const std::string& name, std::vector<std::uint8_t>& data);
+  // The path a server knows a file by: a leading "scheme://host" must name the server's
+  // host (none otherwise), and a relative name is joined to the image's folder.
+  static std::optional<std::string> ServerFileName(const std::string& name, const std::string& host,
+                                                   const std::string& directory);
   bool IsLoaded() const { return loaded_; }
   bool IsFixedMode() const { return fixedMode_; }
   int TimeoutMs() const { return timeoutMs_; }
@@ -67,12 +73,6 @@ class TileSource {
   bool FindStoredFile(const std::string& name, std::vector<std::uint8_t>& data) const;
   // Remembers that listener waits for name.
   void AddWaiter(const std::string& name, TileSourceListener* listener);
-  // "http:" and "file:" names are fetched where they are; true with their bytes.
-  static bool FetchDirect(const std::string& name, std::vector<std::uint8_t>& data);
-  // The path a server knows a file by: a leading "scheme://host" must name the server's
-  // host (none otherwise), and a relative name is joined to the image's folder.
-  static std::optional<std::string> ServerFileName(const std::string& name, const std::string& host,
-                                                   const std::string& directory);
 
   bool fixedMode_ = false;
   int timeoutMs_ = 50000;
