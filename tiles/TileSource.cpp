@@ -82,12 +82,13 @@ std::optional<std::string> TileSource::ServerFileName(const std::string& name, c
                                                       const std::string& directory) {
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
+  // Only a name with a scheme names a host; "sub/c.png" is a path relative to the image.
   size_t scheme = path.find("://");
-  if (scheme != std::string::npos) path = path.substr(scheme + 3);
-  size_t slash = path.find('/');
-  std::string named = path.substr(0, slash);
-  if (!named.empty()) {
-    if (!EqualsNoCase(named.substr(0, named.find(':')), host)) return std::nullopt;
+  if (scheme != std::string::npos) {
+    path = path.substr(scheme + 3);
+    size_t slash = path.find('/');
+    std::string named = path.substr(0, slash);
+    if (!named.empty() && !EqualsNoCase(named.substr(0, named.find(':')), host)) return std::nullopt;
     path = slash == std::string::npos ? std::string("/") : path.substr(slash);
   }
   return path.rfind('/', 0) == 0 ? path : directory + "/" + path;
