@@ -45,6 +45,9 @@ class Surface {
   NativeSurface& Native() const { return *native_; }
 
  private:
+  void CopyRows(const Pixel* from, int fromStride, const Rect& fromBounds, const Rect& srcArea, const Rect& dstArea,
+                const Rect& visible);
+
   std::unique_ptr<NativeSurface> native_;
 };
 

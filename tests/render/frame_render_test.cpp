@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "documents/MapDocument.h"
+#include "platform/Platform.h"
+#include "tests/support/TestSupport.h"
+#include "view/DocumentFactory.h"
+#include "view/FlipMapView.h"
+
+using namespace zolvex;
+
+namespace {
+
+constexpr platform::Color kRed = platform::MakeColor(255, 0, 0);
+constexpr platform::Color kBlue = platform::MakeColor(0, 0, 255);
+constexpr platform::Color kWhite = platform::MakeColor(255, 255, 255);
+
+// A document of one 1000 x 1000 level that reports a chosen number of missing tiles.
+class PlainDocument : public MapDocument {
+ public:
+  explicit PlainDocument(int* pending) : pending_(pending) { SetReady(true); }
+  int CollectDrawItems(std::vector<MapObject*>& items, int, int, int, int, int, int) override {
+    AppendObjects(items);
+    return static_cast<int>(items.size());
+  }
+  int GetLevelHeight(int) override { return 1000; }
+  int GetHeight() override { return 1000; }
+  int GetLevelWidth(int) override { return 1000; }
+  int GetWidth() override { return 1000; }
+  int GetFullHeight() override { return 1000; }
+  int GetFullWidth() override { return 1000; }
+  double GetScaleX() override { return 1.0; }
+  double GetScaleY() override { return 1.0; }
+  int GetLevelCount() override { return 1; }
+  int GetPendingTileCount() override { return *pending_; }
+
+ private:
+  int* pending_;
+};
+
+class FrameRenderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::PlatformOptions options;
+    options.width = 200;
+    options.height = 100;
+    options.settingsFile = dir_.File("settings.ini");
+    std::string error;
+    platform_ = platform::CreatePlatform(options, error);
+    ASSERT_TRUE(platform_) << error;
+    view_ = std::make_unique<FlipMapView>(*platform_);
+    view_->InitSurfaces(200, 100);
+  }
+  void OpenPlainDocument() {
+    DocumentConstructors constructors;
+    constructors.xmml = [this](MapView&, const std::string&) { return std::make_unique<PlainDocument>(&pending_); };
+    view_->SetDocumentFactory(std::make_unique<DocumentFactory>(constructors));
+    ASSERT_FALSE(view_->OpenUrl("plain.xmml", true, 0, 0, 0).empty());
+  }
+  platform::Color At(int x, int y) { return platform::ColorFromPixel(view_->BackBuffer()->PixelAt(x, y)); }
+
+  test::TempDir dir_;
+  int pending_ = 0;
+  std::unique_ptr<platform::Platform> platform_;
+  std::unique_ptr<FlipMapView> view_;
+};
+
+std::unique_ptr<ViewImage> SolidImage(int width, int height, qmRGBQuad color) {
+  auto image = std::make_unique<ViewImage>(width, height, 24);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image->setPixelColor(x, y, color);
+  return image;
+}
+
+}  // namespace
+
+TEST_F(FrameRenderTest, FillsAreOpaqueAtZeroAnd255AndHalfMixedAt128) {
+  struct Case {
+    int opacity;
+    platform::Color expected;
+  } cases[] = {{0, kRed}, {255, kRed}, {128, platform::MakeColor(127, 0, 128)}};
+  for (const Case& c : cases) {
+    view_->FillRect(0, 0, 200, 100, kBlue);
+    view_->SetDrawParameter(kDrawOpacity, c.opacity);
+    view_->FillRect(10, 10, 20, 20, kRed);
+    view_->SetDrawParameter(kDrawOpacity, 0);
+    EXPECT_EQ(At(15, 15), c.expected) << c.opacity;
+    EXPECT_EQ(At(30, 30), kBlue) << "the fill ends before its right and bottom edges";
+  }
+  EXPECT_EQ(view_->GetDrawParameter(kDrawOpacity), 0);
+  EXPECT_EQ(view_->GetDrawParameter(kDrawTextAlign), -1);
+}
+
+TEST_F(FrameRenderTest, FillsAndPicturesAreClippedAtTheWindowEdges) {
+  view_->FillRect(0, 0, 200, 100, kBlue);
+  view_->FillRect(-50, -50, 60, 60, kRed);
+  EXPECT_EQ(At(0, 0), kRed);
+  EXPECT_EQ(At(9, 9), kRed);
+  EXPECT_EQ(At(10, 10), kBlue);
+  auto image = SolidImage(40, 40, qmMakeColor(0, 255, 0));
+  view_->BlitImage(*image, 0, 0, 40, 40, 180, 80, 40, 40, false, true);
+  EXPECT_EQ(At(199, 99), platform::MakeColor(0, 255, 0));
+  EXPECT_EQ(At(179, 99), kBlue);
+}
+
+TEST_F(FrameRenderTest, PicturesStretchAndSkipTheirTransparentColour) {
+  auto image = SolidImage(2, 2, qmMakeColor(255, 255, 255));
+  image->setPixelColor(1, 1, qmMakeColor(255, 0, 0));
+  image->info().transparentColor = qmMakeColor(255, 255, 255);
+  view_->FillRect(0, 0, 200, 100, kBlue);
+  view_->BlitImage(*image, 0, 0, 2, 2, 0, 0, 40, 40, true, true);
+  EXPECT_EQ(At(5, 5), kBlue);    // white is the key: not drawn
+  EXPECT_EQ(At(35, 35), kRed);   // one pixel stretched over 20 x 20
+  EXPECT_EQ(At(21, 21), kRed);
+  view_->BlitImage(*image, 0, 0, 2, 2, 100, 0, 40, 40, false, true);
+  EXPECT_EQ(At(105, 5), kWhite);
+}
+
+TEST_F(FrameRenderTest, ASmallBackgroundImageIsTiledAndALargeOneCentred) {
+  auto small = SolidImage(30, 30, qmMakeColor(0, 255, 0));
+  small->setPixelColor(0, 0, qmMakeColor(255, 0, 0));
+  view_->SetBackgroundImage(std::move(small));
+  view_->ClearBackground();
+  for (auto [x, y] : {std::pair{0, 0}, {30, 0}, {180, 90}, {60, 30}}) EXPECT_EQ(At(x, y), kRed) << x << "," << y;
+  EXPECT_EQ(At(31, 1), platform::MakeColor(0, 255, 0));
+
+  auto large = SolidImage(300, 200, qmMakeColor(0, 0, 255));
+  large->setPixelColor(150, 100, qmMakeColor(255, 0, 0));
+  view_->SetBackgroundImage(std::move(large));
+  view_->ClearBackground();
+  EXPECT_EQ(At(100, 50), kRed);  // its middle at the window's middle
+}
+
+TEST_F(FrameRenderTest, TheProgressBarShowsAWhiteBlockPerPendingTile) {
+  OpenPlainDocument();
+  view_->SetBrowserProperty("progressbar", "yes");
+  view_->SetBrowserProperty("BackgroundColor", "#0000FF");
+  pending_ = 8;
+  view_->DrawFrame(true);
+  pending_ = 4;
+  view_->DrawFrame(true);
+  // x0 = 200 / 2 - 50 = 50; 100 / 8 = 12: blocks of 9 pixels, 12 apart, from x0 + 3.
+  const int y = 5;
+  EXPECT_EQ(At(50, y), 0);
+  for (int i = 0; i < 4; ++i) {
+    int left = 50 + 3 + 100 * i / 8;
+    EXPECT_EQ(At(left, y), kWhite) << i;
+    EXPECT_EQ(At(left + 8, y), kWhite) << i;
+    EXPECT_EQ(At(left + 9, y), 0) << i;
+  }
+  EXPECT_EQ(At(50 + 3 + 100 * 4 / 8, y), 0);
+  EXPECT_EQ(At(100, 50), kBlue);
+}
+
+TEST_F(FrameRenderTest, AZeroSizedWindowGetsOnePixelSurfaces) {
+  view_->InitSurfaces(0, 0);
+  ASSERT_TRUE(view_->HasSurfaces());
+  EXPECT_EQ(view_->BackBuffer()->Width(), 1);
+  EXPECT_EQ(view_->BackBuffer()->Height(), 1);
+  view_->FillRect(0, 0, 10, 10, kRed);
+  EXPECT_EQ(At(0, 0), kRed);
+  auto captured = view_->CaptureImage(0, 0, 1, 1);
+  ASSERT_TRUE(captured);
+  EXPECT_EQ(captured->getPixelColor(0, 0), qmMakeColor(255, 0, 0));
+}
+
+TEST_F(FrameRenderTest, TheCentreMarkerInvertsTheMiddleOfTheWindow) {
+  OpenPlainDocument();
+  view_->SetBrowserProperty("BackgroundColor", "#000000");
+  view_->SetBrowserProperty("DrawCenterMarker", "yes");
+  view_->DrawFrame(true);
+  EXPECT_EQ(At(96, 50), kWhite);
+  EXPECT_EQ(At(100, 46), kWhite);
+  EXPECT_EQ(At(100, 50), 0);  // both strokes invert the middle: it turns back
+  EXPECT_EQ(At(90, 50), 0);
+  view_->DrawFrame(false);  // only frames that include hidden things show it
+  EXPECT_EQ(At(96, 50), 0);
+}
