@@ -90,7 +90,11 @@ void ViewWindow::OnMouse(const platform::MouseEvent& event) {
   }
 }
 
-void ViewWindow::OnWheel(const platform::WheelEvent& event) { view_->OnWheel(event.delta, event.point.x, event.point.y); }
+// The wheel becomes the "wheel" command, which acts by the "WheelAction" property.
+void ViewWindow::OnWheel(const platform::WheelEvent& event) {
+  view_->Execute("wheel", std::to_string(event.delta) + "," + std::to_string(event.point.x) + "," +
+                              std::to_string(event.point.y));
+}
 
 void ViewWindow::OnKey(const platform::KeyEvent& event) {
   if (event.down) view_->OnKeyDown(event.key, 0, ViewFlags(event.modifiers), platform_.TimeSource().NowMs());

@@ -58,8 +58,9 @@ std::optional<std::string> BrowserPropertyRules::Read(const std::string& name) {
   if (key.size() > kObjectAt.size() && key.starts_with(kObjectAt)) {
     int point[2] = {0, 0};
     if (ArgumentScanner(std::string_view(key).substr(kObjectAt.size())).Ints(point, 2) < 2) return std::string();
+    // Image tiles are draw items too, but they carry no ID for the page.
     MapObject* object = view_.ObjectAt(point[0], point[1]);
-    return object ? std::to_string(object->GetId()) : std::string();
+    return object && object->GetId() >= 0 ? std::to_string(object->GetId()) : std::string();
   }
   return std::nullopt;
 }

@@ -27,7 +27,7 @@ int ClampToInt(long long value) {
 
 // ⌊value⌋ as an int; values beyond the range (and NaN) are clamped rather than undefined.
 int FloorToInt(double value) {
-  if (!(value == value)) return 0;
+  if (std::isnan(value)) return 0;
   return static_cast<int>(std::clamp(std::floor(value), static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
 }
 
@@ -408,6 +408,22 @@ int CommandInterpreter::CurrentPage() {
   return view_.PageAt(IsReversed() ? right : view_.ViewX(), view_.ViewY());
 }
 
+// Whether a page can lie on the current level's page grid. Pages far beyond it are not
+// looked up: their origins would not fit in the view's coordinates.
+bool CommandInterpreter::IsPlausiblePage(int page) {
+  MapDocument* document = ValidDocument();
+  if (!document || page < 1) return false;
+  const double fullWidth = document->GetFullWidth();
+  const double fullHeight = document->GetFullHeight();
+  if (fullWidth <= 0 || fullHeight <= 0) return false;
+  const long long pageWidth = FloorToInt(document->GetWidth() * view_.GetPageWidth() / fullWidth);
+  const long long pageHeight = FloorToInt(document->GetHeight() * view_.GetPageHeight() / fullHeight);
+  if (pageWidth <= 0 || pageHeight <= 0) return false;
+  const long long columns = document->GetWidth() / pageWidth + 1;
+  const long long rows = document->GetHeight() / pageHeight + 1;
+  return page <= columns * rows;
+}
+
 platform::Point CommandInterpreter::ValidatedPosition(int x, int y) {
   platform::Point present{view_.ViewX(), view_.ViewY()};
   view_.SetPosition(x, y, false, false);
@@ -485,7 +501,13 @@ bool CommandInterpreter::GotoPage(const std::string& argument) {
     document->SetLevel(std::clamp(ClampToInt(static_cast<long long>(values[1]) - 1), 0, last));
   }
   int x = 0, y = 0;
-  if (read >= 1 && view_.PageOrigin(values[0], x, y)) view_.SetPosition(x, y, true, true);
+  if (read >= 1 && IsPlausiblePage(values[0]) && view_.PageOrigin(values[0], x, y)) {
+    view_.SetPosition(x, y, true, true);
+  } else if (read == 2) {
+    // The level changed but the page does not exist there: the old position may lie
+    // outside the new level.
+    view_.SetPosition(view_.ViewX(), view_.ViewY(), true, true);
+  }
   return true;
 }
 

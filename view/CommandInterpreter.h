@@ -113,6 +113,7 @@ class CommandInterpreter {
   bool HasPageGrid() const;
   bool IsReversed();
   int CurrentPage();
+  bool IsPlausiblePage(int page);
   bool StepToNextObject();
   // Where the view would rest for a wanted position, without moving it.
   platform::Point ValidatedPosition(int x, int y);

@@ -8,6 +8,8 @@
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
+#include "view/BrowserPropertyRules.h"
+#include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
 #include "view/NavigationListener.h"
 
@@ -44,6 +46,8 @@ bool IsLinkCommand(const std::string& scheme, const std::string& work) {
   // A bare "exec:" or a short "keyboard" is not a command and goes on as content.
   if (scheme == "exec" && work.size() <= 7) return false;
   if (scheme == "keyboard" && work.size() < 10) return false;
+  if (scheme == "panto" && work.size() < 8) return false;
+  if (scheme == "vpanto" && work.size() < 9) return false;
   return true;
 }
 
@@ -126,6 +130,8 @@ double ParseReal(const std::string& text) { return std::strtod(text.c_str(), nul
 
 MapView::MapView(platform::Platform& platform)
     : platform_(platform), factory_(std::make_unique<DocumentFactory>()) {
+  commands_ = std::make_unique<CommandInterpreter>(*this);
+  propertyRules_ = std::make_unique<BrowserPropertyRules>(*this, *commands_);
   platform::Size size = platform_.Window().ClientSize();
   viewWidth_ = size.width;
   viewHeight_ = size.height;
@@ -409,13 +415,17 @@ void MapView::FitIfAsked() {
 
 std::string MapView::GetBrowserProperty(const std::string& name) {
   std::lock_guard lock(viewLock_);
+  if (auto answered = propertyRules_->Read(name)) return *answered;
   return properties_.Get(name, document_.get());
 }
 
 void MapView::SetBrowserProperty(const std::string& name, const std::string& value) {
   std::lock_guard lock(viewLock_);
-  properties_.Set(name, value);
-  UpdateLevelLimits(ToLower(name), value);
+  if (propertyRules_->Write(name, value)) properties_.Set(name, value);
+  const std::string lower = ToLower(name);
+  // The level limits are known before a property may zoom into them.
+  UpdateLevelLimits(lower, value);
+  propertyRules_->AfterStore(name, value);
 }
 
 void MapView::UpdateLevelLimits(const std::string& name, const std::string& value) {
@@ -424,9 +434,11 @@ void MapView::UpdateLevelLimits(const std::string& name, const std::string& valu
   (name == "maxlevel" ? maxLevel_ : minLevel_) = level > 0 ? level - 1 : -1;
 }
 
-bool MapView::Execute(const std::string& /*command*/, const std::string& /*argument*/) { return false; }
+bool MapView::Execute(const std::string& command, const std::string& argument) {
+  return commands_->Execute(command, argument);
+}
 
-void MapView::RunLinkCommand(const std::string& /*url*/) {}
+void MapView::RunLinkCommand(const std::string& url) { commands_->RunLink(url); }
 
 void MapView::Redraw() { platform_.Window().Invalidate(); }
 

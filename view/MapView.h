@@ -18,6 +18,8 @@ namespace platform {
 class Platform;
 }
 
+class BrowserPropertyRules;
+class CommandInterpreter;
 class CReaderException;
 class DocumentFactory;
 class MapDocument;
@@ -59,6 +61,8 @@ class MapView : public ViewPrimitives {
   void PostObjectEvent(const ObjectEvent& event) override;
 
   DocumentFactory& GetDocumentFactory() { return *factory_; }
+  // The command interpreter: commands, link schemes, automatic play and scrolling.
+  CommandInterpreter& Commands() { return *commands_; }
   // Null restores the built-in factory.
   void SetDocumentFactory(std::unique_ptr<DocumentFactory> factory);
 
@@ -109,8 +113,6 @@ class MapView : public ViewPrimitives {
   void OnMouseLeave();
   // Answers whether the key was handled.
   bool OnKeyDown(int key, int repeat, unsigned flags, std::uint64_t time);
-  // The "wheel" command: delta and the pointer's window position.
-  void OnWheel(int delta, int x, int y);
   // The topmost object at a window point, or null.
   MapObject* ObjectAt(int x, int y);
   void UpdateHover(MapObject* object);
@@ -189,7 +191,7 @@ class MapView : public ViewPrimitives {
   int GetMapHeight(int level) const;
 
  protected:
-  // Runs a link command ("goto:", "exec:", ...); the command interpreter supplies it.
+  // Runs a link command ("goto:", "exec:", ...) through the command interpreter.
   virtual void RunLinkCommand(const std::string& url);
   // Repaints the window; the renderer draws the frame.
   virtual void Redraw();
@@ -227,6 +229,8 @@ class MapView : public ViewPrimitives {
 
   platform::Platform& platform_;
   std::unique_ptr<DocumentFactory> factory_;
+  std::unique_ptr<CommandInterpreter> commands_;
+  std::unique_ptr<BrowserPropertyRules> propertyRules_;
   std::unique_ptr<MapDocument> document_;
   mutable std::recursive_mutex viewLock_;
   BrowserProperties properties_;

@@ -176,20 +176,6 @@ void MapView::ScrollTo(int x, int y) {
   SetPosition(x, y, true, true);
 }
 
-void MapView::OnWheel(int delta, int x, int y) {
-  if (delta == 0 || !HasValidDocument()) return;
-  std::string action = ToLower(GetBrowserProperty("WheelAction"));
-  if (action == "pan") {
-    ScrollTo(viewX_, viewY_ - delta);
-  } else if (action == "zoom" || action.empty()) {
-    // Without a choice the wheel zooms: the everyday expectation of a picture viewer.
-    ZoomAt(x, y, delta < 1 ? 2 : 1);
-    Redraw();
-  } else if (!Execute(delta >= 1 ? "scrollleft" : "scrollright", "")) {
-    ScrollTo(viewX_ + (delta >= 1 ? -viewWidth_ / 2 : viewWidth_ / 2), viewY_);
-  }
-}
-
 bool MapView::OnKeyDown(int key, int, unsigned flags, std::uint64_t) {
   if (suspended_ || !HasValidDocument() || dragging_) return false;
   std::lock_guard lock(viewLock_);

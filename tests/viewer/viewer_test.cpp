@@ -118,14 +118,15 @@ TEST_F(ViewerTest, AQuickClickZoomsInAroundThePointAndARightClickZoomsOut) {
 TEST_F(ViewerTest, TheWheelZoomsAndKeysScroll) {
   ASSERT_TRUE(Open());
   view_->MoveTo(0, 0, 3, "left");
-  view_->OnWheel(120, 200, 150);
+  view_->SetBrowserProperty("WheelAction", "zoom");
+  view_->Execute("wheel", "120,200,150");
   EXPECT_EQ(Level(), 3);
-  view_->OnWheel(-120, 200, 150);
+  view_->Execute("wheel", "-120,200,150");
   EXPECT_EQ(Level(), 2);
   view_->SetBrowserProperty("WheelAction", "pan");
   view_->MoveTo(0, 0, 4, "left");
   int y = view_->ViewY();
-  view_->OnWheel(-120, 200, 150);
+  view_->Execute("wheel", "-120,200,150");
   EXPECT_EQ(view_->ViewY(), y + 120);
   int x = view_->ViewX();
   EXPECT_TRUE(view_->OnKeyDown(platform::kKeyRight, 0, 0, Now()));
