@@ -1,6 +1,7 @@
 #include "documents/LegacyMapText.h"
 
 #include <algorithm>
+#include <climits>
 #include <cctype>
 #include <cstdio>
 
@@ -9,6 +10,11 @@
 namespace zolvex {
 
 namespace {
+
+// last - first, held inside int for coordinates at the ends of the range.
+int SpanBetween(int first, int last) {
+  return static_cast<int>(std::clamp<long long>(static_cast<long long>(last) - first, INT_MIN, INT_MAX));
+}
 
 // Room for any field of a line: a line holds at most 999 bytes.
 struct Fields {
@@ -62,7 +68,7 @@ void LegacyMapText::ParseLevelRange(const std::string& text, int& minLevel, int&
 
 LegacyMapText LegacyMapText::Parse(std::string_view text) {
   LegacyMapText map;
-  for (const std::string& line : SplitLines(text)) map.ReadLine(line);
+  for (const std::string& line : SplitLines(text.substr(0, kMaxTextLength))) map.ReadLine(line);
   if (!map.locations_.empty()) {
     LegacyMapItem list = map.NewItem("LOCATION", 2);
     list.locations = std::move(map.locations_);
@@ -145,8 +151,8 @@ void LegacyMapText::ReadArea(const std::string& keyword, const char* rest, int l
   item.target = f[0];
   item.x = ParseInt(f[1]);
   item.y = ParseInt(f[2]);
-  item.width = ParseInt(f[3]) - item.x;
-  item.height = ParseInt(f[4]) - item.y;
+  item.width = SpanBetween(item.x, ParseInt(f[3]));
+  item.height = SpanBetween(item.y, ParseInt(f[4]));
   ApplyOptions(item, f.From(5, read));
   items.push_back(std::move(item));
 }

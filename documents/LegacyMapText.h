@@ -36,6 +36,8 @@ struct LegacyMapItem {
 class LegacyMapText {
  public:
   static constexpr std::size_t kMaxLineLength = 999;
+  // Text past the first MiB is not read: a map text is a few kilobytes.
+  static constexpr std::size_t kMaxTextLength = std::size_t{1} << 20;
 
   static LegacyMapText Parse(std::string_view text);
   // The non-empty lines, split at carriage returns and line feeds, each cut to 999 bytes.

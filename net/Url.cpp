@@ -110,7 +110,8 @@ std::string NormaliseUrl(const std::string& relative, const std::string& base) {
   // "." steps go first: a "." before ".." is no segment that ".." could remove.
   for (size_t at = url.find("/./"); at != std::string::npos; at = url.find("/./")) url.erase(at + 1, 2);
   for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) RemoveFirstParentStep(url, at);
-  return AsDrivePath(url);
+  // Removing a step can bring two slashes together.
+  return AsDrivePath(CollapseDoubledSlashes(url));
 }
 
 std::string FormatDecimal(std::int32_t value) { return std::to_string(value); }

@@ -45,7 +45,7 @@ run_target() {
   local status=0
   "$program" "${options[@]}" "${inputs[@]}" >"$log" 2>&1 || status=$?
   local runs
-  runs=$(grep -o 'Done [0-9]* runs' "$log" | tail -1 | tr -dc '0-9')
+  runs=$(grep -o 'Done [0-9]* runs' "$log" | tail -1 | tr -dc '0-9' || true)
   if [ "$status" -eq 0 ]; then
     echo "$name ok ${runs:-?} runs" >"$result"
     return

@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core xvfb xauth xdotool imagemagick
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
 )
 
 missing=()

@@ -87,6 +87,8 @@ std::optional<MosaicIndex> MosaicIndex::Parse(std::string_view text, const std::
   int columns = std::max(ParseInt(Lookup(sections, "info", "Width")), 0);
   int rows = std::max(ParseInt(Lookup(sections, "info", "Height")), 0);
   if (static_cast<long long>(columns) * rows > kMaxCells) return std::nullopt;
+  // A grid without columns or without rows has no cells at all (and nothing to walk).
+  if (columns == 0 || rows == 0) columns = rows = 0;
   MosaicIndex index(columns, rows);
   std::string folder = FolderOf(indexPath);
   // Only the names present are visited: a large grid with few names stays cheap.

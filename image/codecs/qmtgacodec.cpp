@@ -51,7 +51,7 @@ TgaHeader readTgaHeader(qmStreamReader& in) {
   const bool mapOk = h.colorMapType == 0 || (h.mapDepth == 15 || h.mapDepth == 16 || h.mapDepth == 24 || h.mapDepth == 32);
   if (h.width == 0 || h.height == 0 || h.depth == 0 || h.mapLength > 256 || !depthOk || h.colorMapType > 1 ||
       !mapOk || (type == 1 && (h.depth != 8 || h.colorMapType != 1 || h.mapFirst + h.mapLength > 256)) ||
-      (type == 3 && h.depth != 8)) {
+      (type == 2 && h.depth == 8) || (type == 3 && h.depth != 8)) {
     throw qmCodecError("bad TGA header");
   }
   return h;
