@@ -23,21 +23,15 @@ FileTileSource::FileTileSource(const std::string& path, const std::string& messa
   active_ = true;
 }
 
-const LevelInfo* FileTileSource::Level(int level) const {
-  if (level < 0 || level >= file_.LevelCount()) return nullptr;
-  return &file_.Level(level);
+std::optional<LevelInfo> FileTileSource::LevelAt(int level) const {
+  if (level < 0 || level >= file_.LevelCount()) return std::nullopt;
+  return file_.Level(level);
 }
 
-int FileTileSource::GetTileWidth(int level) const { return Level(level) ? Level(level)->tileWidth : -1; }
-int FileTileSource::GetTileHeight(int level) const { return Level(level) ? Level(level)->tileHeight : -1; }
-int FileTileSource::GetRows(int level) const { return Level(level) ? Level(level)->rows : -1; }
-int FileTileSource::GetColumns(int level) const { return Level(level) ? Level(level)->columns : -1; }
-int FileTileSource::GetLevelWidth(int level) const { return Level(level) ? Level(level)->width : -1; }
-int FileTileSource::GetLevelHeight(int level) const { return Level(level) ? Level(level)->height : -1; }
 int FileTileSource::GetLevelCount() const { return file_.LevelCount(); }
 
 std::unique_ptr<ViewImage> FileTileSource::RequestTile(const std::string&, int level, int column, int row, int) {
-  const LevelInfo* info = Level(level);
+  auto info = LevelAt(level);
   if (!info || !info->HasTile(column, row)) return nullptr;
   std::lock_guard lock(readLock_);
   return file_.DecodeTile(level, column, row);

@@ -15,23 +15,17 @@ class FileTileSource : public TileSource {
   FileTileSource(const std::string& path, const std::string& messageFile);
 
   bool GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener* listener) override;
-  int GetTileWidth(int level) const override;
-  int GetTileHeight(int level) const override;
   std::unique_ptr<ViewImage> RequestTile(const std::string& name, int level, int column, int row,
                                          int priority) override;
   using TileSource::RequestTile;
   std::unique_ptr<ViewImage> GetThumbnail() override;
-  int GetRows(int level) const override;
+  std::optional<LevelInfo> LevelAt(int level) const override;
   int GetLevelCount() const override;
-  int GetLevelWidth(int level) const override;
-  int GetLevelHeight(int level) const override;
-  int GetColumns(int level) const override;
   void Close() override {}
   void SetNeededTiles(int, const std::vector<int>&, const std::vector<int>&) override {}
   void CancelTile(const std::string&, int, int, int) override {}
 
  private:
-  const LevelInfo* Level(int level) const;
 
   KtqLocalFile file_;
   std::mutex readLock_;

@@ -116,18 +116,12 @@ void HttpTileSource::Close() {
   retrievers.clear();  // joins
 }
 
-std::optional<LevelInfo> HttpTileSource::Level(int level) const {
+std::optional<LevelInfo> HttpTileSource::LevelAt(int level) const {
   std::lock_guard lock(mutex_);
   if (!loaded_ || level < 0 || level >= static_cast<int>(levels_.size())) return std::nullopt;
   return levels_[static_cast<size_t>(level)];
 }
 
-int HttpTileSource::GetTileWidth(int level) const { return Level(level) ? Level(level)->tileWidth : -1; }
-int HttpTileSource::GetTileHeight(int level) const { return Level(level) ? Level(level)->tileHeight : -1; }
-int HttpTileSource::GetRows(int level) const { return Level(level) ? Level(level)->rows : -1; }
-int HttpTileSource::GetColumns(int level) const { return Level(level) ? Level(level)->columns : -1; }
-int HttpTileSource::GetLevelWidth(int level) const { return Level(level) ? Level(level)->width : -1; }
-int HttpTileSource::GetLevelHeight(int level) const { return Level(level) ? Level(level)->height : -1; }
 int HttpTileSource::GetLevelCount() const {
   std::lock_guard lock(mutex_);
   return loaded_ ? static_cast<int>(levels_.size()) : 0;
@@ -158,7 +152,7 @@ void HttpTileSource::Enqueue(HttpTileRecord record) {
 
 std::unique_ptr<ViewImage> HttpTileSource::RequestTile(const std::string& name, int level, int column, int row,
                                                        int priority) {
-  auto info = Level(level);
+  auto info = LevelAt(level);
   if (!info || !info->HasTile(column, row)) return nullptr;
   HttpTileRecord record;
   record.name = name;

@@ -28,17 +28,12 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   bool GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener* listener) override;
   void StartWorkers() override;
   void SetActive(bool active) override;
-  int GetTileWidth(int level) const override;
-  int GetTileHeight(int level) const override;
   std::unique_ptr<ViewImage> RequestTile(const std::string& name, int level, int column, int row,
                                          int priority) override;
   using TileSource::RequestTile;
   std::unique_ptr<ViewImage> GetThumbnail() override;
-  int GetRows(int level) const override;
+  std::optional<LevelInfo> LevelAt(int level) const override;
   int GetLevelCount() const override;
-  int GetLevelWidth(int level) const override;
-  int GetLevelHeight(int level) const override;
-  int GetColumns(int level) const override;
   void Close() override;
   void SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>& rows) override;
   void CancelTile(const std::string& name, int level, int column, int row) override;
@@ -57,7 +52,6 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
 
  private:
   void LoadDescription(const HttpSourceSettings& settings, const Timeouts& timeouts);
-  std::optional<LevelInfo> Level(int level) const;
   void Enqueue(HttpTileRecord record);
   bool Take(HttpTileRecord& record) override;
   void Done(const HttpTileRecord& record) override;

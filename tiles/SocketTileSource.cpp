@@ -89,18 +89,12 @@ void SocketTileSource::OnServerMessage(const std::string& name, const std::strin
   if (TileSourceListener* listener = Listener()) listener->OnServerMessage(name, value);
 }
 
-std::optional<LevelInfo> SocketTileSource::Level(int level) const {
+std::optional<LevelInfo> SocketTileSource::LevelAt(int level) const {
   std::lock_guard lock(mutex_);
   if (!loaded_ || level < 0 || level >= static_cast<int>(levels_.size())) return std::nullopt;
   return levels_[static_cast<size_t>(level)];
 }
 
-int SocketTileSource::GetTileWidth(int level) const { return Level(level) ? Level(level)->tileWidth : -1; }
-int SocketTileSource::GetTileHeight(int level) const { return Level(level) ? Level(level)->tileHeight : -1; }
-int SocketTileSource::GetRows(int level) const { return Level(level) ? Level(level)->rows : -1; }
-int SocketTileSource::GetColumns(int level) const { return Level(level) ? Level(level)->columns : -1; }
-int SocketTileSource::GetLevelWidth(int level) const { return Level(level) ? Level(level)->width : -1; }
-int SocketTileSource::GetLevelHeight(int level) const { return Level(level) ? Level(level)->height : -1; }
 
 int SocketTileSource::GetLevelCount() const {
   std::lock_guard lock(mutex_);

@@ -19,17 +19,12 @@ class SocketTileSource : public TileSource, public KtqConnectionClient {
   ~SocketTileSource() override;
 
   bool GetFile(const std::string& name, std::vector<std::uint8_t>& data, TileSourceListener* listener) override;
-  int GetTileWidth(int level) const override;
-  int GetTileHeight(int level) const override;
   std::unique_ptr<ViewImage> RequestTile(const std::string& name, int level, int column, int row,
                                          int priority) override;
   using TileSource::RequestTile;
   std::unique_ptr<ViewImage> GetThumbnail() override;
-  int GetRows(int level) const override;
+  std::optional<LevelInfo> LevelAt(int level) const override;
   int GetLevelCount() const override;
-  int GetLevelWidth(int level) const override;
-  int GetLevelHeight(int level) const override;
-  int GetColumns(int level) const override;
   void Close() override;
   void SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>& rows) override;
   void CancelTile(const std::string&, int, int, int) override {}
@@ -44,7 +39,6 @@ class SocketTileSource : public TileSource, public KtqConnectionClient {
   void OnTileArrived(std::unique_ptr<ViewImage> image, int level, int column, int row) override;
   void OnFileArrived(const std::string& name, const std::optional<std::vector<std::uint8_t>>& data) override;
   void OnServerMessage(const std::string& name, const std::string& value) override;
-  std::optional<LevelInfo> Level(int level) const;
 
   std::string host_;
   std::string directory_;

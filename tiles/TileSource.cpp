@@ -71,6 +71,13 @@ void TileSource::StoreFile(const std::string& name, const std::uint8_t* data, st
   for (TileSourceListener* listener : waiting) listener->OnFileArrived(name, data, length);
 }
 
+int TileSource::GetTileWidth(int level) const { return LevelAt(level) ? LevelAt(level)->tileWidth : -1; }
+int TileSource::GetTileHeight(int level) const { return LevelAt(level) ? LevelAt(level)->tileHeight : -1; }
+int TileSource::GetRows(int level) const { return LevelAt(level) ? LevelAt(level)->rows : -1; }
+int TileSource::GetColumns(int level) const { return LevelAt(level) ? LevelAt(level)->columns : -1; }
+int TileSource::GetLevelWidth(int level) const { return LevelAt(level) ? LevelAt(level)->width : -1; }
+int TileSource::GetLevelHeight(int level) const { return LevelAt(level) ? LevelAt(level)->height : -1; }
+
 bool TileSource::FetchDirect(const std::string& name, std::vector<std::uint8_t>& data) {
   FetchResult fetched = FetchUrl(name);
   if (!fetched.Ok()) return false;

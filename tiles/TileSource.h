@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tiles/LevelInfo.h"
 #include "tiles/TileSourceListener.h"
 
 namespace zolvex {
@@ -34,8 +35,9 @@ class TileSource {
   virtual void SetActive(bool active) { active_ = active; }
   bool IsActive() const { return active_; }
 
-  virtual int GetTileWidth(int level) const = 0;
-  virtual int GetTileHeight(int level) const = 0;
+  // The geometry of one level, from LevelAt; -1 for a level the source does not have.
+  virtual int GetTileWidth(int level) const;
+  virtual int GetTileHeight(int level) const;
   // The decoded tile at once (local files), or null after queueing the request; the tile
   // then arrives through the listener. priority 3 marks a request that is never cancelled.
   virtual std::unique_ptr<ViewImage> RequestTile(const std::string& name, int level, int column, int row,
@@ -44,11 +46,13 @@ class TileSource {
     return RequestTile(name, level, column, row, 1);
   }
   virtual std::unique_ptr<ViewImage> GetThumbnail() = 0;
-  virtual int GetRows(int level) const = 0;
+  virtual int GetRows(int level) const;
   virtual int GetLevelCount() const = 0;
-  virtual int GetLevelWidth(int level) const = 0;
-  virtual int GetLevelHeight(int level) const = 0;
-  virtual int GetColumns(int level) const = 0;
+  virtual int GetLevelWidth(int level) const;
+  virtual int GetLevelHeight(int level) const;
+  virtual int GetColumns(int level) const;
+  // The level's description; none when the source is not loaded or has no such level.
+  virtual std::optional<LevelInfo> LevelAt(int) const { return std::nullopt; }
   // Stops transfers and threads; no listener call follows.
   virtual void Close() = 0;
   // Cancels queued requests that are not among these tiles of this level.
