@@ -270,6 +270,7 @@ class MapView : public ViewPrimitives {
   void DrawProgressBar();
   void DrawSelection();
   void DrawCenterMarker();
+  void DrawZoomArea();
   // Tasks posted to the window check it: they may run after the view is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 

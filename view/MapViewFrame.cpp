@@ -1,5 +1,6 @@
 // Frame composition of the view: what is drawn, in which order.
 #include <algorithm>
+#include <cstdio>
 
 #include "documents/MapDocument.h"
 #include "objects/MapObject.h"
@@ -73,6 +74,7 @@ void MapView::DrawFrame(bool includeHidden) {
   DrawProgressBar();
   DrawSelection();
   if (includeHidden) DrawCenterMarker();
+  DrawZoomArea();
 }
 
 void MapView::DrawProgressBar() {
@@ -104,6 +106,42 @@ void MapView::DrawCenterMarker() {
   SetDrawParameter(kDrawLineRasterMode, kRasterInvert);
   DrawLine(cx, cy - 5, cx, cy + 5, 0, 0, 1);
   SetDrawParameter(kDrawLineRasterMode, kRasterCopy);
+}
+
+// The area a click would zoom into, outlined around the pointer: the hovered object's
+// rectangle when the pointer is on it, else what the document answers for the point.
+void MapView::DrawZoomArea() {
+  if (hovered_ && !IsListed(hovered_)) hovered_ = nullptr;
+  if (hovered_ && IsYes(hovered_->GetProperty("interactive"))) return;
+  if (!IsYes(GetBrowserProperty("DrawZoomArea")) || dragging_) return;
+  int x = 0, y = 0, w = 0, h = 0;
+  std::string area;
+  if (hovered_ && hovered_->HitTest(lastMouse_.x, lastMouse_.y)) {
+    platform::Rect r = hovered_->GetScreenRect();
+    area = std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.Width()) + "," +
+           std::to_string(r.Height());
+  } else {
+    area = document_->GetParam("ZoomArea:" + std::to_string(lastMouse_.x) + "," + std::to_string(lastMouse_.y));
+  }
+  if (std::sscanf(area.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) != 4) return;
+  x -= 4;
+  y -= 4;
+  w += 8;
+  h += 8;
+  const platform::Color color = ParseColor(GetBrowserProperty("DrawZoomAreaColor")).value_or(0xFFFF);
+  DrawRectOutline(x, y, w, h, color, 0, 3);
+  const int c = std::min(w / 6, h / 6);
+  // Corner strokes two pixels outside the outline; the other corners mirror the top-left one.
+  auto mirrorX = [&](int px) { return x + w - 1 - (px - x); };
+  auto mirrorY = [&](int py) { return y + h - 1 - (py - y); };
+  for (bool right : {false, true}) {
+    for (bool bottom : {false, true}) {
+      auto X = [&](int px) { return right ? mirrorX(px) : px; };
+      auto Y = [&](int py) { return bottom ? mirrorY(py) : py; };
+      DrawLine(X(x - 2), Y(y - 3), X(x - 2), Y(y + c), color, 0, 4);
+      DrawLine(X(x - 3), Y(y - 2), X(x + c), Y(y - 2), color, 0, 4);
+    }
+  }
 }
 
 }  // namespace zolvex

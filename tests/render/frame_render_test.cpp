@@ -175,3 +175,17 @@ TEST_F(FrameRenderTest, TheCentreMarkerInvertsTheMiddleOfTheWindow) {
   view_->DrawFrame(false);  // only frames that include hidden things show it
   EXPECT_EQ(At(96, 50), 0);
 }
+
+TEST_F(FrameRenderTest, TheZoomAreaOutlinesWhatAClickWouldShow) {
+  OpenPlainDocument();
+  view_->SetBrowserProperty("BackgroundColor", "#000000");
+  view_->SetBrowserProperty("DrawZoomArea", "yes");
+  view_->SetBrowserProperty("DrawZoomAreaColor", "#FF0000");
+  view_->OnMouseMove(100, 50, 0, 0);
+  view_->DrawFrame(true);
+  // One level only: there is nothing to zoom into, so nothing is drawn.
+  int red = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) red += At(x, y) == kRed;
+  EXPECT_EQ(red, 0);
+}

@@ -138,3 +138,17 @@ TEST_F(ViewerTest, AMissingFileFallsBackWithItsMessage) {
   EXPECT_TRUE(view_->OpenUrl(settingsDir_.File("missing.ktq"), true, 0, 0, 0).empty());
   EXPECT_FALSE(view_->HasValidDocument());
 }
+
+TEST_F(ViewerTest, TheZoomAreaFollowsThePointerBelowTheLastLevel) {
+  ASSERT_TRUE(Open());
+  view_->MoveTo(0, 0, 2, "left");
+  view_->SetBrowserProperty("DrawZoomArea", "yes");
+  view_->SetBrowserProperty("DrawZoomAreaColor", "#00FF00");
+  view_->OnMouseMove(120, 100, 0, Now());
+  view_->Present();
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  int green = 0;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x) green += frame->getPixelColor(x, y) == qmMakeColor(0, 255, 0);
+  EXPECT_GT(green, 100);
+}
