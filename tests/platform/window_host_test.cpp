@@ -52,11 +52,12 @@ TEST(HeadlessWindowHost, TimersFireAtTheirPeriodsOnTheRealClock) {
   host.SetTimer(7, 50, [&] { ticks.push_back(TickCountMs()); });
   std::uint64_t start = TickCountMs();
   host.RunFor(520);
-  // Never early; on a busy machine a tick may come late, but not most of them.
+  // Not early beyond the tick's own jitter; on a busy machine a tick may come late, but
+  // not most of them.
   ASSERT_GE(ticks.size(), 5u);
   ASSERT_LE(ticks.size(), 11u);
-  EXPECT_GE(ticks.front() - start, 50u);
-  for (size_t i = 1; i < ticks.size(); ++i) EXPECT_GE(ticks[i] - ticks[i - 1], 50u);
+  EXPECT_GE(ticks.front() - start, 45u);
+  for (size_t i = 1; i < ticks.size(); ++i) EXPECT_GE(ticks[i] - ticks[i - 1], 45u);
 }
 
 TEST(HeadlessWindowHost, DrainingDropsQueuedInputButKeepsMessages) {
