@@ -40,7 +40,7 @@ fi
 url="ktq://127.0.0.1:$port/world.ktq"
 echo "run-demo: ktqserve serves $demo on port $port; opening $url"
 
-args=(--param BackgroundColor=#203040 --param progressbar=yes --param WheelAction=zoom)
+args=(--param BackgroundColor=#203040 --param progressbar=yes --param WheelAction=zoom --param autofit=yes)
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$bin/zolvex/zolvex" "${args[@]}" "$@" "$url"
 else

@@ -254,6 +254,8 @@ void MapView::FitToWindow(bool stretch) {
   pageScaleX_ = pageScaleY_ = factor - std::floor(factor) + 1.0;
   document_->SetScale(factor, factor);
   CopyPageSize();
+  // The position was held for the old level: bring it inside (or centre it on) the new one.
+  ValidatePosition(false);
 }
 
 bool MapView::ZoomIn() {

@@ -152,3 +152,11 @@ TEST_F(ViewerTest, TheZoomAreaFollowsThePointerBelowTheLastLevel) {
     for (int x = 0; x < 400; ++x) green += frame->getPixelColor(x, y) == qmMakeColor(0, 255, 0);
   EXPECT_GT(green, 100);
 }
+
+TEST_F(ViewerTest, AutofitShowsTheLargestLevelThatFitsCentred) {
+  view_->SetBrowserProperty("autofit", "yes");
+  ASSERT_TRUE(Open());
+  ASSERT_EQ(Level(), 1);  // 256 x 256: the largest level whose smaller side fits 300 pixels
+  EXPECT_EQ(view_->ViewX(), (256 - 400) / 2);
+  EXPECT_EQ(view_->ViewY(), (256 - 300) / 2);
+}
