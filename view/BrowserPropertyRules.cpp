@@ -79,8 +79,6 @@ bool BrowserPropertyRules::Write(const std::string& name, const std::string& val
     showThumbnail_ = !IsNo(value);
   } else if (key == "touchscreen") {
     touchScreen_ = IsYes(value);
-  } else if (key == "usezoomcursor") {
-    view_.GetPlatform().Window().SetCursor(IsYes(value) ? "zoom-in" : "default");
   } else if (key == "playdelay") {
     // A delay below one tick would play every tick faster than the timer can count.
     interpreter_.SetPlayDelay(std::max(ParseInt(value), 1));
@@ -96,6 +94,9 @@ void BrowserPropertyRules::AfterStore(const std::string& name, const std::string
     centerMarker_ = IsYes(value);
   } else if (key == "comicsmenu") {
     if (MapDocument* document = view_.GetDocument()) document->SetParam("comicsmenu", value);
+  } else if (key == "usezoomcursor") {
+    // The level cursor reads the stored choice; show it at once.
+    view_.GetPlatform().Window().SetCursor(view_.LevelCursor());
   } else if (key == "isediting") {
     if (!IsYes(value)) {
       interpreter_.ClearEditMarks();

@@ -121,8 +121,9 @@ class MapView : public ViewPrimitives {
   // Moves the view's top-left corner to (x, y) of the current level.
   void ScrollTo(int x, int y);
   bool IsDragging() const { return dragging_; }
-  // The cursor by level: "zoom-in" while a further level exists, "default" at the last.
-  std::string LevelCursor() const;
+  // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
+  // while a further level exists, "default" at the last.
+  std::string LevelCursor();
 
   // ---- Properties and services for objects -------------------------------------------
   std::string GetBrowserProperty(const std::string& name) override;

@@ -27,9 +27,11 @@ void MapView::ApplyCursor(const std::string& cursor) {
   if (platform_.Window().CurrentCursor() != cursor) platform_.Window().SetCursor(cursor);
 }
 
-std::string MapView::LevelCursor() const {
+std::string MapView::LevelCursor() {
   if (!HasValidDocument()) return "default";
-  return document_->GetLevel() < document_->GetLevelCount() - 1 ? "zoom-in" : "default";
+  if (document_->GetLevel() >= document_->GetLevelCount() - 1) return "default";
+  // The zoom cursor is the plain arrow unless the page asks for the magnifying one.
+  return IsYes(GetBrowserProperty("UseZoomCursor")) ? "zoom-in" : "default";
 }
 
 MapObject* MapView::ObjectAt(int x, int y) {
