@@ -4,7 +4,9 @@
 # minimised and stored under fuzz/regressions/<target>/, where the replay test of the
 # normal build picks it up: fix the fault, then keep the input.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]      (targets: the names in fuzz/FuzzTargets.cmake)
-# ZOLVEX_FUZZ_BUILD names the build folder (default build-fuzz), FUZZ_JOBS the parallel runs.
+# ZOLVEX_FUZZ_BUILD names the build folder (default build-fuzz), FUZZ_JOBS the parallel runs,
+# FUZZ_SEED a fixed seed: with it a run replays the same inputs in the same order, so a short
+# run only repeats the beginning of a longer one that passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -42,6 +44,7 @@ run_target() {
   for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && inputs+=("$dir"); done
   local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$artifacts")
   [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
+  [ -n "${FUZZ_SEED:-}" ] && options+=(-seed="$FUZZ_SEED")
   local status=0
   "$program" "${options[@]}" "${inputs[@]}" >"$log" 2>&1 || status=$?
   local runs

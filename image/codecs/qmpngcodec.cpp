@@ -1,6 +1,8 @@
 #include "image/codecs/qmpngcodec.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -33,18 +35,42 @@ void writeData(png_structp png, png_bytep data, png_size_t length) {
 
 void flushData(png_structp) {}
 
+// The limit on one chunk that libpng applies when built with its safe limits.
+constexpr png_alloc_size_t kMaxChunkBytes = 8000000;
+constexpr png_uint_32 kMaxAncillaryChunks = 1000;
+
+png_voidp boundedMalloc(png_structp png, png_alloc_size_t size);
+void plainFree(png_structp, png_voidp memory) { std::free(memory); }
+
 struct Reader {
   png_structp png = nullptr;
   png_infop info = nullptr;
   std::string error;
   Reader() {
-    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, onError, onWarning);
-    if (png) info = png_create_info_struct(png);
+    png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &error, onError, onWarning, this, boundedMalloc,
+                                   plainFree);
+    if (!png) return;
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_chunk_cache_max(png, kMaxAncillaryChunks);
+    info = png_create_info_struct(png);
+  }
+  // Chunk lengths and decompressed sizes are taken before their bytes are read, so a few
+  // bytes of header could make libpng ask for gigabytes. Nothing it keeps legitimately
+  // needs more than a chunk's cap or a few rows of the declared width.
+  png_alloc_size_t AllocationLimit() const {
+    const png_uint_32 width = info ? png_get_image_width(png, info) : 0;
+    return std::max<png_alloc_size_t>(kMaxChunkBytes, png_alloc_size_t{width} * 16 + 4096);
   }
   ~Reader() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
 };
+
+png_voidp boundedMalloc(png_structp png, png_alloc_size_t size) {
+  const auto* reader = static_cast<const Reader*>(png_get_mem_ptr(png));
+  if (reader && size > reader->AllocationLimit()) return nullptr;  // libpng reports it as out of memory
+  return std::malloc(size);
+}
 
 struct Writer {
   png_structp png = nullptr;
