@@ -114,7 +114,19 @@ bool RestartAtRoot(XmlReader& reader) {
 
 XmmlDocument::XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers)
     : ImageHostDocument(view), makers_(makers), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
-  DocumentBytes read = ReadDocumentBytes(view, url_, makers_, false);
+  Load(ReadDocumentBytes(view, url_, makers_, false));
+}
+
+XmmlDocument::XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers,
+                           std::vector<std::uint8_t> bytes)
+    : ImageHostDocument(view), makers_(makers), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+  DocumentBytes given;
+  given.bytes = std::move(bytes);
+  given.fetched = true;
+  Load(std::move(given));
+}
+
+void XmmlDocument::Load(DocumentBytes read) {
   const bool server = read.serverImage != nullptr;
   if (server) SetInner(std::move(read.serverImage));
   text_ = DecodeMarkup(read.bytes);

@@ -1,10 +1,12 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "documents/DocumentText.h"
 #include "documents/ImageHostDocument.h"
 #include "documents/MarkupObjectMaker.h"
 #include "documents/XmlReader.h"
@@ -49,6 +51,9 @@ class XmmlDocument : public ImageHostDocument {
   // Loads url; raises CReaderException when the file cannot be read or its basemap cannot
   // be opened. Malformed markup loads as a document with only its basemap.
   XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers);
+  // Loads markup already in memory; url still names where it stands, for its base path and
+  // the basemap named after it.
+  XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers, std::vector<std::uint8_t> bytes);
   ~XmmlDocument() override;
 
   void Activate() override;
@@ -96,6 +101,7 @@ class XmmlDocument : public ImageHostDocument {
   void AddExtraItems(std::vector<MapObject*>& items, int x, int y, int width, int height) override;
 
  private:
+  void Load(DocumentBytes read);
   void ReadGroups();
   void ReadParams();
   void ReadActions();

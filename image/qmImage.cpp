@@ -394,6 +394,46 @@ bool qmImage::flipVertical() {
   return true;
 }
 
+namespace {
+// Where pixel (x, y) of a width x height picture lands after the given clockwise quarter turns.
+void TurnedPosition(int turns, int width, int height, int x, int y, int& outX, int& outY) {
+  switch (turns) {
+    case 1: outX = height - 1 - y; outY = x; break;
+    case 2: outX = width - 1 - x; outY = height - 1 - y; break;
+    default: outX = y; outY = width - 1 - x; break;
+  }
+}
+}  // namespace
+
+bool qmImage::rotateQuarter(int turns) {
+  if (dib_.empty()) return false;
+  turns = ((turns % 4) + 4) % 4;
+  if (turns == 0) return true;
+  const int width = info_.width, height = info_.height;
+  const bool swapped = turns != 2;
+  qmImage out;
+  out.info_ = info_;
+  if (!out.create(swapped ? height : width, swapped ? width : height, bitsPerPixel_)) return false;
+  if (paletteEntries_ > 0) out.setPalette(getPalette(), paletteEntries_);
+  if (hasAlpha() && !out.createAlpha()) return false;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = getRow(y);
+    for (int x = 0; x < width; ++x) {
+      int tx = 0, ty = 0;
+      TurnedPosition(turns, width, height, x, y, tx, ty);
+      if (bitsPerPixel_ == 24) {
+        std::memcpy(out.getRow(ty) + 3 * tx, row + 3 * x, 3);
+      } else {
+        out.setPixelIndex(tx, ty, getPixelIndex(x, y));
+      }
+      if (hasAlpha()) out.getAlphaRow(ty)[tx] = getAlphaRow(y)[x];
+    }
+  }
+  if (swapped) out.setResolution(info_.dpiY, info_.dpiX);
+  assign(std::move(out));
+  return true;
+}
+
 bool qmImage::increaseBpp(int bitsPerPixel) {
   if (dib_.empty()) return false;
   if (bitsPerPixel == bitsPerPixel_) return true;

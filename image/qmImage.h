@@ -125,6 +125,9 @@ class qmImage {
   // Operations.
   std::unique_ptr<qmImage> subImage(int left, int top, int width, int height) const;
   bool flipVertical();
+  // Turns the picture by quarter turns: 1 = 90 degrees clockwise, -1 counter-clockwise,
+  // 2 = half a turn (any count is taken modulo 4). Width and height swap for odd counts.
+  bool rotateQuarter(int turns);
   // Raises the depth to 4, 8 or 24 bits; the same depth succeeds unchanged, a lower one
   // fails.
   bool increaseBpp(int bitsPerPixel);

@@ -19,7 +19,11 @@ build=${ZOLVEX_FUZZ_BUILD:-$root/build-fuzz}
 jobs=${FUZZ_JOBS:-$(nproc)}
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Addresses an input names on the web go to a proxy that refuses at once: no run waits on
+# the network or reaches it.
+export http_proxy=http://127.0.0.1:9 https_proxy=http://127.0.0.1:9 all_proxy=http://127.0.0.1:9
 
 if [ $# -gt 0 ]; then
   targets=("$@")

@@ -27,16 +27,25 @@ bool CComponentTile::IsLoaded() const {
   return image_ && !draft_;
 }
 
-void CComponentTile::SetImage(std::unique_ptr<ViewImage> image, bool draft) {
+void CComponentTile::SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees) {
   std::lock_guard lock(mutex_);
   image_ = std::move(image);
   draft_ = draft;
   rotation_ = 0;
+  TurnTo(degrees);
 }
 
 void CComponentTile::SetRotation(int degrees) {
   std::lock_guard lock(mutex_);
+  TurnTo(degrees);
+}
+
+void CComponentTile::TurnTo(int degrees) {
+  const int turns = QuarterTurns(degrees - rotation_);
   rotation_ = degrees;
+  if (turns == 0 || !image_) return;
+  image_->rotateQuarter(turns);
+  image_->ReleaseSurface();
 }
 
 int CComponentTile::Rotation() const {
@@ -49,14 +58,52 @@ void CComponentTile::SetOffset(int x, int y) {
   offsetY_ = y;
 }
 
+int CComponentTile::QuarterTurns(int degrees) {
+  const int turns = ((degrees / 90) % 4 + 4) % 4;
+  return turns == 3 ? -1 : turns;
+}
+
+CComponentTile::Placement CComponentTile::Place(int imageWidth, int imageHeight) const {
+  const int turns = QuarterTurns(rotation_);
+  const bool odd = turns == 1 || turns == -1;
+  // The picture as it came from the source, before it was turned.
+  const int width = odd ? imageHeight : imageWidth, height = odd ? imageWidth : imageHeight;
+  const int x = column_ * tileWidth_, y = row_ * tileHeight_;
+  // Tiles of the last column and row reach past the level; only the part inside is drawn.
+  const int partWidth = std::min(width, levelWidth_ - x), partHeight = std::min(height, levelHeight_ - y);
+  Placement placed;
+  switch (turns) {
+    case 1:
+      placed.part = {height - partHeight, 0, height, partWidth};
+      placed.at = platform::Rect::FromSize(levelHeight_ - y - partHeight, x, partHeight, partWidth);
+      break;
+    case 2:
+      placed.part = {width - partWidth, height - partHeight, width, height};
+      placed.at = platform::Rect::FromSize(levelWidth_ - x - partWidth, levelHeight_ - y - partHeight, partWidth, partHeight);
+      break;
+    case -1:
+      placed.part = {0, width - partWidth, partHeight, width};
+      placed.at = platform::Rect::FromSize(y, levelWidth_ - x - partWidth, partHeight, partWidth);
+      break;
+    default:
+      placed.part = {0, 0, partWidth, partHeight};
+      placed.at = platform::Rect::FromSize(x, y, partWidth, partHeight);
+      break;
+  }
+  return placed;
+}
+
 // Tiles are placed in pixels of their own level, so that neighbours meet without seams
-// whatever the level's scale.
+// whatever the level's scale; a turned picture puts each tile where the turn takes it.
 void CComponentTile::UpdateScreenRect() {
   ViewPrimitives* view = GetView();
   if (!view) return;
+  const bool odd = QuarterTurns(rotation_) % 2 != 0;
+  const Placement placed = image_ ? Place(image_->getWidth(), image_->getHeight())
+                                  : Place(odd ? tileHeight_ : tileWidth_, odd ? tileWidth_ : tileHeight_);
   platform::Point shift = GetScreenOffset();
-  SetScreenRect(column_ * tileWidth_ + offsetX_ + shift.x - view->GetViewportX(),
-                row_ * tileHeight_ + offsetY_ + shift.y - view->GetViewportY(), tileWidth_, tileHeight_);
+  SetScreenRect(placed.at.left + offsetX_ + shift.x - view->GetViewportX(),
+                placed.at.top + offsetY_ + shift.y - view->GetViewportY(), placed.at.Width(), placed.at.Height());
 }
 
 void CComponentTile::Draw() {
@@ -65,20 +112,16 @@ void CComponentTile::Draw() {
   std::lock_guard lock(mutex_);
   UpdateScreenRect();
   if (!image_ || image_->getWidth() <= 0 || image_->getHeight() <= 0) return;
+  const Placement placed = Place(image_->getWidth(), image_->getHeight());
+  const int width = placed.part.Width(), height = placed.part.Height();
+  if (width <= 0 || height <= 0) return;
   const int x = GetScreenX(), y = GetScreenY();
-  const int width = image_->getWidth(), height = image_->getHeight();
-  // Tiles of the last column and row reach past the level; only the part inside is drawn.
-  const int overhangRight = column_ * tileWidth_ + width - levelWidth_;
-  const int overhangBelow = row_ * tileHeight_ + height - levelHeight_;
   const bool transparent = GetTransparency() != 0;
-  if (overhangRight <= 0 && overhangBelow <= 0) {
+  if (width == image_->getWidth() && height == image_->getHeight()) {
     view->DrawPicture(*image_, x, y, width, height, transparent);
     return;
   }
-  const int partWidth = width - std::max(overhangRight, 0);
-  const int partHeight = height - std::max(overhangBelow, 0);
-  if (partWidth <= 0 || partHeight <= 0) return;
-  view->BlitImage(*image_, 0, 0, partWidth, partHeight, x, y, partWidth, partHeight, transparent, false);
+  view->BlitImage(*image_, placed.part.left, placed.part.top, width, height, x, y, width, height, transparent, false);
 }
 
 }  // namespace zolvex

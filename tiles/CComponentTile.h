@@ -19,22 +19,35 @@ class CComponentTile : public MapObject {
   int Row() const { return row_; }
   bool IsDraft() const;
   bool IsLoaded() const;
-  // Replaces the picture (the old one is dropped) and whether it is a draft.
-  void SetImage(std::unique_ptr<ViewImage> image, bool draft);
+  // Replaces the picture (the old one is dropped) and whether it is a draft; the new
+  // picture, upright, is turned to degrees at once.
+  void SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees = 0);
   // Runs f with the picture under the tile's lock (null when it has none).
   template <typename F>
   auto WithImage(F f) const {
     std::lock_guard lock(mutex_);
     return f(image_.get());
   }
+  // Turns the picture from its current angle to degrees (0, 90, 180, -90 or 270); a new
+  // picture starts at angle 0.
   void SetRotation(int degrees);
   int Rotation() const;
+  // Signed quarter turns of an angle: 0, 1, 2 or -1.
+  static int QuarterTurns(int degrees);
   void SetOffset(int x, int y);
 
   void UpdateScreenRect() override;
   void Draw() override;
 
  private:
+  // Where the picture goes within the turned level, and which part of it is drawn.
+  struct Placement {
+    platform::Rect at;
+    platform::Rect part;
+  };
+  Placement Place(int imageWidth, int imageHeight) const;
+  void TurnTo(int degrees);  // under the lock
+
   int level_, column_, row_;
   int tileWidth_, tileHeight_;
   int levelWidth_, levelHeight_;

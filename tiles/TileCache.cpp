@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "tiles/TileSource.h"
 
@@ -135,8 +136,7 @@ CComponentTile* TileCache::Insert(int level, int column, int row, std::unique_pt
     CComponentTile* existing = found->second.get();
     // A final tile never goes back to a draft, nor is it replaced.
     if (existing->IsDraft()) {
-      existing->SetImage(std::move(image), draft);
-      existing->SetRotation(rotation_);
+      existing->SetImage(std::move(image), draft, rotation_);
     }
     return existing;
   }
@@ -144,9 +144,8 @@ CComponentTile* TileCache::Insert(int level, int column, int row, std::unique_pt
   auto entry = std::make_unique<CComponentTile>(level, column, row, source_.GetTileWidth(level),
                                                 source_.GetTileHeight(level), source_.GetLevelWidth(level),
                                                 source_.GetLevelHeight(level));
-  entry->SetImage(std::move(image), draft);
+  entry->SetImage(std::move(image), draft, rotation_);
   entry->SetOffset(offsetX_, offsetY_);
-  entry->SetRotation(rotation_);
   CComponentTile* raw = entry.get();
   entries_[key] = std::move(entry);
   return raw;
@@ -238,8 +237,16 @@ bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, Vie
     }
   }
   for (CComponentTile* tile : covering) {
-    tile->WithImage([&](const ViewImage* image) {
-      if (!image) return;
+    const int turns = CComponentTile::QuarterTurns(tile->Rotation());
+    tile->WithImage([&](const ViewImage* turned) {
+      if (!turned) return;
+      // Drafts are made upright; the cache turns them like every other entry.
+      std::optional<qmImage> upright;
+      if (turns != 0) {
+        upright.emplace(*turned);
+        if (!upright->rotateQuarter(-turns)) return;
+      }
+      const qmImage* image = upright ? &*upright : turned;
       // Overlap of this tile with the target area, in candidate-level pixels.
       const double tx = double(tile->Column()) * candidateTileWidth, ty = double(tile->Row()) * candidateTileHeight;
       const double left = std::max(ax, tx), top = std::max(ay, ty);

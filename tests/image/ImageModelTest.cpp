@@ -125,6 +125,42 @@ TEST(ImageModel, FlipVerticalExchangesRowsAndAlpha) {
   EXPECT_EQ(image.getAlpha(1, 2), 7);
 }
 
+// A 3 x 2 picture whose pixels are numbered 0..5 row by row, turned each way: the
+// expected rows of the result, top first.
+TEST(ImageModel, QuarterTurnsMovePixelsPaletteIndicesAndAlpha) {
+  struct Case {
+    int turns;
+    std::vector<std::vector<int>> rows;
+  };
+  const Case cases[] = {{1, {{3, 0}, {4, 1}, {5, 2}}},
+                        {-1, {{2, 5}, {1, 4}, {0, 3}}},
+                        {2, {{5, 4, 3}, {2, 1, 0}}},
+                        {4, {{0, 1, 2}, {3, 4, 5}}}};
+  for (const int depth : {8, 24}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE("depth " + std::to_string(depth) + ", turns " + std::to_string(c.turns));
+      qmImage image(3, 2, depth);
+      image.createAlpha();
+      for (int i = 0; i < 6; ++i) {
+        const std::uint8_t v = static_cast<std::uint8_t>(40 * i);
+        if (depth == 8) image.setPixelIndex(i % 3, i / 3, v);
+        else image.setPixelColor(i % 3, i / 3, qmMakeColor(v, v, v));
+        image.setAlpha(i % 3, i / 3, static_cast<std::uint8_t>(i));
+      }
+      ASSERT_TRUE(image.rotateQuarter(c.turns));
+      ASSERT_EQ(image.getHeight(), static_cast<int>(c.rows.size()));
+      ASSERT_EQ(image.getWidth(), static_cast<int>(c.rows[0].size()));
+      for (int y = 0; y < image.getHeight(); ++y) {
+        for (int x = 0; x < image.getWidth(); ++x) {
+          const int expected = c.rows[y][x];
+          EXPECT_EQ(image.getPixelColor(x, y).red, 40 * expected) << x << "," << y;
+          EXPECT_EQ(image.getAlpha(x, y), expected) << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
 TEST(ImageModel, IncreaseDepthKeepsColoursAndCarriesPaletteAlpha) {
   qmImage image(3, 1, 4);
   image.setPaletteColor(1, qmMakeColor(200, 100, 50, 255));

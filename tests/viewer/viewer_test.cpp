@@ -80,6 +80,61 @@ TEST_F(ViewerTest, TheFullLevelShowsThePicturesPixels) {
   EXPECT_EQ(worst, 0);
 }
 
+// The largest difference between the frame and a picture ImageMagick made, sampling the
+// window on a grid; the frame shows the level from (viewX, viewY), and the picture stands
+// at origin of the level.
+int WorstDifference(const qmImage& frame, const test::MagickPixels& picture, platform::Point view,
+                    platform::Point origin) {
+  int worst = 0;
+  for (int y = 0; y < frame.getHeight(); y += 5) {
+    for (int x = 0; x < frame.getWidth(); x += 5) {
+      const int px = view.x + x - origin.x, py = view.y + y - origin.y;
+      if (px < 0 || py < 0 || px >= picture.width || py >= picture.height) continue;
+      const qmRGBQuad p = frame.getPixelColor(x, y);
+      worst = std::max({worst, std::abs(p.red - picture.R(px, py)), std::abs(p.green - picture.G(px, py)),
+                        std::abs(p.blue - picture.B(px, py))});
+    }
+  }
+  return worst;
+}
+
+// The whole top level, turned or not, at several window sizes: every tile lands where the
+// turned picture puts it. The level is whole tiles (1024 x 768) and the picture fills its
+// top-left 1000 x 700, so after a turn the picture stands where the turn took that corner.
+TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
+  struct Case {
+    int degrees;
+    const char* magickAngle;
+    int width, height;
+    platform::Point origin;
+  };
+  const Case cases[] = {{0, "0", 640, 480, {0, 0}},      {90, "90", 400, 300, {68, 0}},
+                        {180, "180", 1024, 768, {24, 68}}, {-90, "-90", 333, 517, {0, 24}},
+                        {90, "90", 800, 1100, {68, 0}}};
+  ASSERT_TRUE(Open());
+  const int top = view_->GetDocument()->GetLevelCount();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.degrees) + " degrees in " + std::to_string(c.width) + "x" + std::to_string(c.height));
+    const std::string turned = dir_->File(std::string("turned") + c.magickAngle + ".png");
+    ASSERT_TRUE(test::MagickRun("'" + dir_->File("picture.png") + "' -rotate " + c.magickAngle + " '" + turned + "'"));
+    auto picture = test::MagickRead(turned);
+    ASSERT_TRUE(picture);
+    view_->InitSurfaces(c.width, c.height);
+    view_->Execute("rotate", std::to_string(c.degrees));
+    // Two positions: the top-left corner, and as far right and down as the level allows.
+    for (const int corner : {0, 1}) {
+      view_->MoveTo(corner * picture->width, corner * picture->height, top, "left");
+      ASSERT_EQ(view_->GetDocument()->GetWidth(), c.degrees % 180 == 0 ? 1024 : 768);
+      view_->Present();
+      EXPECT_EQ(view_->PendingTileCount(), 0);
+      auto frame = view_->CaptureImage(0, 0, c.width, c.height);
+      ASSERT_TRUE(frame);
+      EXPECT_EQ(WorstDifference(*frame, *picture, {view_->ViewX(), view_->ViewY()}, c.origin), 0)
+          << "at " << view_->ViewX() << "," << view_->ViewY();
+    }
+  }
+}
+
 TEST_F(ViewerTest, ADragPansOnlyOnceItLeavesTheDeadZone) {
   ASSERT_TRUE(Open());
   view_->MoveTo(0, 0, 4, "left");
