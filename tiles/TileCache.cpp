@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "tiles/CacheAheadWorker.h"
 #include "tiles/TileSource.h"
 
 namespace zolvex {
@@ -74,6 +75,7 @@ std::vector<CComponentTile*> TileCache::GetTiles(int level, const std::vector<Ti
   needed_ = tiles;
   std::vector<CComponentTile*> result(tiles.size(), nullptr);
   bool told = false;
+  std::unique_lock<std::mutex> workerPaused;
   for (size_t j = 0; j < tiles.size(); ++j) {
     auto [column, row] = tiles[j];
     if (!InsideLevel(level, column, row)) continue;
@@ -91,6 +93,7 @@ std::vector<CComponentTile*> TileCache::GetTiles(int level, const std::vector<Ti
       }
       source_.SetNeededTiles(level, columns, rows);
     }
+    if (!told && worker_) workerPaused = worker_->PauseWhileRequesting();
     told = true;
     std::unique_ptr<ViewImage> image = source_.RequestTile("", level, column, row, 1);
     if (!entry) {
@@ -313,6 +316,11 @@ void TileCache::OnError(int code) {
 void TileCache::OnServerMessage(const std::string& name, const std::string& value) {
   std::lock_guard link(linkLock_);
   if (owner_) owner_->OnCacheServerMessage(name, value);
+}
+
+void TileCache::SetWorker(CacheAheadWorker* worker) {
+  std::lock_guard lock(mapLock_);
+  worker_ = worker;
 }
 
 void TileCache::OnRequestAhead(int level, int column, int row, int priority) {

@@ -13,6 +13,7 @@
 
 namespace zolvex {
 
+class CacheAheadWorker;
 class TileSource;
 
 // What the cache tells the document that owns it. Calls come from transport threads,
@@ -50,6 +51,9 @@ class TileCache : public TileSourceListener {
   void SetCentre(int level, int column, int row);
   void SetOffset(int x, int y);
   void SetRotation(int degrees);
+
+  // The worker that asks for tiles ahead pauses while GetTiles issues requests.
+  void SetWorker(CacheAheadWorker* worker);
 
   // The owner hears of arrivals until it detaches (under the link lock).
   void Attach(TileCacheOwner* owner);
@@ -94,6 +98,7 @@ class TileCache : public TileSourceListener {
   mutable std::recursive_mutex mapLock_;
   std::mutex linkLock_;
   TileCacheOwner* owner_ = nullptr;
+  CacheAheadWorker* worker_ = nullptr;
 };
 
 }  // namespace zolvex

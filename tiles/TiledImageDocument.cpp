@@ -65,22 +65,32 @@ TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, So
   cache_ = std::make_unique<TileCache>(*source_, background, drafts);
   cache_->Configure(kCacheCapacity, kCacheLowWater, PinnedLevel(*source_));
   cache_->Attach(this);
+  worker_ = std::make_unique<CacheAheadWorker>(*cache_);
+  cache_->SetWorker(worker_.get());
   source_->SetListener(cache_.get());
   SetReady(true);
   SetScale(ratioX_, ratioY_);
   SetLevel(0);
   thumbnail_ = source_->GetThumbnail();
   source_->SetActive(true);
+  cacheAhead_ = IsYes(view.GetBrowserProperty("CacheAhead"));
+  if (cacheAhead_) worker_->Start();
 }
 
 TiledImageDocument::~TiledImageDocument() { Close(); }
 
 void TiledImageDocument::Close() {
-  if (cache_) cache_->Detach();
+  // The worker goes first: it calls into the cache and, through it, the source.
+  if (worker_) worker_->Stop();
+  if (cache_) {
+    cache_->SetWorker(nullptr);
+    cache_->Detach();
+  }
   if (source_) {
     source_->Close();
     source_->SetListener(nullptr);
   }
+  worker_.reset();
   cache_.reset();
   source_.reset();
   loaded_ = false;
@@ -179,6 +189,7 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   cache_->SetCentre(level, rect.column + rect.columns / 2, rect.row + rect.rows / 2);
   auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
   auto entries = cache_->GetTiles(level, order, tell);
+  if (cacheAhead_) worker_->SetRectangle(level, rect.column, rect.row, rect.columns, rect.rows);
   int missing = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     auto [column, row] = order[i];

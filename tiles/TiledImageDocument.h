@@ -4,6 +4,7 @@
 #include <string>
 
 #include "documents/MapDocument.h"
+#include "tiles/CacheAheadWorker.h"
 #include "tiles/TileCache.h"
 #include "tiles/TileSource.h"
 
@@ -42,6 +43,8 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   const std::string& BasePath() const { return basePath_; }
   TileSource* Source() const { return source_.get(); }
   TileCache* Cache() const { return cache_.get(); }
+  // The worker that asks for the tiles around the view; it runs while "CacheAhead" is "yes".
+  CacheAheadWorker* Worker() const { return worker_.get(); }
   ViewImage* Thumbnail() const { return thumbnail_.get(); }
   void SetPlacementOffset(int x, int y);
 
@@ -60,6 +63,8 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   MapView& view_;
   std::unique_ptr<TileSource> source_;
   std::unique_ptr<TileCache> cache_;
+  std::unique_ptr<CacheAheadWorker> worker_;
+  bool cacheAhead_ = false;
   std::unique_ptr<ViewImage> thumbnail_;
   std::string basePath_;
   double ratioX_ = 1.0;

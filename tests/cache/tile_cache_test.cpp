@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
+#include <thread>
 
+#include "tiles/CacheAheadWorker.h"
 #include "tiles/TileCache.h"
 #include "tiles/TileSource.h"
 
@@ -185,4 +188,55 @@ TEST(TileCache, ArrivalsReplaceDraftsButNeverFinalTilesAndStopAfterDetach) {
   cache.Detach();
   cache.OnTileArrived(FakeSource::Tile(1, 1, 0), "", 1, 1, 0);
   EXPECT_EQ(owner.arrived.size(), 2u);
+}
+
+// Waits (a few seconds at most) until the worker has asked for every tile on its list.
+bool Drained(const CacheAheadWorker& worker) {
+  for (int i = 0; i < 500 && !worker.PendingItems().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return worker.PendingItems().empty();
+}
+
+TEST(CacheAheadWorker, AsksForTwoRingsAroundTheViewNearestRingFirst) {
+  FakeSource source(6, true);  // level 5: 64 x 64 tiles
+  TileCache cache(source, 0, true);
+  CacheAheadWorker worker(cache);
+  cache.SetWorker(&worker);
+  worker.SetRectangle(5, 10, 20, 3, 3);
+  std::vector<CacheAheadWorker::Item> expected;
+  for (int row = 19; row <= 23; ++row) expected.push_back({5, 13, row});  // right column
+  for (int row = 19; row <= 23; ++row) expected.push_back({5, 9, row});   // left column
+  for (int column = 10; column <= 12; ++column) expected.push_back({5, column, 23});  // bottom row
+  for (int column = 10; column <= 12; ++column) expected.push_back({5, column, 19});  // top row
+  auto items = worker.PendingItems();
+  ASSERT_EQ(items.size(), 16u + 24u);
+  EXPECT_EQ(std::vector<CacheAheadWorker::Item>(items.begin(), items.begin() + 16), expected);
+  EXPECT_EQ(items[16], (CacheAheadWorker::Item{5, 14, 18}));  // the outer ring starts at its right column
+
+  worker.Start();
+  ASSERT_TRUE(Drained(worker));
+  worker.SetRectangle(5, 10, 20, 3, 3);  // the same rectangle: nothing to do again
+  EXPECT_TRUE(worker.PendingItems().empty());
+  worker.Stop();
+  EXPECT_FALSE(worker.IsRunning());
+  ASSERT_EQ(source.requests.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(source.requests[i], TileCache::Key(5, items[i].column, items[i].row));
+    EXPECT_NE(cache.Find(5, items[i].column, items[i].row), nullptr);
+  }
+}
+
+TEST(CacheAheadWorker, SkipsTilesOutsideTheLevelAndCachedOnes) {
+  FakeSource source(3, true);  // level 2: 8 x 8 tiles
+  TileCache cache(source, 0, true);
+  CacheAheadWorker worker(cache);
+  cache.SetWorker(&worker);
+  cache.GetTiles(2, Rect(0, 0, 2, 2), true);
+  const std::size_t own = source.requests.size();
+  worker.SetRectangle(2, 0, 0, 2, 2);
+  worker.Start();
+  ASSERT_TRUE(Drained(worker));
+  worker.Stop();
+  // Rings at columns and rows -1 and -2 are outside; the rest of 0..3 x 0..3 is new.
+  EXPECT_EQ(source.requests.size() - own, 16u - 4u);
+  EXPECT_EQ(cache.Size(), 16u);
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
 #include "tests/support/TestSupport.h"
+#include "tiles/TiledImageDocument.h"
 #include "view/FlipMapView.h"
 
 using namespace zolvex;
@@ -132,6 +136,29 @@ TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
       EXPECT_EQ(WorstDifference(*frame, *picture, {view_->ViewX(), view_->ViewY()}, c.origin), 0)
           << "at " << view_->ViewX() << "," << view_->ViewY();
     }
+  }
+}
+
+TEST_F(ViewerTest, CacheAheadFetchesTheTilesAroundTheView) {
+  for (const bool ahead : {false, true}) {
+    SCOPED_TRACE(ahead ? "CacheAhead yes" : "CacheAhead unset");
+    view_->SetBrowserProperty("CacheAhead", ahead ? "yes" : "");
+    ASSERT_TRUE(Open());
+    auto* image = dynamic_cast<TiledImageDocument*>(view_->GetDocument());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Worker()->IsRunning(), ahead);
+    // Columns 2 to 5 and rows 1 to 3 of the top level are in view; column 6 is ahead.
+    view_->MoveTo(300, 200, image->GetLevelCount(), "left");
+    view_->Present();
+    const int level = image->GetLevel();
+    auto cachedColumnSix = [&] {
+      for (int row = 0; row <= 4; ++row)
+        if (!image->Cache()->Find(level, 6, row)) return false;
+      return true;
+    };
+    for (int i = 0; i < 300 && ahead && !cachedColumnSix(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(cachedColumnSix(), ahead);
+    EXPECT_EQ(image->Cache()->Find(level, 2, 1) != nullptr, true);
   }
 }
 
