@@ -8,7 +8,7 @@ namespace zolvex {
 
 CComponentTile::CComponentTile(int level, int column, int row, int tileWidth, int tileHeight, int levelWidth,
                                int levelHeight)
-    : MapObject(column * tileWidth, row * tileHeight, tileWidth, tileHeight),
+    : CComponentImage(column * tileWidth, row * tileHeight, tileWidth, tileHeight, nullptr),
       level_(level),
       column_(column),
       row_(row),
@@ -116,7 +116,7 @@ void CComponentTile::Draw() {
   const int width = placed.part.Width(), height = placed.part.Height();
   if (width <= 0 || height <= 0) return;
   const int x = GetScreenX(), y = GetScreenY();
-  const bool transparent = GetTransparency() != 0;
+  const bool transparent = IsKeyTransparent();
   if (width == image_->getWidth() && height == image_->getHeight()) {
     view->DrawPicture(*image_, x, y, width, height, transparent);
     return;

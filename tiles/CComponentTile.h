@@ -3,13 +3,15 @@
 #include <mutex>
 
 #include "image/ViewImage.h"
-#include "objects/MapObject.h"
+#include "objects/CComponentImage.h"
 
 namespace zolvex {
 
 // One tile of a tiled image as the view draws it: the decoded picture (or a draft made
-// from other levels until the real tile arrives) at its place in the level.
-class CComponentTile : public MapObject {
+// from other levels until the real tile arrives) at its place in the level. Unlike other
+// image objects it keeps its picture under a lock of its own, because tiles arrive on
+// transport threads while the view draws.
+class CComponentTile : public CComponentImage {
  public:
   // Placement in pixels of the tile's level: column × tile width, row × tile height.
   CComponentTile(int level, int column, int row, int tileWidth, int tileHeight, int levelWidth, int levelHeight);
