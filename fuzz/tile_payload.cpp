@@ -5,7 +5,7 @@
 #include "tiles/TilePayload.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 22), true);
+  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 20), true);
   (void)capped;
   zolvex::fuzz::InputReader input(data, size);
   std::uint8_t chooser = input.Byte();
