@@ -16,9 +16,11 @@ ViewWindow::ViewWindow(platform::Platform& platform,
   platform_.Window().SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] {
     if (view_->NeedsRedraw()) view_->Redraw();
   });
+  platform_.Window().SetTimer(kTickTimer, kTickPeriodMs, [this] { view_->OnTick(); });
 }
 
 ViewWindow::~ViewWindow() {
+  platform_.Window().KillTimer(kTickTimer);
   platform_.Window().KillTimer(kRedrawTimer);
   platform_.Window().SetListener(nullptr);
   view_->SetNavigationListener(nullptr);

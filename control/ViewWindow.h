@@ -11,12 +11,15 @@
 namespace zolvex {
 
 // Binds a view to its window, as the control does for the page: the view gets the
-// window's size, paints into it, hears its mouse, wheel and keys, and redraws on the
-// 300-millisecond check; loading and errors are remembered for the host.
+// window's size, paints into it, hears its mouse, wheel and keys, redraws on the
+// 300-millisecond check and runs its 100-millisecond tick; loading and errors are
+// remembered for the host.
 class ViewWindow : public platform::WindowListener, public NavigationListener {
  public:
   static constexpr int kRedrawTimer = 3;
   static constexpr std::uint32_t kRedrawPeriodMs = 300;
+  static constexpr int kTickTimer = 4;
+  static constexpr std::uint32_t kTickPeriodMs = 100;
 
   // properties are handed to the view as browser properties, in order.
   ViewWindow(platform::Platform& platform, const std::vector<std::pair<std::string, std::string>>& properties);

@@ -249,6 +249,7 @@ std::string MapView::FallBack() {
 }
 
 std::string MapView::LoadDocument(const std::string& url) {
+  ForgetPointerState();
   previousBaseUrl_ = baseUrl_;
   std::unique_ptr<MapDocument> created;
   std::string base = baseUrl_;
@@ -283,7 +284,7 @@ void MapView::CloseMediaWindow() {
 void MapView::HandToBrowser(const std::string& url) {
   if (listener_) listener_->OnFollowLink(url);
   auto [address, frame] = NavigationListener::SplitFollowLink(url);
-  platform_.ShellService().OpenUrl(address, frame.empty() ? "_blank" : frame);
+  NavigateBrowser(address, frame);
 }
 
 void MapView::QueueContent(const std::string& url, bool recordHistory) {

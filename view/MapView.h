@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "platform/Geometry.h"
 #include "view/BrowserProperties.h"
 #include "view/History.h"
+#include "view/RubberBandObject.h"
+#include "view/TooltipObject.h"
 #include "view/ViewEvent.h"
 #include "view/ViewPrimitives.h"
 
@@ -22,8 +25,10 @@ class BrowserPropertyRules;
 class CommandInterpreter;
 class CReaderException;
 class DocumentFactory;
+class KeyHook;
 class MapDocument;
 class MapObject;
+class MouseHook;
 class NavigationListener;
 
 // The view window: it opens content into its current document, keeps the viewport over
@@ -124,6 +129,36 @@ class MapView : public ViewPrimitives {
   // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
   // while a further level exists, "default" at the last.
   std::string LevelCursor();
+
+  // Opens a web link in the user's browser. "(target)" in the link names the window or
+  // frame (anything else in the link is the URL, "%26" standing for "&"); without one the
+  // default target is used, and without that a new window.
+  void NavigateBrowser(const std::string& link, const std::string& defaultTarget = {});
+
+  // ---- Periodic work, tooltips and input hooks ---------------------------------------
+  // The control's 100-millisecond tick: animated pages, automatic play and scrolling,
+  // tooltips, the zoom area's idle time and the redraw check.
+  void OnTick();
+  // Hides the shown tooltips and drops the wait for a pending one.
+  void HideTooltips();
+  // Hooks of the active document; not owned, null removes.
+  void SetMouseHook(MouseHook* hook) { mouseHook_ = hook; }
+  MouseHook* GetMouseHook() const { return mouseHook_; }
+  void SetKeyHook(KeyHook* hook) { keyHook_ = hook; }
+  KeyHook* GetKeyHook() const { return keyHook_; }
+  // The time argument of the last mouse or key event the view was given.
+  std::uint64_t GetLastEventTime() const { return lastEventTime_; }
+  // The view's own objects (tooltips, the selection band): drawn above the document's
+  // objects and found by ObjectAt. Not owned by the list.
+  const std::vector<MapObject*>& OwnObjects() const { return ownObjects_; }
+  // 0 none, 1 simple tooltip, 2 sized tooltip: the kind last shown.
+  int TooltipKind() const { return tooltipKind_; }
+  // The tooltip box now among the view's own objects, or null.
+  const TooltipObject* ShownTooltip() const;
+  MapObject* TooltipCandidate() const { return tooltipCandidate_; }
+  bool IsZoomAreaHidden() const { return zoomAreaHidden_; }
+  bool IsRubberBandActive() const { return rubberBand_; }
+  const RubberBandObject& RubberBand() const { return *rubberBandObject_; }
 
   // ---- Properties and services for objects -------------------------------------------
   std::string GetBrowserProperty(const std::string& name) override;
@@ -263,7 +298,56 @@ class MapView : public ViewPrimitives {
   std::int64_t pressTime_ = -1;
   platform::Point rightPress_{-100, -100};
   MapObject* hovered_ = nullptr;
+  // Among the visible items of the last frame or the view's own objects.
   bool IsListed(MapObject* object) const;
+  bool IsOwnObject(MapObject* object) const;
+  void AddOwnObject(MapObject* object);
+  void RemoveOwnObject(MapObject* object);
+  void DrawOwnObjects();
+  // New content: no tooltip, selection band or multi-selection carries over.
+  void ForgetPointerState();
+  std::int64_t NowMs() const;
+
+  // Input steps (MapViewInput.cpp).
+  bool MoveTooltipWithPointer(int x, int y);
+  void CapPlayTicks();
+  void EditObjectOnPress(MapObject* object);
+  void StartRubberBand(int x, int y);
+  void ResizeRubberBand(int x, int y, unsigned flags);
+  void SelectInRubberBand(unsigned flags);
+  void ToggleSelection(MapObject* object);
+  void SnapToPage();
+  bool HandleKey(int key, unsigned flags);
+  void StepByPage(int key);
+  void GoBack();
+  void DeleteEditedObject();
+  bool InPageMode();
+
+  // Tick steps (MapViewTick.cpp).
+  bool AdvanceAnimatedPage();
+  void RunAutomaticPlay();
+  bool RunAutomaticScroll();
+  void ShowPendingTooltip();
+  void ShowSimpleTooltip(const std::string& text);
+  void ShowSizedTooltip(const std::string& text);
+  bool CountZoomAreaIdle();
+
+  MouseHook* mouseHook_ = nullptr;
+  KeyHook* keyHook_ = nullptr;
+  std::uint64_t lastEventTime_ = 0;
+  std::int64_t lastInputTime_ = 0;
+  std::vector<MapObject*> ownObjects_;
+  MapObject* tooltipCandidate_ = nullptr;
+  std::int64_t hoverStart_ = -1;
+  std::string lastTooltipText_;
+  int tooltipKind_ = 0;
+  std::unique_ptr<TooltipObject> simpleTooltip_ = std::make_unique<TooltipObject>();
+  std::unique_ptr<TooltipObject> sizedTooltip_ = std::make_unique<TooltipObject>();
+  platform::Point tooltipAnchor_{-1000, -1000};
+  int zoomAreaIdle_ = 0;
+  bool zoomAreaHidden_ = false;
+  bool rubberBand_ = false;
+  std::unique_ptr<RubberBandObject> rubberBandObject_ = std::make_unique<RubberBandObject>();
   void ApplyCursor(const std::string& cursor);
   int maxPendingTiles_ = 0;
   std::unique_ptr<ViewImage> backgroundImage_;

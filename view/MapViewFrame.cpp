@@ -69,6 +69,7 @@ void MapView::DrawFrame(bool includeHidden) {
   DrawItems(items, true, includeHidden);
   ResetDrawingClip();
   DrawItems(items, false, includeHidden);
+  DrawOwnObjects();
 
   pendingTiles_ = document_->GetPendingTileCount();
   DrawProgressBar();
@@ -113,7 +114,7 @@ void MapView::DrawCenterMarker() {
 void MapView::DrawZoomArea() {
   if (hovered_ && !IsListed(hovered_)) hovered_ = nullptr;
   if (hovered_ && IsYes(hovered_->GetProperty("interactive"))) return;
-  if (!IsYes(GetBrowserProperty("DrawZoomArea")) || dragging_) return;
+  if (!IsYes(GetBrowserProperty("DrawZoomArea")) || dragging_ || zoomAreaHidden_) return;
   int x = 0, y = 0, w = 0, h = 0;
   std::string area;
   if (hovered_ && hovered_->HitTest(lastMouse_.x, lastMouse_.y)) {

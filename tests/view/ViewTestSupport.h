@@ -101,10 +101,12 @@ class RecordingListener : public NavigationListener {
 // A headless platform, a view and the events the view posts.
 class ViewHarness {
  public:
-  explicit ViewHarness(int width = 640, int height = 480) {
+  // clock: a clock the test advances; null takes the real one.
+  explicit ViewHarness(int width = 640, int height = 480, std::shared_ptr<platform::Clock> clock = nullptr) {
     platform::PlatformOptions options;
     options.width = width;
     options.height = height;
+    options.clock = std::move(clock);
     std::string error;
     platform = platform::CreatePlatform(options, error);
     view = std::make_unique<TestView>(*platform);
