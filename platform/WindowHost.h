@@ -50,7 +50,8 @@ class WindowHost {
   virtual void ReleaseCapture() = 0;
   virtual bool HasCapture() const = 0;
   // Cursor by name: the toolkit's names ("default", "pointer", "grab", "grabbing",
-  // "wait", "crosshair", "text", "move", "zoom-in", "zoom-out") or an embedded cursor resource.
+  // "wait", "crosshair", "text", "move", "zoom-in", "zoom-out") or one of the zoom-hint
+  // cursors "IDC_CURSOR_LOW", "IDC_CURSOR_MID" and "IDC_CURSOR_HIGH".
   virtual void SetCursor(const std::string& name) = 0;
   virtual std::string CurrentCursor() const = 0;
   // Asks for OnPaint soon; several requests before the paint make one paint.

@@ -94,9 +94,10 @@ void BrowserPropertyRules::AfterStore(const std::string& name, const std::string
     centerMarker_ = IsYes(value);
   } else if (key == "comicsmenu") {
     if (MapDocument* document = view_.GetDocument()) document->SetParam("comicsmenu", value);
-  } else if (key == "usezoomcursor") {
+  } else if (key == "usezoomcursor" || key == "usehintcursor") {
     // The level cursor reads the stored choice; show it at once.
     view_.GetPlatform().Window().SetCursor(view_.LevelCursor());
+    view_.SetLevelCursor(view_.LevelCursor());
   } else if (key == "isediting") {
     if (!IsYes(value)) {
       interpreter_.ClearEditMarks();

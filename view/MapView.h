@@ -129,6 +129,8 @@ class MapView : public ViewPrimitives {
   // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
   // while a further level exists, "default" at the last.
   std::string LevelCursor();
+  // Replaces the level cursor, and the window's cursor too while it shows the level cursor.
+  void SetLevelCursor(const std::string& cursor);
 
   // Opens a web link in the user's browser. "(target)" in the link names the window or
   // frame (anything else in the link is the URL, "%26" standing for "&"); without one the
@@ -349,6 +351,7 @@ class MapView : public ViewPrimitives {
   bool rubberBand_ = false;
   std::unique_ptr<RubberBandObject> rubberBandObject_ = std::make_unique<RubberBandObject>();
   void ApplyCursor(const std::string& cursor);
+  std::string levelCursor_ = "default";
   int maxPendingTiles_ = 0;
   std::unique_ptr<ViewImage> backgroundImage_;
   void DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden);

@@ -52,9 +52,21 @@ void MapView::ApplyCursor(const std::string& cursor) {
 
 std::string MapView::LevelCursor() {
   if (!HasValidDocument()) return "default";
-  if (document_->GetLevel() >= document_->GetLevelCount() - 1) return "default";
+  const int level = document_->GetLevel(), last = document_->GetLevelCount() - 1;
+  // Hint cursors tell how far the picture can still be zoomed.
+  if (IsYes(GetBrowserProperty("usehintcursor"))) {
+    if (level <= 0) return "IDC_CURSOR_LOW";
+    return level >= last ? "IDC_CURSOR_HIGH" : "IDC_CURSOR_MID";
+  }
+  if (level >= last) return "default";
   // The zoom cursor is the plain arrow unless the page asks for the magnifying one.
   return IsYes(GetBrowserProperty("UseZoomCursor")) ? "zoom-in" : "default";
+}
+
+void MapView::SetLevelCursor(const std::string& cursor) {
+  const bool showing = platform_.Window().CurrentCursor() == levelCursor_;
+  levelCursor_ = cursor;
+  if (showing) ApplyCursor(cursor);
 }
 
 MapObject* MapView::ObjectAt(int x, int y) {

@@ -85,6 +85,8 @@ void MapView::ValidatePosition(bool report) {
   viewX_ = minX < maxX ? std::clamp(viewX_, minX, maxX) : minX + (maxX - minX) / 2;
   viewY_ = minY < maxY ? std::clamp(viewY_, minY, maxY) : minY + (maxY - minY) / 2;
   if (report && reportPages_) ReportPage();
+  // The cursor follows the level.
+  SetLevelCursor(LevelCursor());
 }
 
 void MapView::ReportPage() {

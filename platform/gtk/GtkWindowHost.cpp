@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
 #include <thread>
 
 #include "platform/NativeSurface.h"
@@ -81,6 +82,45 @@ int KeyCodeOf(guint keyval) {
   guint upper = gdk_keyval_to_upper(keyval);
   if ((upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9')) return static_cast<int>(upper);
   return 0;
+}
+
+// The zoom-hint cursors: a magnifying glass with a plus (more detail below), a minus (the
+// most detailed level) or both. The hot spot is the middle of the lens.
+GdkCursor* MakeHintCursor(const std::string& name) {
+  constexpr int kSize = 24;
+  constexpr double kLens = 9.0, kRadius = 7.0;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_width(cr, 4.0);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_move_to(cr, kLens + 5, kLens + 5);
+  cairo_line_to(cr, kSize - 2, kSize - 2);
+  cairo_stroke(cr);
+  cairo_arc(cr, kLens, kLens, kRadius, 0, 2 * G_PI);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1.5);
+  cairo_stroke(cr);
+  const bool plus = name != "IDC_CURSOR_HIGH", minus = name != "IDC_CURSOR_LOW";
+  const double signY = plus && minus ? kLens - 2 : kLens;
+  cairo_set_line_width(cr, 1.5);
+  cairo_move_to(cr, kLens - 3.5, signY);
+  cairo_line_to(cr, kLens + 3.5, signY);
+  if (plus) {
+    cairo_move_to(cr, kLens, signY - 3.5);
+    cairo_line_to(cr, kLens, signY + 3.5);
+  }
+  if (plus && minus) {
+    cairo_move_to(cr, kLens - 3.5, kLens + 4);
+    cairo_line_to(cr, kLens + 3.5, kLens + 4);
+  }
+  cairo_stroke(cr);
+  cairo_destroy(cr);
+  GdkCursor* cursor = gdk_cursor_new_from_surface(gdk_display_get_default(), surface, kLens, kLens);
+  cairo_surface_destroy(surface);
+  return cursor;
 }
 
 }  // namespace
@@ -258,7 +298,9 @@ void GtkWindowHost::SetCursor(const std::string& name) {
   cursor_ = name;
   GdkWindow* window = gtk_widget_get_window(area_);
   if (!window) return;
-  GdkCursor* cursor = gdk_cursor_new_from_name(gdk_display_get_default(), name.c_str());
+  GdkCursor* cursor = name.rfind("IDC_CURSOR_", 0) == 0
+                          ? MakeHintCursor(name)
+                          : gdk_cursor_new_from_name(gdk_display_get_default(), name.c_str());
   gdk_window_set_cursor(window, cursor);
   if (cursor) g_object_unref(cursor);
 }

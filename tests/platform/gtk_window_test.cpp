@@ -64,5 +64,12 @@ TEST(GtkWindow, PaintsTheListenersSurfaceIntoARealWindow) {
   expect(5, 60, 255, 0, 0);
   expect(150, 60, 0, 0, 255);
   expect(20, 20, 0, 255, 0);
+
+  // Theme cursors and the drawn zoom-hint cursors are taken by name.
+  for (const char* cursor : {"grabbing", "IDC_CURSOR_LOW", "IDC_CURSOR_MID", "IDC_CURSOR_HIGH"}) {
+    platform->Window().SetCursor(cursor);
+    EXPECT_EQ(platform->Window().CurrentCursor(), cursor);
+  }
+  platform->Window().RunFor(50);
   platform->Window().SetListener(nullptr);
 }

@@ -162,6 +162,26 @@ TEST_F(ViewerTest, CacheAheadFetchesTheTilesAroundTheView) {
   }
 }
 
+TEST_F(ViewerTest, HintCursorsFollowTheLevel) {
+  view_->SetBrowserProperty("usehintcursor", "yes");
+  ASSERT_TRUE(Open());
+  const int levels = view_->GetDocument()->GetLevelCount();
+  view_->MoveTo(0, 0, 1, "left");
+  EXPECT_EQ(Window().CurrentCursor(), "IDC_CURSOR_LOW");
+  view_->MoveTo(0, 0, 2, "left");
+  EXPECT_EQ(Window().CurrentCursor(), "IDC_CURSOR_MID");
+  view_->MoveTo(0, 0, levels, "left");
+  EXPECT_EQ(Window().CurrentCursor(), "IDC_CURSOR_HIGH");
+  // A cursor the page chose stays until the pointer moves: only the level cursor follows.
+  Window().SetCursor("crosshair");
+  view_->MoveTo(0, 0, 1, "left");
+  EXPECT_EQ(Window().CurrentCursor(), "crosshair");
+  view_->SetBrowserProperty("usehintcursor", "no");
+  view_->MoveTo(0, 0, levels, "left");
+  view_->OnMouseMove(10, 10, 0, Now());
+  EXPECT_EQ(Window().CurrentCursor(), "default");
+}
+
 TEST_F(ViewerTest, ADragPansOnlyOnceItLeavesTheDeadZone) {
   ASSERT_TRUE(Open());
   view_->MoveTo(0, 0, 4, "left");
