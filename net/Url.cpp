@@ -28,9 +28,16 @@ bool IsAbsoluteReference(const std::string& text) {
          (text.size() >= 6 && StartsWithNoCase(text, "file:")) || (text.size() >= 3 && text[1] == ':');
 }
 
-// A reference beginning with "/" keeps the scheme and host of the base.
+// A reference beginning with "/" keeps the scheme and host of the base. On a local base it
+// is an absolute path already, or the root of the base's drive.
 std::string JoinHostRelative(const std::string& relative, const std::string& base) {
   size_t scheme = base.find("://");
+  if (scheme == std::string::npos || StartsWithNoCase(base, "file:")) {
+    const std::string prefix = scheme == std::string::npos ? "" : base.substr(0, scheme + 3);
+    const std::string path = base.substr(prefix.size());
+    if (path.size() >= 2 && path[1] == ':') return prefix + path.substr(0, 2) + relative;
+    return prefix.empty() ? relative : "file://" + relative;
+  }
   size_t host = scheme == std::string::npos ? 0 : scheme + 3;
   while (host < base.size() && base[host] == '/') ++host;
   size_t pathStart = base.find('/', host);

@@ -98,6 +98,8 @@ void BrowserPropertyRules::AfterStore(const std::string& name, const std::string
     // The level cursor reads the stored choice; show it at once.
     view_.GetPlatform().Window().SetCursor(view_.LevelCursor());
     view_.SetLevelCursor(view_.LevelCursor());
+  } else if (key == "cursor") {
+    if (!value.empty()) view_.LoadCursorFile(value);
   } else if (key == "isediting") {
     if (!IsYes(value)) {
       interpreter_.ClearEditMarks();

@@ -145,6 +145,7 @@ MapView::~MapView() {
     document_->Close();
     document_.reset();
   }
+  RemoveCursorFile(cursorFile_);
 }
 
 // ---- Content opening --------------------------------------------------------------------

@@ -131,6 +131,9 @@ class MapView : public ViewPrimitives {
   std::string LevelCursor();
   // Replaces the level cursor, and the window's cursor too while it shows the level cursor.
   void SetLevelCursor(const std::string& cursor);
+  // Downloads a cursor file (relative URLs join the content's base) and shows it; false
+  // when it cannot be fetched or read.
+  bool LoadCursorFile(const std::string& url);
 
   // Opens a web link in the user's browser. "(target)" in the link names the window or
   // frame (anything else in the link is the URL, "%26" standing for "&"); without one the
@@ -352,6 +355,8 @@ class MapView : public ViewPrimitives {
   std::unique_ptr<RubberBandObject> rubberBandObject_ = std::make_unique<RubberBandObject>();
   void ApplyCursor(const std::string& cursor);
   std::string levelCursor_ = "default";
+  std::string cursorFile_;  // the downloaded cursor now in use, removed when replaced
+  static void RemoveCursorFile(const std::string& file);
   int maxPendingTiles_ = 0;
   std::unique_ptr<ViewImage> backgroundImage_;
   void DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden);

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -295,13 +296,24 @@ bool GtkWindowHost::HasCapture() const { return capture_; }
 
 void GtkWindowHost::SetCursor(const std::string& name) {
   if (name == cursor_) return;
+  GdkCursor* cursor = nullptr;
+  if (name.rfind("IDC_CURSOR_", 0) == 0) {
+    cursor = MakeHintCursor(name);
+  } else if (name.rfind('/', 0) == 0) {
+    // A cursor file: a picture the toolkit reads, with its hot spot when the format has one.
+    GdkPixbuf* picture = gdk_pixbuf_new_from_file(name.c_str(), nullptr);
+    if (!picture) return;  // unreadable: the cursor stays as it is
+    auto hotSpot = [picture](const char* option) {
+      const gchar* value = gdk_pixbuf_get_option(picture, option);
+      return value ? std::atoi(value) : 0;
+    };
+    cursor = gdk_cursor_new_from_pixbuf(gdk_display_get_default(), picture, hotSpot("x_hot"), hotSpot("y_hot"));
+    g_object_unref(picture);
+  } else {
+    cursor = gdk_cursor_new_from_name(gdk_display_get_default(), name.c_str());
+  }
   cursor_ = name;
-  GdkWindow* window = gtk_widget_get_window(area_);
-  if (!window) return;
-  GdkCursor* cursor = name.rfind("IDC_CURSOR_", 0) == 0
-                          ? MakeHintCursor(name)
-                          : gdk_cursor_new_from_name(gdk_display_get_default(), name.c_str());
-  gdk_window_set_cursor(window, cursor);
+  if (GdkWindow* window = gtk_widget_get_window(area_)) gdk_window_set_cursor(window, cursor);
   if (cursor) g_object_unref(cursor);
 }
 

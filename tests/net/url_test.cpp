@@ -29,7 +29,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResolveUrlTable, testing::Values(
   // Host-relative.
   JoinCase{"/x.xml", "http://host/dir/a.xml", "http://host/x.xml"},
   JoinCase{"/x.xml", "http://host:8080", "http://host:8080/x.xml"},
-  JoinCase{"/x.xml", "/home/u/a.xml", "/home/x.xml"},
+  // On a local base it is an absolute path, or the root of the base's drive.
+  JoinCase{"/x.xml", "/home/u/a.xml", "/x.xml"},
+  JoinCase{"/x.xml", "file:///home/u/a.xml", "file:///x.xml"},
+  JoinCase{"/x.xml", "C:/dir/a.xml", "C:/x.xml"},
   // Absolute references come back unchanged.
   JoinCase{"C:\\x.xml", "http://host/dir/", "C:\\x.xml"},
   JoinCase{"HTTP://other/a.xml", "http://host/dir/", "HTTP://other/a.xml"},

@@ -70,6 +70,13 @@ TEST(GtkWindow, PaintsTheListenersSurfaceIntoARealWindow) {
     platform->Window().SetCursor(cursor);
     EXPECT_EQ(platform->Window().CurrentCursor(), cursor);
   }
+  // A cursor file is read by the toolkit; an unreadable one leaves the cursor as it was.
+  const std::string file = dir.File("cursor.png");
+  ASSERT_TRUE(test::MagickRun("-size 16x16 xc:red '" + file + "'"));
+  platform->Window().SetCursor(file);
+  EXPECT_EQ(platform->Window().CurrentCursor(), file);
+  platform->Window().SetCursor(dir.File("settings.ini"));
+  EXPECT_EQ(platform->Window().CurrentCursor(), file);
   platform->Window().RunFor(50);
   platform->Window().SetListener(nullptr);
 }

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "documents/MapDocument.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
 #include "tests/support/TestSupport.h"
@@ -180,6 +181,22 @@ TEST_F(ViewerTest, HintCursorsFollowTheLevel) {
   view_->MoveTo(0, 0, levels, "left");
   view_->OnMouseMove(10, 10, 0, Now());
   EXPECT_EQ(Window().CurrentCursor(), "default");
+}
+
+TEST_F(ViewerTest, TheCursorPropertyDownloadsAndShowsACursorFile) {
+  ASSERT_TRUE(Open());
+  const std::string arrow = dir_->File("arrow.png");
+  ASSERT_TRUE(test::MagickRun("-size 16x16 xc:red '" + arrow + "'"));
+  view_->SetBrowserProperty("Cursor", "arrow.png");  // relative to the content
+  const std::string first = Window().CurrentCursor();
+  ASSERT_NE(first.find(".png"), std::string::npos) << first;
+  EXPECT_EQ(platform::ReadFileBytes(first), platform::ReadFileBytes(arrow));
+  // A file that cannot be fetched changes nothing; a new one replaces the old copy.
+  view_->SetBrowserProperty("Cursor", "missing.cur");
+  EXPECT_EQ(Window().CurrentCursor(), first);
+  view_->SetBrowserProperty("Cursor", arrow);
+  EXPECT_NE(Window().CurrentCursor(), first);
+  EXPECT_FALSE(platform::FileExists(first));
 }
 
 TEST_F(ViewerTest, ADragPansOnlyOnceItLeavesTheDeadZone) {
