@@ -79,6 +79,7 @@ bool BrowserPropertyRules::Write(const std::string& name, const std::string& val
     showThumbnail_ = !IsNo(value);
   } else if (key == "touchscreen") {
     touchScreen_ = IsYes(value);
+    view_.ShowBackButton(touchScreen_);
   } else if (key == "playdelay") {
     // A delay below one tick would play every tick faster than the timer can count.
     interpreter_.SetPlayDelay(std::max(ParseInt(value), 1));

@@ -8,6 +8,7 @@
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
+#include "view/BackButton.h"
 #include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
@@ -135,6 +136,8 @@ MapView::MapView(platform::Platform& platform)
   platform::Size size = platform_.Window().ClientSize();
   viewWidth_ = size.width;
   viewHeight_ = size.height;
+  backButton_ = std::make_unique<BackButton>();
+  AddOwnObject(backButton_.get());
 }
 
 MapView::~MapView() {

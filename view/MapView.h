@@ -21,6 +21,7 @@ namespace platform {
 class Platform;
 }
 
+class BackButton;
 class BrowserPropertyRules;
 class CommandInterpreter;
 class CReaderException;
@@ -134,6 +135,10 @@ class MapView : public ViewPrimitives {
   // Downloads a cursor file (relative URLs join the content's base) and shows it; false
   // when it cannot be fetched or read.
   bool LoadCursorFile(const std::string& url);
+  // The touch-screen back button (shown while "touchscreen" is "yes" and input comes).
+  void ShowBackButton(bool shown);
+  bool IsBackButtonShown() const;
+  static constexpr std::int64_t kBackButtonIdleMs = 59999;
 
   // Opens a web link in the user's browser. "(target)" in the link names the window or
   // frame (anything else in the link is the URL, "%26" standing for "&"); without one the
@@ -355,6 +360,9 @@ class MapView : public ViewPrimitives {
   std::unique_ptr<RubberBandObject> rubberBandObject_ = std::make_unique<RubberBandObject>();
   void ApplyCursor(const std::string& cursor);
   std::string levelCursor_ = "default";
+  void ShowBackButtonOnTouch();
+  bool HideIdleBackButton();
+  std::unique_ptr<BackButton> backButton_;
   std::string cursorFile_;  // the downloaded cursor now in use, removed when replaced
   static void RemoveCursorFile(const std::string& file);
   int maxPendingTiles_ = 0;

@@ -231,7 +231,7 @@ void MapView::OnLButtonDown(int x, int y, unsigned flags, std::uint64_t time) {
   pressTime_ = static_cast<std::int64_t>(time);
   dragStart_ = {x, y};
   deadZone_ = true;
-  // Touch-screen mode would show its back button here; the view has none yet.
+  ShowBackButtonOnTouch();
   lastInputTime_ = NowMs();
   platform_.Window().SetCapture();
 }
@@ -297,6 +297,7 @@ void MapView::OnRButtonDown(int x, int y, unsigned flags, std::uint64_t time) {
   UpdateHover(object);
   if (object) object->OnRButtonDown(flags, {x, y});
   rightPress_ = {x, y};
+  ShowBackButtonOnTouch();
   lastInputTime_ = NowMs();
 }
 

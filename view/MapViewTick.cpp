@@ -7,6 +7,8 @@
 #include "objects/MapObject.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
+#include "view/BackButton.h"
+#include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/MapView.h"
 
@@ -89,11 +91,29 @@ void MapView::OnTick() {
     RunAutomaticPlay();
     redraw |= RunAutomaticScroll();
   }
-  // Touch-screen mode hides its back button after a minute without input; the view has
-  // no back button yet, so there is nothing to hide.
+  redraw |= HideIdleBackButton();
   ShowPendingTooltip();
   redraw |= CountZoomAreaIdle();
   if (redraw || NeedsRedraw()) Redraw();
+}
+
+void MapView::ShowBackButton(bool shown) {
+  if (backButton_->IsVisible() == shown) return;
+  backButton_->SetVisible(shown);
+  MarkDirty();
+}
+
+bool MapView::IsBackButtonShown() const { return backButton_->IsVisible(); }
+
+void MapView::ShowBackButtonOnTouch() {
+  if (propertyRules_->IsTouchScreen()) ShowBackButton(true);
+}
+
+// Touch-screen mode hides its back button after a minute without input.
+bool MapView::HideIdleBackButton() {
+  if (!backButton_->IsVisible() || NowMs() - lastInputTime_ <= kBackButtonIdleMs) return false;
+  ShowBackButton(false);
+  return true;
 }
 
 bool MapView::AdvanceAnimatedPage() {

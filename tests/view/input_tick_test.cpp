@@ -7,6 +7,7 @@
 #include "objects/CComponentLink.h"
 #include "platform/InputEvent.h"
 #include "tests/view/ViewTestSupport.h"
+#include "view/BackButton.h"
 #include "view/CommandInterpreter.h"
 #include "view/KeyHook.h"
 #include "view/MouseHook.h"
@@ -223,7 +224,7 @@ TEST_F(InputTest, TooltipsOfTheViewAreFoundAboveTheDocumentsObjects) {
   // Opening content removes the tooltip.
   Open("/data/b.ktq");
   EXPECT_EQ(view().ShownTooltip(), nullptr);
-  EXPECT_TRUE(view().OwnObjects().empty());
+  EXPECT_EQ(view().OwnObjects().size(), 1u);  // only the back button, which stays
 }
 
 // ---- Tick -----------------------------------------------------------------------------------
@@ -554,7 +555,7 @@ TEST_F(InputTest, ShiftDragSelectsTheObjectsWhoseCornerIsInTheBand) {
   view().OnLButtonDown(10, 10, kLeft | kShift, Now());
   view().OnMouseMove(60, 60, kLeft, Now());
   EXPECT_FALSE(view().IsRubberBandActive());
-  EXPECT_TRUE(view().OwnObjects().empty());
+  EXPECT_EQ(view().OwnObjects().size(), 1u);  // only the back button, which stays
 }
 
 TEST_F(InputTest, ADragOnPagesSnapsToTheNearestPage) {
@@ -643,4 +644,39 @@ TEST_F(InputTest, WebLinksNameTheirBrowserWindowInParentheses) {
     EXPECT_EQ(opened.back().target, c.target);
   }
   EXPECT_EQ(view().GetCurrentUrl(), "/data/a.ktq");
+}
+
+// ---- Touch-screen back button ---------------------------------------------------------------
+
+TEST_F(InputTest, TouchScreenModeShowsTheBackButtonOnInputAndHidesItAfterAMinute) {
+  Open();
+  EXPECT_FALSE(view().IsBackButtonShown());
+  view().OnLButtonDown(300, 300, kLeft, Now());  // without touch-screen mode nothing shows
+  view().OnLButtonUp(300, 300, 0, Now());
+  EXPECT_FALSE(view().IsBackButtonShown());
+
+  view().SetBrowserProperty("touchscreen", "yes");
+  EXPECT_TRUE(view().IsBackButtonShown());
+  view().SetBrowserProperty("touchscreen", "no");
+  EXPECT_FALSE(view().IsBackButtonShown());
+  view().SetBrowserProperty("touchscreen", "yes");
+  view().ShowBackButton(false);
+  view().OnRButtonDown(300, 300, 0, Now());
+  EXPECT_TRUE(view().IsBackButtonShown());
+
+  // Touching it follows its link; it is the topmost thing in the window's corner.
+  view().DrawFrame(false);
+  harness.DeliverEvents().clear();
+  const int x = BackButton::kMargin + BackButton::kSize / 2, y = BackButton::kMargin + BackButton::kSize * 3 / 2;
+  view().OnLButtonDown(x, y, kLeft, Now());
+  view().OnLButtonUp(x, y, 0, Now());
+  std::vector<std::string> queued;
+  for (const ViewEvent& event : harness.DeliverEvents())
+    if (event.name == "SetContent") queued.push_back(event.param2);
+  EXPECT_EQ(queued, std::vector<std::string>{"exec:back"});
+
+  Tick(599);  // 59.9 s after the last input
+  EXPECT_TRUE(view().IsBackButtonShown());
+  Tick(2);
+  EXPECT_FALSE(view().IsBackButtonShown());
 }
