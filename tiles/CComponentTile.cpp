@@ -1,6 +1,7 @@
 #include "tiles/CComponentTile.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "view/ViewPrimitives.h"
 
@@ -53,6 +54,12 @@ int CComponentTile::Rotation() const {
   return rotation_;
 }
 
+void CComponentTile::SetScale(double sx, double sy) {
+  std::lock_guard lock(mutex_);
+  scaleX_ = sx > 0 ? sx : 1.0;
+  scaleY_ = sy > 0 ? sy : 1.0;
+}
+
 void CComponentTile::SetOffset(int x, int y) {
   offsetX_ = x;
   offsetY_ = y;
@@ -71,23 +78,28 @@ CComponentTile::Placement CComponentTile::Place(int imageWidth, int imageHeight)
   const int x = column_ * tileWidth_, y = row_ * tileHeight_;
   // Tiles of the last column and row reach past the level; only the part inside is drawn.
   const int partWidth = std::min(width, levelWidth_ - x), partHeight = std::min(height, levelHeight_ - y);
+  // Stretched edges are rounded down where each tile starts, so neighbours meet exactly.
+  auto stretch = [](int value, double scale) { return static_cast<int>(std::floor(value * scale)); };
+  const int a = stretch(x, scaleX_), b = stretch(y, scaleY_);
+  const int w = stretch(x + partWidth, scaleX_) - a, h = stretch(y + partHeight, scaleY_) - b;
+  const int levelWidth = stretch(levelWidth_, scaleX_), levelHeight = stretch(levelHeight_, scaleY_);
   Placement placed;
   switch (turns) {
     case 1:
       placed.part = {height - partHeight, 0, height, partWidth};
-      placed.at = platform::Rect::FromSize(levelHeight_ - y - partHeight, x, partHeight, partWidth);
+      placed.at = platform::Rect::FromSize(levelHeight - b - h, a, h, w);
       break;
     case 2:
       placed.part = {width - partWidth, height - partHeight, width, height};
-      placed.at = platform::Rect::FromSize(levelWidth_ - x - partWidth, levelHeight_ - y - partHeight, partWidth, partHeight);
+      placed.at = platform::Rect::FromSize(levelWidth - a - w, levelHeight - b - h, w, h);
       break;
     case -1:
       placed.part = {0, width - partWidth, partHeight, width};
-      placed.at = platform::Rect::FromSize(y, levelWidth_ - x - partWidth, partHeight, partWidth);
+      placed.at = platform::Rect::FromSize(b, levelWidth - a - w, h, w);
       break;
     default:
       placed.part = {0, 0, partWidth, partHeight};
-      placed.at = platform::Rect::FromSize(x, y, partWidth, partHeight);
+      placed.at = platform::Rect::FromSize(a, b, w, h);
       break;
   }
   return placed;
@@ -114,14 +126,16 @@ void CComponentTile::Draw() {
   if (!image_ || image_->getWidth() <= 0 || image_->getHeight() <= 0) return;
   const Placement placed = Place(image_->getWidth(), image_->getHeight());
   const int width = placed.part.Width(), height = placed.part.Height();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0 || placed.at.IsEmpty()) return;
   const int x = GetScreenX(), y = GetScreenY();
   const bool transparent = IsKeyTransparent();
-  if (width == image_->getWidth() && height == image_->getHeight()) {
+  const bool whole = width == image_->getWidth() && height == image_->getHeight();
+  if (whole && placed.at.Width() == width && placed.at.Height() == height) {
     view->DrawPicture(*image_, x, y, width, height, transparent);
     return;
   }
-  view->BlitImage(*image_, placed.part.left, placed.part.top, width, height, x, y, width, height, transparent, false);
+  view->BlitImage(*image_, placed.part.left, placed.part.top, width, height, x, y, placed.at.Width(),
+                  placed.at.Height(), transparent, false);
 }
 
 }  // namespace zolvex

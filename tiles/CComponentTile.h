@@ -37,6 +37,8 @@ class CComponentTile : public CComponentImage {
   // Signed quarter turns of an angle: 0, 1, 2 or -1.
   static int QuarterTurns(int degrees);
   void SetOffset(int x, int y);
+  // Stretches the tile by the image's ratios (1.0: as decoded).
+  void SetScale(double sx, double sy);
 
   void UpdateScreenRect() override;
   void Draw() override;
@@ -44,8 +46,8 @@ class CComponentTile : public CComponentImage {
  private:
   // Where the picture goes within the turned level, and which part of it is drawn.
   struct Placement {
-    platform::Rect at;
-    platform::Rect part;
+    platform::Rect at;    // in pixels of the turned, stretched level
+    platform::Rect part;  // of the picture as it is now
   };
   Placement Place(int imageWidth, int imageHeight) const;
   void TurnTo(int degrees);  // under the lock
@@ -54,6 +56,7 @@ class CComponentTile : public CComponentImage {
   int tileWidth_, tileHeight_;
   int levelWidth_, levelHeight_;
   int offsetX_ = 0, offsetY_ = 0;
+  double scaleX_ = 1.0, scaleY_ = 1.0;
   mutable std::mutex mutex_;
   std::unique_ptr<ViewImage> image_;
   bool draft_ = false;

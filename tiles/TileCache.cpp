@@ -125,6 +125,13 @@ void TileCache::SetOffset(int x, int y) {
   for (auto& [key, entry] : entries_) entry->SetOffset(x, y);
 }
 
+void TileCache::SetScale(double sx, double sy) {
+  std::lock_guard lock(mapLock_);
+  scaleX_ = sx;
+  scaleY_ = sy;
+  for (auto& [key, entry] : entries_) entry->SetScale(sx, sy);
+}
+
 void TileCache::SetRotation(int degrees) {
   std::lock_guard lock(mapLock_);
   rotation_ = degrees;
@@ -149,6 +156,7 @@ CComponentTile* TileCache::Insert(int level, int column, int row, std::unique_pt
                                                 source_.GetLevelHeight(level));
   entry->SetImage(std::move(image), draft, rotation_);
   entry->SetOffset(offsetX_, offsetY_);
+  entry->SetScale(scaleX_, scaleY_);
   CComponentTile* raw = entry.get();
   entries_[key] = std::move(entry);
   return raw;

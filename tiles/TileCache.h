@@ -51,6 +51,7 @@ class TileCache : public TileSourceListener {
   void SetCentre(int level, int column, int row);
   void SetOffset(int x, int y);
   void SetRotation(int degrees);
+  void SetScale(double sx, double sy);
 
   // The worker that asks for tiles ahead pauses while GetTiles issues requests.
   void SetWorker(CacheAheadWorker* worker);
@@ -89,6 +90,7 @@ class TileCache : public TileSourceListener {
   int pinned_ = -1;
   int offsetX_ = 0, offsetY_ = 0;
   int rotation_ = 0;
+  double scaleX_ = 1.0, scaleY_ = 1.0;
   int neededLevel_ = -1;
   std::vector<TilePosition> needed_;
   int centreLevel_ = -1, centreColumn_ = 0, centreRow_ = 0;

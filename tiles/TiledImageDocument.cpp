@@ -70,6 +70,8 @@ TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, So
   source_->SetListener(cache_.get());
   SetReady(true);
   SetScale(ratioX_, ratioY_);
+  // The level geometry is the source's times the ratios; the tiles stretch to match it.
+  cache_->SetScale(ratioX_, ratioY_);
   SetLevel(0);
   thumbnail_ = source_->GetThumbnail();
   source_->SetActive(true);

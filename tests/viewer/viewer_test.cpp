@@ -140,6 +140,30 @@ TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
   }
 }
 
+// "ratiox" and "ratioy" stretch the picture: the level is the source's times the ratios,
+// and every tile is stretched to meet its neighbours, turned or not.
+TEST_F(ViewerTest, RatiosStretchEveryTileToTheStretchedLevel) {
+  const std::string stretched = dir_->File("stretched.png");
+  ASSERT_TRUE(test::MagickRun("'" + dir_->File("picture.png") + "' -sample 200%x300% '" + stretched + "'"));
+  auto picture = test::MagickRead(stretched);
+  ASSERT_TRUE(picture);
+  view_->SetBrowserProperty("ratiox", "2");
+  view_->SetBrowserProperty("ratioy", "3");
+  ASSERT_TRUE(Open());
+  const int top = view_->GetDocument()->GetLevelCount();
+  for (const platform::Point at : {platform::Point{0, 0}, platform::Point{1700, 1900}}) {
+    view_->MoveTo(at.x, at.y, top, "left");
+    ASSERT_EQ(view_->GetDocument()->GetWidth(), 2 * 1024);
+    ASSERT_EQ(view_->GetDocument()->GetHeight(), 3 * 768);
+    view_->Present();
+    EXPECT_EQ(view_->PendingTileCount(), 0);
+    auto frame = view_->CaptureImage(0, 0, 400, 300);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(WorstDifference(*frame, *picture, {view_->ViewX(), view_->ViewY()}, {0, 0}), 0)
+        << "at " << view_->ViewX() << "," << view_->ViewY();
+  }
+}
+
 TEST_F(ViewerTest, CacheAheadFetchesTheTilesAroundTheView) {
   for (const bool ahead : {false, true}) {
     SCOPED_TRACE(ahead ? "CacheAhead yes" : "CacheAhead unset");
