@@ -111,7 +111,8 @@ class ViewHarness {
     platform = platform::CreatePlatform(options, error);
     view = std::make_unique<TestView>(*platform);
     view->SetNavigationListener(&listener);
-    view->SetEventHandlers([this](const ViewEvent& event) { events.push_back(event); }, nullptr);
+    view->SetEventHandlers([this](const ViewEvent& event) { events.push_back(event); },
+                           [this](const ObjectEvent& event) { objectEvents.push_back(event); });
   }
   ~ViewHarness() { view.reset(); }
 
@@ -132,6 +133,7 @@ class ViewHarness {
   RecordingListener listener;
   std::unique_ptr<TestView> view;
   std::vector<ViewEvent> events;
+  std::vector<ObjectEvent> objectEvents;
 };
 
 }  // namespace zolvex::test

@@ -617,6 +617,29 @@ TEST_F(InputTest, LinksTakeLeftClicksAndRightClicksOnlyForTheirMenu) {
   }
 }
 
+TEST_F(InputTest, HoveringAListeningObjectTellsTheHostOnEnterAndLeave) {
+  Open();
+  auto link = std::make_unique<CComponentLink>(100, 100, 50, 50, "page.xml", nullptr, nullptr);
+  link->SetScreenCoordinates(true);
+  link->SetEventListening(true);
+  MapObject* object = link.get();
+  document().AddObject(std::move(link), false);
+  const int id = object->GetId();
+  view().DrawFrame(false);
+  view().OnMouseMove(120, 120, 0, Now());
+  view().OnMouseMove(125, 120, 0, Now());  // still over it: nothing new
+  view().OnMouseMove(300, 300, 0, Now());
+  view().OnMouseMove(120, 120, 0, Now());
+  view().OnMouseLeave();
+  harness.DeliverEvents();
+  std::vector<std::string> seen;
+  for (const ObjectEvent& event : harness.objectEvents) {
+    EXPECT_EQ(event.objectId, id);
+    seen.push_back(event.name);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"onmouseenter", "onmouseexit", "onmouseenter", "onmouseexit"}));
+}
+
 // ---- Web links ------------------------------------------------------------------------------
 
 TEST_F(InputTest, WebLinksNameTheirBrowserWindowInParentheses) {
