@@ -359,6 +359,8 @@ class MapView : public ViewPrimitives {
   bool rubberBand_ = false;
   std::unique_ptr<RubberBandObject> rubberBandObject_ = std::make_unique<RubberBandObject>();
   void ApplyCursor(const std::string& cursor);
+  bool PanWithPointer(int x, int y);
+  void ShowPointerCursor(MapObject* object, int x, int y);
   std::string levelCursor_ = "default";
   void ShowBackButtonOnTouch();
   bool HideIdleBackButton();

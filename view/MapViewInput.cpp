@@ -138,6 +138,24 @@ void MapView::CapPlayTicks() {
   if (commands_->PlayTicks() > cap) commands_->SetPlayTicks(cap);
 }
 
+// Once the pointer has left the dead zone, the view follows it.
+bool MapView::PanWithPointer(int x, int y) {
+  const int dx = x - dragStart_.x, dy = y - dragStart_.y;
+  if (deadZone_ && std::abs(dx) <= kDeadZone && std::abs(dy) <= kDeadZone) return false;
+  dragStart_ = {x, y};
+  pressTime_ = -1;
+  SetPosition(viewX_ - dx, viewY_ - dy, false, true);
+  deadZone_ = false;
+  return true;
+}
+
+// Over an object that takes clicks, its own cursor (or the link cursor); elsewhere the level's.
+void MapView::ShowPointerCursor(MapObject* object, int x, int y) {
+  const bool link = TakesClicksAt(object, x, y);
+  const std::string cursor = link ? object->GetObjectCursor() : LevelCursor();
+  ApplyCursor(link && cursor.empty() ? "pointer" : cursor);
+}
+
 void MapView::OnMouseMove(int x, int y, unsigned flags, std::uint64_t time) {
   if (lastMouse_ == platform::Point{x, y}) return;
   zoomAreaIdle_ = 0;
@@ -168,23 +186,11 @@ void MapView::OnMouseMove(int x, int y, unsigned flags, std::uint64_t time) {
   MapObject* object = ObjectAt(x, y);
   UpdateHover(object);
   if (object) object->OnMouseMove(flags, {x, y});
-  bool allowsDrag = !object || object->AllowsViewDrag(x, y);
-  bool panned = false;
-  if (dragging_ && allowsDrag) {
-    int dx = x - dragStart_.x, dy = y - dragStart_.y;
-    if (!deadZone_ || std::abs(dx) > kDeadZone || std::abs(dy) > kDeadZone) {
-      dragStart_ = {x, y};
-      pressTime_ = -1;
-      SetPosition(viewX_ - dx, viewY_ - dy, false, true);
-      redraw = true;
-      deadZone_ = false;
-      panned = true;
-    }
-  }
+  const bool allowsDrag = !object || object->AllowsViewDrag(x, y);
+  const bool panned = dragging_ && allowsDrag && PanWithPointer(x, y);
+  redraw |= panned;
   if (!panned && (!dragging_ || deadZone_) && commands_->CreatingObjectId() == -1) {
-    bool link = TakesClicksAt(object, x, y);
-    std::string cursor = link ? object->GetObjectCursor() : LevelCursor();
-    ApplyCursor(link && cursor.empty() ? "pointer" : cursor);
+    ShowPointerCursor(object, x, y);
     // The zoom area follows the pointer.
     if (IsYes(GetBrowserProperty("DrawZoomArea")) && !zoomAreaHidden_) redraw = true;
   }
