@@ -63,8 +63,9 @@ std::vector<CacheAheadWorker::Item> CacheAheadWorker::PendingItems() const {
 
 bool CacheAheadWorker::TakeNext(Item& item) {
   std::unique_lock lock(listLock_);
+  if (!active_) return false;
   if (next_ >= items_.size()) {
-    // Nothing left: look again after a while, or as soon as a new rectangle comes.
+    // Nothing left: look again after a while, or as soon as a new rectangle or Stop comes.
     wake_.wait_for(lock, std::chrono::milliseconds(kIdleMs));
     if (!active_ || next_ >= items_.size()) return false;
   }
@@ -74,13 +75,13 @@ bool CacheAheadWorker::TakeNext(Item& item) {
 
 void CacheAheadWorker::Run() {
   for (;;) {
-    {
-      std::lock_guard lock(listLock_);
-      if (!active_) return;
-    }
     Item item{};
-    // The request runs without the list lock: the view's own requests take precedence.
-    if (TakeNext(item)) cache_.OnRequestAhead(item.level, item.column, item.row, 0);
+    if (TakeNext(item)) {
+      // The request runs without the list lock: the view's own requests take precedence.
+      cache_.OnRequestAhead(item.level, item.column, item.row, 0);
+    } else if (!IsRunning()) {
+      return;
+    }
   }
 }
 

@@ -97,8 +97,7 @@ void BrowserPropertyRules::AfterStore(const std::string& name, const std::string
     if (MapDocument* document = view_.GetDocument()) document->SetParam("comicsmenu", value);
   } else if (key == "usezoomcursor" || key == "usehintcursor") {
     // The level cursor reads the stored choice; show it at once.
-    view_.GetPlatform().Window().SetCursor(view_.LevelCursor());
-    view_.SetLevelCursor(view_.LevelCursor());
+    view_.ShowLevelCursor();
   } else if (key == "cursor") {
     if (!value.empty()) view_.LoadCursorFile(value);
   } else if (key == "isediting") {

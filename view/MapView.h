@@ -132,6 +132,8 @@ class MapView : public ViewPrimitives {
   std::string LevelCursor();
   // Replaces the level cursor, and the window's cursor too while it shows the level cursor.
   void SetLevelCursor(const std::string& cursor);
+  // Takes the level cursor afresh and shows it, whatever the window showed.
+  void ShowLevelCursor();
   // Downloads a cursor file (relative URLs join the content's base) and shows it; false
   // when it cannot be fetched or read.
   bool LoadCursorFile(const std::string& url);

@@ -63,6 +63,11 @@ std::string MapView::LevelCursor() {
   return IsYes(GetBrowserProperty("UseZoomCursor")) ? "zoom-in" : "default";
 }
 
+void MapView::ShowLevelCursor() {
+  levelCursor_ = LevelCursor();
+  ApplyCursor(levelCursor_);
+}
+
 void MapView::SetLevelCursor(const std::string& cursor) {
   const bool showing = platform_.Window().CurrentCursor() == levelCursor_;
   levelCursor_ = cursor;
