@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A smaller picture cap than the product's keeps runs fast; the cap is checked on the
   // same path before any pixel memory is taken.
-  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 20), true);
+  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 18), true);
   (void)capped;
   auto image = qmImageUtils::decodeFromMemory(data, size, ZOLVEX_FUZZ_FORMAT);
   if (image) {

@@ -42,7 +42,7 @@ void ReadSomeTiles(const zolvex::KtqLocalFile& ktq, int level) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 20), true);
+  static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 18), true);
   (void)capped;
   static const std::string path = TemporaryPath();
   if (!WriteFile(path, data, size)) return 0;

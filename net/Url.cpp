@@ -82,16 +82,21 @@ size_t RootLength(const std::string& url) {
   return !url.empty() && url[0] == '/' ? 1 : 0;
 }
 
-// Removes the first "/../" with the segment before it; at the root only the "/../" goes.
-void RemoveFirstParentStep(std::string& url, size_t at) {
-  std::string after = url.substr(at + 4);
+// Removes the "/../" at `at` with the segment before it; at the root only the "/.." goes.
+// Returns where the text first changed: no new "/../" can begin more than three
+// characters before it, so the next search need not start over.
+size_t RemoveParentStep(std::string& url, size_t at) {
   if (at + 1 <= RootLength(url)) {
-    url = url.substr(0, at) + "/" + after;
-    return;
+    url.erase(at, 3);
+    return at;
   }
   size_t cut = url.rfind('/', at - 1);
-  url = (cut == std::string::npos ? std::string() : url.substr(0, cut + 1)) + after;
+  size_t keep = cut == std::string::npos ? 0 : cut + 1;
+  url.erase(keep, at + 4 - keep);
+  return keep;
 }
+
+size_t BackThree(size_t at) { return at < 3 ? 0 : at - 3; }
 
 }  // namespace
 
@@ -115,8 +120,11 @@ std::string ResolveUrl(const std::string& relative, const std::string& base) {
 std::string NormaliseUrl(const std::string& relative, const std::string& base) {
   std::string url = WithForwardSlashes(ResolveUrl(relative, base));
   // "." steps go first: a "." before ".." is no segment that ".." could remove.
-  for (size_t at = url.find("/./"); at != std::string::npos; at = url.find("/./")) url.erase(at + 1, 2);
-  for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../")) RemoveFirstParentStep(url, at);
+  // Each search goes on from just before the last change, which keeps long paths linear.
+  for (size_t at = url.find("/./"); at != std::string::npos; at = url.find("/./", BackThree(at))) url.erase(at + 1, 2);
+  for (size_t at = url.find("/../"); at != std::string::npos; at = url.find("/../", BackThree(at))) {
+    at = RemoveParentStep(url, at);
+  }
   // Removing a step can bring two slashes together.
   return AsDrivePath(CollapseDoubledSlashes(url));
 }

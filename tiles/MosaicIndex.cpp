@@ -1,6 +1,7 @@
 #include "tiles/MosaicIndex.h"
 
 #include <map>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/TextValues.h"
@@ -73,8 +74,7 @@ constexpr size_t kMaxIndexBytes = 1 << 20;
 
 }  // namespace
 
-MosaicIndex::MosaicIndex(int columns, int rows)
-    : columns_(columns), rows_(rows), cells_(static_cast<size_t>(columns) * rows) {}
+MosaicIndex::MosaicIndex(int columns, int rows) : columns_(columns), rows_(rows) {}
 
 std::optional<MosaicIndex> MosaicIndex::Load(const std::string& path) {
   auto bytes = platform::ReadFileBytes(path);
@@ -108,21 +108,24 @@ std::string MosaicIndex::KeyFor(int column, int row, int columns) {
 
 const std::string& MosaicIndex::Cell(int column, int row) const {
   if (column < 0 || row < 0 || column >= columns_ || row >= rows_) return kEmpty;
-  return cells_[static_cast<size_t>(row) * columns_ + column];
+  auto cell = cells_.find(static_cast<long long>(row) * columns_ + column);
+  return cell == cells_.end() ? kEmpty : cell->second;
 }
 
 void MosaicIndex::SetCell(int column, int row, std::string path) {
   if (column < 0 || row < 0 || column >= columns_ || row >= rows_) return;
-  cells_[static_cast<size_t>(row) * columns_ + column] = std::move(path);
+  long long cell = static_cast<long long>(row) * columns_ + column;
+  if (path.empty()) {
+    cells_.erase(cell);
+  } else {
+    cells_[cell] = std::move(path);
+  }
 }
 
 std::string MosaicIndex::Serialize() const {
   std::string text = "[Info]\nWidth=" + std::to_string(columns_) + "\nHeight=" + std::to_string(rows_) + "\n\n[Files]\n";
-  for (int row = 0; row < rows_; ++row) {
-    for (int column = 0; column < columns_; ++column) {
-      const std::string& name = Cell(column, row);
-      if (!name.empty()) text += KeyFor(column, row, columns_) + "=" + name + "\n";
-    }
+  for (const auto& [cell, name] : cells_) {
+    text += KeyFor(static_cast<int>(cell % columns_), static_cast<int>(cell / columns_), columns_) + "=" + name + "\n";
   }
   return text;
 }

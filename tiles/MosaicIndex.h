@@ -1,8 +1,8 @@
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace zolvex {
 
@@ -40,7 +40,8 @@ class MosaicIndex {
  private:
   int columns_ = 0;
   int rows_ = 0;
-  std::vector<std::string> cells_;  // row-major
+  // Named cells only, by row-major cell number: a large grid with few names stays small.
+  std::map<long long, std::string> cells_;
 };
 
 }  // namespace zolvex

@@ -83,6 +83,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, NormaliseUrlTable, testing::Values(
   // A drive path that lost its "file://" keeps "/" separators.
   JoinCase{"sub/../a.ktq", "file://C:/dir/b.xml", "C:/dir/a.ktq"}));
 
+// Deep relative paths, as generated pages write them: every step is removed, however many.
+TEST(NormaliseUrl, RemovesThousandsOfSteps) {
+  std::string deep, up;
+  for (int i = 0; i < 2000; ++i) {
+    deep += "d" + std::to_string(i) + "/./";
+    up += "../";
+  }
+  EXPECT_EQ(NormaliseUrl(deep + up + "c.xml", "http://host/dir/"), "http://host/dir/c.xml");
+  EXPECT_EQ(NormaliseUrl(deep + up + up + "c.xml", "http://host/dir/"), "http://host/c.xml");
+}
+
 TEST(FormatDecimal, WritesSignAndDigitsOnly) {
   EXPECT_EQ(FormatDecimal(0), "0");
   EXPECT_EQ(FormatDecimal(7), "7");
