@@ -1,28 +1,13 @@
-// A local tiled image file: the bytes are written to a private temporary file, opened, and
-// a few tiles of every level are read and decoded.
-#include <unistd.h>
-
+// A local tiled image file: the bytes become an in-memory file, which is opened by its
+// path, and a few tiles of every level are read and decoded.
 #include <algorithm>
-#include <cstdio>
-#include <string>
 
 #include "fuzz/FuzzSupport.h"
 #include "image/qmImage.h"
+#include "platform/MemoryFile.h"
 #include "tiles/KtqLocalFile.h"
 
 namespace {
-
-std::string TemporaryPath() {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir && *dir ? dir : "/tmp") + "/zolvex-fuzz-" + std::to_string(getpid()) + ".ktq";
-}
-
-bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
 
 void ReadSomeTiles(const zolvex::KtqLocalFile& ktq, int level) {
   const zolvex::LevelInfo& info = ktq.Level(level);
@@ -44,14 +29,13 @@ void ReadSomeTiles(const zolvex::KtqLocalFile& ktq, int level) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 18), true);
   (void)capped;
-  static const std::string path = TemporaryPath();
-  if (!WriteFile(path, data, size)) return 0;
+  static zolvex::platform::MemoryFile file;
+  zolvex::fuzz::Require(file.Replace(data, size), "the in-memory file takes the input");
   zolvex::KtqLocalFile ktq;
-  if (ktq.Open(path)) {
+  if (ktq.Open(file.Path())) {
     for (int level = 0; level < std::min(ktq.LevelCount(), 64); ++level) ReadSomeTiles(ktq, level);
   } else {
     zolvex::fuzz::Require(!ktq.LastError().empty(), "a refused file says why");
   }
-  std::remove(path.c_str());
   return 0;
 }

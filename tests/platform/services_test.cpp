@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Files.h"
+#include "platform/MemoryFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextValues.h"
 #include "platform/headless/RecordingServices.h"
@@ -94,6 +95,18 @@ TEST(Files, PathsAcceptBothSeparatorsAndFileUrls) {
   EXPECT_TRUE(FileExists(temp));
   EXPECT_TRUE(EndsWithNoCase(temp, ".wav"));
   std::remove(temp.c_str());
+}
+
+TEST(MemoryFile, OpensByPathAndHoldsExactlyTheLastBytes) {
+  MemoryFile file;
+  ASSERT_TRUE(file.IsOpen());
+  const std::vector<std::uint8_t> longer{1, 2, 3, 4, 5, 6}, shorter{9, 8};
+  ASSERT_TRUE(file.Replace(longer.data(), longer.size()));
+  EXPECT_EQ(ReadFileBytes(file.Path()), longer);
+  ASSERT_TRUE(file.Replace(shorter.data(), shorter.size()));
+  EXPECT_EQ(ReadFileBytes(file.Path()), shorter);
+  ASSERT_TRUE(file.Replace(nullptr, 0));
+  EXPECT_EQ(ReadFileBytes(file.Path()), std::vector<std::uint8_t>{});
 }
 
 TEST(TextValues, NumbersColoursAndFlagsReadAsTheViewerReadsThem) {
