@@ -1,6 +1,8 @@
 #include "tiles/MosaicDocument.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "documents/CReaderException.h"
 #include "documents/MessageTable.h"
@@ -10,6 +12,21 @@
 #include "view/MapView.h"
 
 namespace zolvex {
+
+namespace {
+
+constexpr std::int64_t kLargestCoordinate = std::numeric_limits<int>::max();
+
+platform::Size LargestLevel(TiledImageDocument& document) {
+  platform::Size largest;
+  for (int level = 0; level < document.GetLevelCount(); ++level) {
+    largest.width = std::max(largest.width, document.GetLevelWidth(level));
+    largest.height = std::max(largest.height, document.GetLevelHeight(level));
+  }
+  return largest;
+}
+
+}  // namespace
 
 MosaicDocument::MosaicDocument(MapView& view, const std::string& indexUrl, SourceMakers& makers) {
   SetView(&view);
@@ -56,7 +73,32 @@ void MosaicDocument::AddChild(MapView& view, const std::string& url, const Mosai
 }
 
 // A grid needs one image that loaded; a free arrangement needs all of them.
+// Every place in the mosaic is an int of the view's coordinates. A cell beyond that range
+// (a column of two billion, a placement past the 2^31st pixel) is left out, as a cell
+// whose image fails is; the grid shrinks to the cells that fit. Levels are measured at
+// their largest, since a file's levels need not grow towards the top.
+void MosaicDocument::LeaveOutUnplaceable() {
+  if (!reference_) return;
+  const std::int64_t cellWidth = std::max<std::int64_t>(LargestLevel(*reference_).width, 1);
+  const std::int64_t cellHeight = std::max<std::int64_t>(LargestLevel(*reference_).height, 1);
+  if (grid_) {
+    columns_ = static_cast<int>(std::min<std::int64_t>(columns_, kLargestCoordinate / cellWidth));
+    rows_ = static_cast<int>(std::min<std::int64_t>(rows_, kLargestCoordinate / cellHeight));
+  }
+  std::erase_if(children_, [&](const Child& child) {
+    const MosaicLayout::Child& at = child.placement;
+    const platform::Size size = LargestLevel(*child.document);
+    if (grid_) {
+      return at.column >= columns_ || at.row >= rows_ || at.column * cellWidth + size.width > kLargestCoordinate ||
+             at.row * cellHeight + size.height > kLargestCoordinate;
+    }
+    return std::int64_t{at.x} + size.width > kLargestCoordinate || std::int64_t{at.y} + size.height > kLargestCoordinate;
+  });
+  reference_ = children_.empty() ? nullptr : children_.front().document.get();
+}
+
 void MosaicDocument::Finish(bool needAll) {
+  LeaveOutUnplaceable();
   if (!reference_ || (needAll && !firstError_.empty())) {
     throw CReaderException(firstError_.empty() ? "1. The mosaic holds no image." : firstError_);
   }

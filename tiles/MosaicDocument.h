@@ -46,6 +46,7 @@ class MosaicDocument : public MapDocument {
   };
 
   void AddChild(MapView& view, const std::string& url, const MosaicLayout::Child& placement, SourceMakers& makers);
+  void LeaveOutUnplaceable();
   void Finish(bool needAll);
   void PlaceChildren();
   platform::Rect ChildRect(const Child& child);

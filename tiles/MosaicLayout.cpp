@@ -10,12 +10,15 @@ MosaicLayout::MosaicLayout(const Attributes& attributes, std::vector<Child> chil
       children_(std::move(children)) {
   int lastColumn = std::max(attributes.width - 1, 0);
   int lastRow = std::max(attributes.height - 1, 0);
-  for (const auto& child : children_) {
+  for (auto& child : children_) {
+    child.column = std::max(child.column, 0);
+    child.row = std::max(child.row, 0);
     lastColumn = std::max(lastColumn, child.column);
     lastRow = std::max(lastRow, child.row);
   }
-  columns_ = lastColumn + 1;
-  rows_ = lastRow + 1;
+  // The grid never counts more cells on a side than an int holds (markup may say "2147483647").
+  columns_ = std::min(lastColumn, kMaxGridSide - 1) + 1;
+  rows_ = std::min(lastRow, kMaxGridSide - 1) + 1;
 }
 
 std::vector<MosaicLayout::Size> MosaicLayout::VirtualLevels(int levelCount) const {

@@ -44,8 +44,10 @@ class MosaicLayout {
   bool IsGrid() const { return grid_; }
   const std::vector<Child>& Children() const { return children_; }
 
-  // Grid: max(width - 1, largest column) + 1 columns and likewise rows. Negative cell
-  // numbers count as 0.
+  static constexpr int kMaxGridSide = 1 << 20;
+
+  // Grid: max(width - 1, largest column) + 1 columns and likewise rows, at most
+  // kMaxGridSide. Negative cell numbers count as 0.
   int GridColumns() const { return columns_; }
   int GridRows() const { return rows_; }
 

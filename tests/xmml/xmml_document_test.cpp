@@ -260,6 +260,29 @@ TEST_F(XmmlDocumentTest, SeveralImagesMakeAMosaicAndAFolderSourceAFolderDocument
   EXPECT_EQ(folder->GetFullWidth(), 512);  // 2 x 2 cells of 256
 }
 
+// Cells the view's int coordinates cannot reach are left out; the rest of the mosaic shows.
+TEST_F(XmmlDocumentTest, AMosaicLeavesOutCellsBeyondTheCoordinates) {
+  WriteText(File("far-grid.xml"),
+            "<XMML><BODY><BASEMAP><KTQ SRC=\"a.ktq\" col=\"-3\"/><KTQ SRC=\"b.ktq\" col=\"2147483647\" row=\"1\"/>"
+            "</BASEMAP></BODY></XMML>");
+  auto grid = Load("far-grid.xml");
+  auto* cells = dynamic_cast<MosaicDocument*>(grid->GetInner());
+  ASSERT_NE(cells, nullptr);
+  EXPECT_EQ(cells->ChildCount(), 1);
+  EXPECT_EQ(grid->GetFullWidth(), 512 << 20);  // the widest grid the layout allows
+  EXPECT_EQ(grid->GetFullHeight(), 1024);
+
+  WriteText(File("far-free.xml"),
+            "<XMML><BODY><BASEMAP virtualwidth=\"1000\" virtualheight=\"1000\"><KTQ SRC=\"a.ktq\"/>"
+            "<KTQ SRC=\"b.ktq\" x=\"2147483647\"/></BASEMAP></BODY></XMML>");
+  auto free = Load("far-free.xml");
+  auto* placed = dynamic_cast<MosaicDocument*>(free->GetInner());
+  ASSERT_NE(placed, nullptr);
+  EXPECT_EQ(placed->ChildCount(), 1);
+  std::vector<MapObject*> items;
+  free->GetDrawList(items, 0, 0, 1000, 1000, 0, 0);
+}
+
 TEST_F(XmmlDocumentTest, ASecondaryDocumentIsDrawnWithTheBasemapAndFollowsItsLevel) {
   auto document = Load("doc.xmml");
   document->SetSecondaryDocument(std::make_unique<TiledImageDocument>(*view_, File("b.ktq"), DefaultSourceMakers::Shared()));
