@@ -144,8 +144,13 @@ platform::Rect MosaicDocument::ChildRect(const Child& child) {
   const int top = document.GetLevelCount() - 1;
   auto position = MosaicLayout::PlaceAtLevel(child.placement, {document.GetWidth(), document.GetHeight()},
                                              {document.GetLevelWidth(top), document.GetLevelHeight(top)});
-  return platform::Rect::FromSize(static_cast<int>(position.x), static_cast<int>(position.y), document.GetWidth(),
-                                  document.GetHeight());
+  // A file whose lower levels are wider than its top one scales a place beyond where it
+  // was checked: the place stops where the child would leave the coordinates.
+  const auto within = [](std::int64_t at, int extent) {
+    return static_cast<int>(std::clamp<std::int64_t>(at, std::numeric_limits<int>::min(), kLargestCoordinate - std::max(extent, 0)));
+  };
+  return platform::Rect::FromSize(within(position.x, document.GetWidth()), within(position.y, document.GetHeight()),
+                                  document.GetWidth(), document.GetHeight());
 }
 
 void MosaicDocument::PlaceChildren() {
