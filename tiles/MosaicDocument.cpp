@@ -92,7 +92,8 @@ void MosaicDocument::LeaveOutUnplaceable() {
       return at.column >= columns_ || at.row >= rows_ || at.column * cellWidth + size.width > kLargestCoordinate ||
              at.row * cellHeight + size.height > kLargestCoordinate;
     }
-    return std::int64_t{at.x} + size.width > kLargestCoordinate || std::int64_t{at.y} + size.height > kLargestCoordinate;
+    return std::int64_t{at.x} + size.width > kLargestCoordinate ||
+           std::int64_t{at.y} + size.height > kLargestCoordinate;
   });
   reference_ = children_.empty() ? nullptr : children_.front().document.get();
 }
@@ -147,7 +148,8 @@ platform::Rect MosaicDocument::ChildRect(const Child& child) {
   // A file whose lower levels are wider than its top one scales a place beyond where it
   // was checked: the place stops where the child would leave the coordinates.
   const auto within = [](std::int64_t at, int extent) {
-    return static_cast<int>(std::clamp<std::int64_t>(at, std::numeric_limits<int>::min(), kLargestCoordinate - std::max(extent, 0)));
+    const std::int64_t last = kLargestCoordinate - std::max(extent, 0);
+    return static_cast<int>(std::clamp<std::int64_t>(at, std::numeric_limits<int>::min(), last));
   };
   return platform::Rect::FromSize(within(position.x, document.GetWidth()), within(position.y, document.GetHeight()),
                                   document.GetWidth(), document.GetHeight());
