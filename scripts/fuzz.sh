@@ -48,6 +48,8 @@ run_target() {
   for dir in "fuzz/corpus/$name" "fuzz/regressions/$name"; do [ -d "$dir" ] && inputs+=("$dir"); done
   local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$artifacts")
   [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
+  local extra=()
+  [ -f "fuzz/options/$name.options" ] && read -r -a extra <"fuzz/options/$name.options" && options+=("${extra[@]}")
   [ -n "${FUZZ_SEED:-}" ] && options+=(-seed="$FUZZ_SEED")
   local status=0
   "$program" "${options[@]}" "${inputs[@]}" >"$log" 2>&1 || status=$?
