@@ -34,17 +34,13 @@ MosaicDocument::MosaicDocument(MapView& view, const std::string& indexUrl, Sourc
   if (!index) throw CReaderException(GetMessageText(401, view.GetBrowserProperty("ErrorMsgXml"), indexUrl));
   columns_ = index->Columns();
   rows_ = index->Rows();
-  for (int row = 0; row < rows_; ++row) {
-    for (int column = 0; column < columns_; ++column) {
-      const std::string& path = index->Cell(column, row);
-      if (path.empty()) continue;
-      MosaicLayout::Child placement;
-      placement.source = path;
-      placement.column = column;
-      placement.row = row;
-      AddChild(view, path, placement, makers);
-    }
-  }
+  index->ForEachNamedCell([&](int column, int row, const std::string& path) {
+    MosaicLayout::Child placement;
+    placement.source = path;
+    placement.column = column;
+    placement.row = row;
+    AddChild(view, path, placement, makers);
+  });
   Finish(false);
 }
 
@@ -72,15 +68,14 @@ void MosaicDocument::AddChild(MapView& view, const std::string& url, const Mosai
   }
 }
 
-// A grid needs one image that loaded; a free arrangement needs all of them.
 // Every place in the mosaic is an int of the view's coordinates. A cell beyond that range
 // (a column of two billion, a placement past the 2^31st pixel) is left out, as a cell
 // whose image fails is; the grid shrinks to the cells that fit. Levels are measured at
 // their largest, since a file's levels need not grow towards the top.
 void MosaicDocument::LeaveOutUnplaceable() {
   if (!reference_) return;
-  const std::int64_t cellWidth = std::max<std::int64_t>(LargestLevel(*reference_).width, 1);
-  const std::int64_t cellHeight = std::max<std::int64_t>(LargestLevel(*reference_).height, 1);
+  const platform::Size cell = LargestLevel(*reference_);
+  const std::int64_t cellWidth = std::max(cell.width, 1), cellHeight = std::max(cell.height, 1);
   if (grid_) {
     columns_ = static_cast<int>(std::min<std::int64_t>(columns_, kLargestCoordinate / cellWidth));
     rows_ = static_cast<int>(std::min<std::int64_t>(rows_, kLargestCoordinate / cellHeight));
@@ -98,6 +93,7 @@ void MosaicDocument::LeaveOutUnplaceable() {
   reference_ = children_.empty() ? nullptr : children_.front().document.get();
 }
 
+// A grid needs one image that loaded; a free arrangement needs all of them.
 void MosaicDocument::Finish(bool needAll) {
   LeaveOutUnplaceable();
   if (!reference_ || (needAll && !firstError_.empty())) {

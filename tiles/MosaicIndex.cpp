@@ -122,11 +122,18 @@ void MosaicIndex::SetCell(int column, int row, std::string path) {
   }
 }
 
+void MosaicIndex::ForEachNamedCell(
+    const std::function<void(int column, int row, const std::string& path)>& visit) const {
+  for (const auto& [cell, path] : cells_) {
+    visit(static_cast<int>(cell % columns_), static_cast<int>(cell / columns_), path);
+  }
+}
+
 std::string MosaicIndex::Serialize() const {
   std::string text = "[Info]\nWidth=" + std::to_string(columns_) + "\nHeight=" + std::to_string(rows_) + "\n\n[Files]\n";
-  for (const auto& [cell, name] : cells_) {
-    text += KeyFor(static_cast<int>(cell % columns_), static_cast<int>(cell / columns_), columns_) + "=" + name + "\n";
-  }
+  ForEachNamedCell([&](int column, int row, const std::string& name) {
+    text += KeyFor(column, row, columns_) + "=" + name + "\n";
+  });
   return text;
 }
 

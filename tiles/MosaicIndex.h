@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,6 +33,8 @@ class MosaicIndex {
   // cell is empty or outside the grid.
   const std::string& Cell(int column, int row) const;
   void SetCell(int column, int row, std::string path);
+  // Visits the cells that name an image, row by row, each row left to right.
+  void ForEachNamedCell(const std::function<void(int column, int row, const std::string& path)>& visit) const;
 
   // The index text with the cells' names as set (relative names stay relative).
   std::string Serialize() const;
