@@ -5,7 +5,7 @@
 
 #include "objects/ObjectValues.h"
 #include "platform/Geometry.h"
-#include "view/ViewPrimitives.h"
+#include "objects/ViewPrimitives.h"
 
 namespace zolvex {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "view/ViewPrimitives.h"
+#include "objects/ViewPrimitives.h"
 
 namespace zolvex {
 

@@ -12,8 +12,8 @@
 #include "view/History.h"
 #include "view/RubberBandObject.h"
 #include "view/TooltipObject.h"
-#include "view/ViewEvent.h"
-#include "view/ViewPrimitives.h"
+#include "objects/ViewEvent.h"
+#include "objects/ViewPrimitives.h"
 
 namespace zolvex {
 

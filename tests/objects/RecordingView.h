@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "view/ViewPrimitives.h"
+#include "objects/ViewPrimitives.h"
 
 namespace zolvex::test {
 

@@ -5,7 +5,7 @@
 
 #include "image/ViewImage.h"
 #include "platform/Geometry.h"
-#include "view/ViewEvent.h"
+#include "objects/ViewEvent.h"
 
 namespace zolvex {
 
