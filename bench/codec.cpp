@@ -15,6 +15,8 @@
 #include "image/qmBufferedStream.h"
 #include "image/qmImageUtils.h"
 
+using namespace zolvex;
+
 namespace {
 
 constexpr int kTileSize = 256;

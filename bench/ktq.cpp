@@ -15,6 +15,8 @@
 #include "tiles/KtqLocalFile.h"
 #include "tiles/KtqWriter.h"
 
+using namespace zolvex;
+
 namespace {
 
 using zolvex::KtqFormat;

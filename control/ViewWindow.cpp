@@ -60,32 +60,21 @@ void ViewWindow::OnSize(platform::Size size) {
 
 const platform::Surface* ViewWindow::OnPaint() { return view_->BackBuffer(); }
 
-namespace {
-// The view's mouse-key flags: 1 left button, 4 Shift, 8 Control.
-unsigned ViewFlags(unsigned modifiers) {
-  unsigned flags = 0;
-  if (modifiers & platform::kModLeftButton) flags |= 1;
-  if (modifiers & platform::kModShift) flags |= 4;
-  if (modifiers & platform::kModControl) flags |= 8;
-  return flags;
-}
-}  // namespace
-
 void ViewWindow::OnMouse(const platform::MouseEvent& event) {
   const int x = event.point.x, y = event.point.y;
   const std::uint64_t now = platform_.TimeSource().NowMs();
-  unsigned flags = ViewFlags(event.modifiers);
+  const unsigned flags = event.modifiers;
   bool left = event.button == platform::MouseButton::Left;
   bool right = event.button == platform::MouseButton::Right;
   switch (event.action) {
     case platform::MouseAction::Move: view_->OnMouseMove(x, y, flags, now); break;
     case platform::MouseAction::Down:
     case platform::MouseAction::DoubleClick:
-      if (left) view_->OnLButtonDown(x, y, flags | 1, now);
+      if (left) view_->OnLButtonDown(x, y, flags | platform::kModLeftButton, now);
       if (right) view_->OnRButtonDown(x, y, flags, now);
       break;
     case platform::MouseAction::Up:
-      if (left) view_->OnLButtonUp(x, y, flags & ~1u, now);
+      if (left) view_->OnLButtonUp(x, y, flags & ~platform::kModLeftButton, now);
       if (right) view_->OnRButtonUp(x, y, flags, now);
       break;
     case platform::MouseAction::Leave: view_->OnMouseLeave(); break;
@@ -99,7 +88,7 @@ void ViewWindow::OnWheel(const platform::WheelEvent& event) {
 }
 
 void ViewWindow::OnKey(const platform::KeyEvent& event) {
-  if (event.down) view_->OnKeyDown(event.key, 0, ViewFlags(event.modifiers), platform_.TimeSource().NowMs());
+  if (event.down) view_->OnKeyDown(event.key, 0, event.modifiers, platform_.TimeSource().NowMs());
 }
 
 }  // namespace zolvex

@@ -1,11 +1,10 @@
 #include "documents/ClipDocument.h"
 
+#include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
 #include "documents/XmlReader.h"
 #include "net/FetchUrl.h"
 #include "platform/TextValues.h"
-#include "view/DocumentFactory.h"
-#include "view/MapView.h"
 
 namespace zolvex {
 
@@ -18,10 +17,10 @@ bool EnterBody(XmlReader& reader) {
 
 }  // namespace
 
-ClipDocument::ClipDocument(MapView& view, const std::string& url)
-    : ImageHostDocument(view), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+ClipDocument::ClipDocument(DocumentHost& host, const std::string& url)
+    : ImageHostDocument(host), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
   FetchResult fetched = FetchUrl(url_);
-  if (!fetched.Ok() || fetched.bytes->empty()) ThrowNotFound(view, url_, 0);
+  if (!fetched.Ok() || fetched.bytes->empty()) ThrowNotFound(host, url_, 0);
   XmlReader reader;
   const bool parsed = reader.Parse(BytesAsCharacters(*fetched.bytes));
   if (parsed && reader.FindNext("XMML")) {
@@ -35,9 +34,7 @@ ClipDocument::ClipDocument(MapView& view, const std::string& url)
   if (imageSource_.empty()) imageSource_ = DerivedImageName(url_);
   limit_ = GetParam("limit");
   if (!IsServerUrl(url_)) {
-    std::unique_ptr<MapDocument> image;
-    view.GetDocumentFactory().CreateDocument(view, JoinToBase(imageSource_, basePath_), image, nullptr, "-news");
-    SetInner(std::move(image));
+    SetInner(host.OpenSubDocument({SubDocumentKind::Content, JoinToBase(imageSource_, basePath_), nullptr, "-news"}));
   }
   if (parsed) ReadObjects(reader);
 }
@@ -52,7 +49,7 @@ void ClipDocument::ReadObjects(XmlReader& reader) {
       unmade_.push_back(MarkupObjectMaker::Describe(reader, ""));
       continue;
     }
-    if (auto object = MarkupObjectMaker::Make(View(), reader, basePath_, "", unmade_)) AddObject(std::move(object), false);
+    if (auto object = MarkupObjectMaker::Make(Host(), reader, basePath_, "", unmade_)) AddObject(std::move(object), false);
   }
 }
 
@@ -64,14 +61,14 @@ int ClipDocument::StartLevel(int viewWidth, int viewHeight) {
 }
 
 void ClipDocument::Activate() {
-  if (!limit_.empty()) View().SetBrowserProperty("limit", limit_);
-  const int level = StartLevel(View().GetViewWidth(), View().GetViewHeight());
+  if (!limit_.empty()) Host().SetBrowserProperty("limit", limit_);
+  const int level = StartLevel(Host().GetViewWidth(), Host().GetViewHeight());
   if (level >= 0) {
     SetLevel(level);
-    View().MarkDirty();
+    Host().MarkDirty();
   }
 }
 
-void ClipDocument::Deactivate() { View().SetBrowserProperty("limit", ""); }
+void ClipDocument::Deactivate() { Host().SetBrowserProperty("limit", ""); }
 
 }  // namespace zolvex

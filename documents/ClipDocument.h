@@ -13,10 +13,10 @@ namespace zolvex {
 class ClipDocument : public ImageHostDocument {
  public:
   // Raises CReaderException when the file cannot be read or is empty.
-  ClipDocument(MapView& view, const std::string& url);
+  ClipDocument(DocumentHost& host, const std::string& url);
   ~ClipDocument() override;
 
-  // Applies "limit" and starts one level below the first level that fills the view.
+  // Applies "limit" and starts one level below the first level that fills the host.
   void Activate() override;
   void Deactivate() override;
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "documents/CReaderException.h"
+#include "documents/DocumentHost.h"
+#include "documents/MapDocument.h"
 #include "documents/MessageTable.h"
 #include "net/FetchUrl.h"
+#include "net/Url.h"
 #include "platform/TextValues.h"
-#include "tiles/TiledImageDocument.h"
-#include "view/DocumentFactory.h"
-#include "view/MapView.h"
 
 namespace zolvex {
 
@@ -119,23 +119,23 @@ std::string AnsiToUtf8(const std::vector<std::uint8_t>& bytes) {
   return text;
 }
 
-void ThrowNotFound(MapView& view, const std::string& url, int status) {
-  const std::string messageFile = view.GetBrowserProperty("ErrorMsgXml");
+void ThrowNotFound(DocumentHost& host, const std::string& url, int status) {
+  const std::string messageFile = host.GetBrowserProperty("ErrorMsgXml");
   if (status == 401) throw CReaderException(GetMessageText(409, messageFile));
   throw CReaderException(GetMessageText(401, messageFile, url));
 }
 
-DocumentBytes ReadDocumentBytes(MapView& view, const std::string& url, SourceMakers& makers, bool emptyIsMissing) {
+DocumentBytes ReadDocumentBytes(DocumentHost& host, const std::string& url, bool emptyIsMissing) {
   DocumentBytes result;
   if (url.size() >= 5 && IsServerUrl(url)) {
-    auto image = std::make_unique<TiledImageDocument>(view, url, makers);
-    result.fetched = image->GetFile(url, result.bytes);
+    auto image = host.OpenSubDocument({SubDocumentKind::Image, url});
+    result.fetched = image && image->GetFile(url, result.bytes);
     result.serverImage = std::move(image);
     return result;
   }
   FetchResult fetched = FetchUrl(url);
   if (!fetched.Ok() || (emptyIsMissing && fetched.bytes->empty())) {
-    ThrowNotFound(view, url, fetched.Ok() ? 0 : fetched.lengthOrStatus);
+    ThrowNotFound(host, url, fetched.Ok() ? 0 : fetched.lengthOrStatus);
   }
   result.bytes = std::move(*fetched.bytes);
   result.fetched = true;

@@ -7,8 +7,7 @@
 namespace zolvex {
 
 class MapDocument;
-class MapView;
-class SourceMakers;
+class DocumentHost;
 
 // Readings shared by the documents that load a markup or map text from a URL.
 
@@ -45,8 +44,8 @@ struct DocumentBytes {
 // that URL, which comes back too; a failure there leaves the bytes empty. Any other URL is
 // fetched; a failure raises CReaderException with message 409 for an answer 401, else with
 // message 401 naming the URL. emptyIsMissing treats a file without bytes as not found.
-DocumentBytes ReadDocumentBytes(MapView& view, const std::string& url, SourceMakers& makers, bool emptyIsMissing);
+DocumentBytes ReadDocumentBytes(DocumentHost& host, const std::string& url, bool emptyIsMissing);
 // The exception a document raises when its file cannot be had.
-[[noreturn]] void ThrowNotFound(MapView& view, const std::string& url, int status);
+[[noreturn]] void ThrowNotFound(DocumentHost& host, const std::string& url, int status);
 
 }  // namespace zolvex

@@ -2,13 +2,13 @@
 
 namespace zolvex {
 
-ImageHostDocument::ImageHostDocument(MapView& view) : view_(view) { SetView(&view); }
+ImageHostDocument::ImageHostDocument(DocumentHost& host) : host_(host) { SetHost(&host); }
 
 ImageHostDocument::~ImageHostDocument() = default;
 
 void ImageHostDocument::SetInner(std::unique_ptr<MapDocument> inner) {
   inner_ = std::move(inner);
-  if (inner_) inner_->SetView(&view_);
+  if (inner_) inner_->SetHost(&host_);
   SetReady(ReadyInner() != nullptr);
 }
 

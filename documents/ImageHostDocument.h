@@ -11,11 +11,11 @@ namespace zolvex {
 // empty (0 sizes, no levels, scale 1).
 class ImageHostDocument : public MapDocument {
  public:
-  explicit ImageHostDocument(MapView& view);
+  explicit ImageHostDocument(DocumentHost& host);
   ~ImageHostDocument() override;
 
   MapDocument* GetInner() const { return inner_.get(); }
-  MapView& View() const { return view_; }
+  DocumentHost& Host() const { return host_; }
 
   // The inner document's image items, then ExtraItems, then this document's objects.
   int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int a, int b) override;
@@ -47,7 +47,7 @@ class ImageHostDocument : public MapDocument {
   MapDocument* ReadyInner() const { return inner_ && inner_->IsValid() ? inner_.get() : nullptr; }
 
  private:
-  MapView& view_;
+  DocumentHost& host_;
   std::unique_ptr<MapDocument> inner_;
 };
 

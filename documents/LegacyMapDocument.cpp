@@ -4,8 +4,7 @@
 #include "net/Pictures.h"
 #include "objects/CComponentLink.h"
 #include "platform/TextValues.h"
-#include "tiles/TiledImageDocument.h"
-#include "view/MapView.h"
+#include "documents/DocumentHost.h"
 
 namespace zolvex {
 
@@ -15,18 +14,18 @@ constexpr int kUnreadablePictureSize = 10;
 
 }  // namespace
 
-LegacyMapDocument::LegacyMapDocument(MapView& view, const std::string& url, SourceMakers& makers)
-    : ImageHostDocument(view), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
-  DocumentBytes read = ReadDocumentBytes(view, url_, makers, true);
-  if (!read.fetched || read.bytes.empty()) ThrowNotFound(view, url_, 0);
+LegacyMapDocument::LegacyMapDocument(DocumentHost& host, const std::string& url)
+    : ImageHostDocument(host), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+  DocumentBytes read = ReadDocumentBytes(host, url_, true);
+  if (!read.fetched || read.bytes.empty()) ThrowNotFound(host, url_, 0);
   map_ = LegacyMapText::Parse(std::string_view(reinterpret_cast<const char*>(read.bytes.data()), read.bytes.size()));
-  OpenImage(std::move(read.serverImage), makers);
+  OpenImage(std::move(read.serverImage));
   MakeObjects();
 }
 
 LegacyMapDocument::~LegacyMapDocument() = default;
 
-void LegacyMapDocument::OpenImage(std::unique_ptr<MapDocument> serverImage, SourceMakers& makers) {
+void LegacyMapDocument::OpenImage(std::unique_ptr<MapDocument> serverImage) {
   if (serverImage) {
     imageSource_ = url_;
     SetInner(std::move(serverImage));
@@ -34,7 +33,7 @@ void LegacyMapDocument::OpenImage(std::unique_ptr<MapDocument> serverImage, Sour
   }
   imageSource_ = map_.basemap.empty() ? url_.substr(0, url_.size() - std::min<std::size_t>(4, url_.size())) + ".ktq"
                                       : JoinToBase(map_.basemap, basePath_);
-  SetInner(std::make_unique<TiledImageDocument>(View(), imageSource_, makers));
+  SetInner(Host().OpenSubDocument({SubDocumentKind::Image, imageSource_}));
 }
 
 std::shared_ptr<ViewImage> LegacyMapDocument::LoadPicture(const std::string& name) {
@@ -106,7 +105,7 @@ void LegacyMapDocument::MakeObjects() {
     object->SetLevelRange(item.minLevel, item.maxLevel);
     object->SetScreenCoordinates(item.screen);
     if (!item.screen) object->SetVirtualSize(referenceWidth, referenceHeight);
-    object->SetView(&View());
+    object->SetView(&Host().ObjectView());
     lineObjects_.push_back(std::move(object));
   }
 }

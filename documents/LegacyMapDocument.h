@@ -9,7 +9,6 @@
 
 namespace zolvex {
 
-class SourceMakers;
 class ViewImage;
 
 // The document of a ".map" or ".him" map text: link areas, pictures and texts over one KTQ
@@ -19,7 +18,7 @@ class LegacyMapDocument : public ImageHostDocument {
  public:
   // Raises CReaderException when the text cannot be read (or is empty) or the image cannot
   // be opened.
-  LegacyMapDocument(MapView& view, const std::string& url, SourceMakers& makers);
+  LegacyMapDocument(DocumentHost& host, const std::string& url);
   ~LegacyMapDocument() override;
 
   int GetPrintHeight() override;
@@ -39,7 +38,7 @@ class LegacyMapDocument : public ImageHostDocument {
   void AddExtraItems(std::vector<MapObject*>& items, int x, int y, int width, int height) override;
 
  private:
-  void OpenImage(std::unique_ptr<MapDocument> serverImage, SourceMakers& makers);
+  void OpenImage(std::unique_ptr<MapDocument> serverImage);
   void MakeObjects();
   std::unique_ptr<MapObject> MakeObject(const LegacyMapItem& item);
   std::shared_ptr<ViewImage> LoadPicture(const std::string& name);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/Numbers.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -13,7 +14,7 @@ namespace {
 
 // last - first, held inside int for coordinates at the ends of the range.
 int SpanBetween(int first, int last) {
-  return static_cast<int>(std::clamp<long long>(static_cast<long long>(last) - first, INT_MIN, INT_MAX));
+  return ClampToInt(static_cast<long long>(last) - first);
 }
 
 // Room for any field of a line: a line holds at most 999 bytes.

@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "platform/TextValues.h"
-#include "view/MapView.h"
+#include "documents/DocumentHost.h"
+#include "objects/ViewEvent.h"
+#include "objects/ViewPrimitives.h"
 
 namespace zolvex {
 
@@ -144,7 +146,7 @@ void MapDocument::PlaceLimitFrame(bool show) {
     return;
   }
   limitFrame_->SetRect(limitX_, limitY_, limitWidth_, limitHeight_);
-  limitFrame_->SetView(view_);
+  limitFrame_->SetView(host_ ? &host_->ObjectView() : nullptr);
   limitFrame_->SetVisible(true);
 }
 
@@ -299,12 +301,12 @@ void MapDocument::SetLevel(int level) {
 }
 
 void MapDocument::PostLevelChanged(int from, int to) {
-  if (view_ == nullptr) return;
+  if (host_ == nullptr) return;
   ViewEvent event;
   event.name = "levelchanged";
   event.param1 = std::to_string(from + 1);
   event.param2 = std::to_string(to + 1);
-  view_->PostViewEvent(event);
+  host_->PostViewEvent(event);
 }
 
 int MapDocument::GetLevel() { return level_; }
@@ -340,10 +342,10 @@ bool MapDocument::ComputeZoomArea(int& x, int& y, int& width, int& height) {
   probingZoomArea_ = false;
   if (currentX <= 0 || currentY <= 0 || nextX <= 0 || nextY <= 0) return false;
 
-  int windowWidth = view_ ? view_->GetViewWidth() : 0;
-  int windowHeight = view_ ? view_->GetViewHeight() : 0;
-  int offsetX = view_ ? view_->ViewX() : 0;
-  int offsetY = view_ ? view_->ViewY() : 0;
+  int windowWidth = host_ ? host_->GetViewWidth() : 0;
+  int windowHeight = host_ ? host_->GetViewHeight() : 0;
+  int offsetX = host_ ? host_->ViewX() : 0;
+  int offsetY = host_ ? host_->ViewY() : 0;
   double kx = nextX / currentX;
   double ky = nextY / currentY;
   width = static_cast<int>(windowWidth * (1 - 1 / kx));
@@ -371,7 +373,7 @@ int MapDocument::GetSelectedIndex() const {
 
 MapObject* MapDocument::GetEditedObject() {
   // Read before taking the document lock: the view lock is always taken first.
-  bool editing = view_ != nullptr && IsYes(view_->GetBrowserProperty("IsEditing"));
+  bool editing = host_ != nullptr && IsYes(host_->GetBrowserProperty("IsEditing"));
   std::lock_guard lock(lock_);
   if (selectedIndex_ < 0 || selectedIndex_ >= static_cast<int>(selectable_.size())) return nullptr;
   MapObject* object = selectable_[selectedIndex_];

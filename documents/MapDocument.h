@@ -10,7 +10,7 @@
 
 namespace zolvex {
 
-class MapView;
+class DocumentHost;
 
 // The base of every document the view shows. It owns the overlay objects (in drawing
 // order, with their IDs and the selectable ones), the named parameters of the content,
@@ -61,6 +61,9 @@ class MapDocument {
   virtual double GetScaleX() = 0;
   virtual double GetScaleY() = 0;
   virtual void SetRotation(int degrees);
+  // Asks ahead for every tile of the level (0-based) that the document shows; documents
+  // without tiles ignore it, as they do a level out of range.
+  virtual void PreloadLevel(int /*level*/) {}
   virtual void Close();
   virtual void SetScale(double sx, double sy);
   virtual void SetLevel(int level);
@@ -87,8 +90,8 @@ class MapDocument {
   int AddBorrowedObject(MapObject* object, bool selectable);
 
   // The view that shows the document; set once after construction.
-  void SetView(MapView* view) { view_ = view; }
-  MapView* GetView() const { return view_; }
+  void SetHost(DocumentHost* host) { host_ = host; }
+  DocumentHost* GetHost() const { return host_; }
   // Tiles of the last draw list that have not arrived (drafts count as missing).
   virtual int GetPendingTileCount() { return 0; }
   // Whether the document can answer geometry questions.
@@ -136,7 +139,7 @@ class MapDocument {
   void PlaceLimitFrame(bool show);
   void PostLevelChanged(int from, int to);
 
-  MapView* view_ = nullptr;
+  DocumentHost* host_ = nullptr;
   std::unique_ptr<MapDocument> extension_;
   std::vector<Entry> objects_;
   std::map<int, MapObject*> idTable_;

@@ -50,10 +50,10 @@ UnmadeElement MarkupObjectMaker::Describe(XmlReader& reader, const std::string& 
   return element;
 }
 
-std::unique_ptr<MapObject> MarkupObjectMaker::Make(MapView& view, XmlReader& reader, const std::string& basePath,
+std::unique_ptr<MapObject> MarkupObjectMaker::Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,
                                                    const std::string& mapId, std::vector<UnmadeElement>& unmade) {
   if (Maker maker = CurrentMaker()) {
-    if (auto object = maker(view, reader, ToLower(reader.GetChildTagName()), basePath)) return object;
+    if (auto object = maker(host, reader, ToLower(reader.GetChildTagName()), basePath)) return object;
   }
   unmade.push_back(Describe(reader, mapId));
   return nullptr;

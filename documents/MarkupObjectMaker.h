@@ -9,7 +9,7 @@
 
 namespace zolvex {
 
-class MapView;
+class DocumentHost;
 class XmlReader;
 
 // An object element of a map that no object could be made for: its tag name and
@@ -27,15 +27,15 @@ struct UnmadeElement {
 // element as an UnmadeElement.
 class MarkupObjectMaker {
  public:
-  // (view, reader with its child position on the element, lower-case tag name, base
+  // (host, reader with its child position on the element, lower-case tag name, base
   // path) -> the object, or null.
-  using Maker = std::function<std::unique_ptr<MapObject>(MapView& view, XmlReader& reader, const std::string& tagName,
+  using Maker = std::function<std::unique_ptr<MapObject>(DocumentHost& host, XmlReader& reader, const std::string& tagName,
                                                          const std::string& basePath)>;
 
   static void Install(Maker maker);
   static bool IsInstalled();
   // The object for the reader's child element, or null after adding the element to unmade.
-  static std::unique_ptr<MapObject> Make(MapView& view, XmlReader& reader, const std::string& basePath,
+  static std::unique_ptr<MapObject> Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,
                                          const std::string& mapId, std::vector<UnmadeElement>& unmade);
   // The reader's child element as a record.
   static UnmadeElement Describe(XmlReader& reader, const std::string& mapId);

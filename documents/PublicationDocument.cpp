@@ -4,10 +4,10 @@
 
 namespace zolvex {
 
-PublicationDocument::PublicationDocument(MapView* view, std::unique_ptr<MapDocument> inner)
+PublicationDocument::PublicationDocument(DocumentHost* host, std::unique_ptr<MapDocument> inner)
     : inner_(std::move(inner)) {
-  SetView(view);
-  if (inner_) inner_->SetView(view);
+  SetHost(host);
+  if (inner_) inner_->SetHost(host);
   SetReady(inner_ && inner_->IsValid());
 }
 

@@ -10,7 +10,7 @@ namespace zolvex {
 // to it. Geometry questions answer -1 until the document is ready.
 class PublicationDocument : public MapDocument {
  public:
-  PublicationDocument(MapView* view, std::unique_ptr<MapDocument> inner);
+  PublicationDocument(DocumentHost* host, std::unique_ptr<MapDocument> inner);
   ~PublicationDocument() override;
 
   MapDocument* GetInner() const { return inner_.get(); }

@@ -1,13 +1,10 @@
 #include "documents/XmmlDocument.h"
 
+#include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
-#include "documents/FolderDocument.h"
 #include "objects/ObjectValues.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
-#include "tiles/MosaicDocument.h"
-#include "tiles/TiledImageDocument.h"
-#include "view/MapView.h"
 
 namespace zolvex {
 
@@ -112,14 +109,13 @@ bool RestartAtRoot(XmlReader& reader) {
 
 }  // namespace
 
-XmmlDocument::XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers)
-    : ImageHostDocument(view), makers_(makers), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
-  Load(ReadDocumentBytes(view, url_, makers_, false));
+XmmlDocument::XmmlDocument(DocumentHost& host, const std::string& url)
+    : ImageHostDocument(host), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+  Load(ReadDocumentBytes(host, url_, false));
 }
 
-XmmlDocument::XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers,
-                           std::vector<std::uint8_t> bytes)
-    : ImageHostDocument(view), makers_(makers), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
+XmmlDocument::XmmlDocument(DocumentHost& host, const std::string& url, std::vector<std::uint8_t> bytes)
+    : ImageHostDocument(host), url_(SlashedUrl(url)), basePath_(BasePathOf(url_)) {
   DocumentBytes given;
   given.bytes = std::move(bytes);
   given.fetched = true;
@@ -187,7 +183,7 @@ void XmmlDocument::ReadIndex() {
   index.height = reader_.GetChildAttribute("height");
   index.position = reader_.GetChildAttribute("position");
   auto overrideBy = [this](const char* property, std::string& field) {
-    std::string value = View().GetBrowserProperty(property);
+    std::string value = Host().GetBrowserProperty(property);
     if (!value.empty()) field = value;
   };
   overrideBy("PageIndexPosition", index.position);
@@ -249,36 +245,26 @@ void XmmlDocument::LoadBasemap(const std::string& url) {
   innerIsMosaic_ = basemapList_.size() >= 2;
   if (innerIsMosaic_) {
     MosaicLayout layout(basemapAttributes_, basemapChildren_);
-    SetInner(std::make_unique<MosaicDocument>(View(), layout, basePath_, makers_));
+    SetInner(Host().OpenSubDocument({SubDocumentKind::Mosaic, basePath_, &layout}));
     return;
   }
   std::string source = basemapList_.empty() ? DerivedImageName(url) : basemapList_.front();
   if (source.ends_with('/') || source.ends_with('\\')) {
     innerIsFolder_ = true;
-    SetInner(std::make_unique<FolderDocument>(View(), source, makers_));
+    SetInner(Host().OpenSubDocument({SubDocumentKind::Folder, source}));
   } else {
-    SetInner(std::make_unique<TiledImageDocument>(View(), source, makers_));
+    SetInner(Host().OpenSubDocument({SubDocumentKind::Image, source}));
   }
 }
 
 void XmmlDocument::ApplyPreloadLevel() {
-  auto* image = dynamic_cast<TiledImageDocument*>(ReadyInner());
-  const int level = ParseInt(GetParam("preloadlevel")) - 1;
-  if (!image || level < 0 || level >= image->GetLevelCount() || !image->Cache()) return;
-  TileSource& source = *image->Source();
-  const int tileWidth = source.GetTileWidth(level), tileHeight = source.GetTileHeight(level);
-  if (tileWidth <= 0 || tileHeight <= 0) return;
-  const int columns = source.GetLevelWidth(level) / tileWidth;
-  const int rows = source.GetLevelHeight(level) / tileHeight;
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) image->Cache()->OnRequestAhead(level, column, row, 3);
-  }
+  if (MapDocument* inner = ReadyInner()) inner->PreloadLevel(ParseInt(GetParam("preloadlevel")) - 1);
 }
 
 void XmmlDocument::SetSecondaryDocument(std::unique_ptr<MapDocument> secondary) {
   secondary_ = std::move(secondary);
   if (secondary_) {
-    secondary_->SetView(&View());
+    secondary_->SetHost(&Host());
     if (secondary_->IsValid()) secondary_->SetLevel(GetLevel());
   }
 }
@@ -313,7 +299,7 @@ void XmmlDocument::CreateObjectsOfMarkup(const std::string& markup, MapRecord* r
   if (!map.Parse(markup) || !map.FindNext("map")) return;
   const MapPlacement placement = ReadPlacement(map);
   while (map.FindChild()) {
-    std::unique_ptr<MapObject> object = MarkupObjectMaker::Make(View(), map, basePath_, record ? id : "", unmade_);
+    std::unique_ptr<MapObject> object = MarkupObjectMaker::Make(Host(), map, basePath_, record ? id : "", unmade_);
     if (!object) continue;
     PlaceMapObject(*object, placement, GetFullWidth(), GetFullHeight());
     const int objectId = AddObject(std::move(object), true);
@@ -361,10 +347,10 @@ std::string XmmlDocument::GetParam(const std::string& name) {
 }
 
 void XmmlDocument::Activate() {
-  if (!limit_.empty()) View().SetBrowserProperty("limit", limit_);
+  if (!limit_.empty()) Host().SetBrowserProperty("limit", limit_);
 }
 
-void XmmlDocument::Deactivate() { View().SetBrowserProperty("limit", ""); }
+void XmmlDocument::Deactivate() { Host().SetBrowserProperty("limit", ""); }
 
 void XmmlDocument::OnViewChanged(int flags, int& x, int& y, int width, int height, int level, int mode, int px,
                                  int py) {
@@ -380,7 +366,7 @@ bool XmmlDocument::HandleCommand(const std::string& name, const std::string& arg
   }
   if (EqualsNoCase(name, "showindex")) {
     if (pageIndex_) pageIndex_->visible = !pageIndex_->visible;
-    View().MarkDirty();
+    Host().MarkDirty();
     return true;
   }
   if (EqualsNoCase(name, "menu") || EqualsNoCase(name, "rmenu")) {
@@ -392,7 +378,7 @@ bool XmmlDocument::HandleCommand(const std::string& name, const std::string& arg
       LoadMap(argument);
     else
       UnloadMap(argument);
-    View().MarkDirty();
+    Host().MarkDirty();
     return true;
   }
   return MapDocument::HandleCommand(name, argument);
@@ -418,7 +404,7 @@ void XmmlDocument::ShowMenu(const std::string& argument) {
   std::vector<platform::MenuItem> items;
   std::vector<std::string> links;
   if (!BuildMenu(id, items, links)) return;
-  const int chosen = View().GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
+  const int chosen = Host().GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
   if (chosen <= 0 || chosen > static_cast<int>(links.size())) return;
   std::string link = links[static_cast<std::size_t>(chosen - 1)];
   ReplaceAll(link, "%s", parameter);
@@ -427,6 +413,6 @@ void XmmlDocument::ShowMenu(const std::string& argument) {
 
 // The last thing a command does: a link may replace (and destroy) this document, so the
 // command is a copy of its own, not a reference into the document's tables.
-void XmmlDocument::RunCommandString(std::string command) { View().OpenUrl(command, false, 0, 0, 0); }
+void XmmlDocument::RunCommandString(std::string command) { Host().OpenUrl(command, false, 0, 0, 0); }
 
 }  // namespace zolvex

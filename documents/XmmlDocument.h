@@ -11,11 +11,10 @@
 #include "documents/MarkupObjectMaker.h"
 #include "documents/XmlReader.h"
 #include "platform/Dialogs.h"
-#include "tiles/MosaicLayout.h"
+#include "documents/MosaicLayout.h"
 
 namespace zolvex {
 
-class SourceMakers;
 
 // One page of the page index: its link, its picture (absolute) and its tooltip.
 struct PageIndexItem {
@@ -50,10 +49,10 @@ class XmmlDocument : public ImageHostDocument {
  public:
   // Loads url; raises CReaderException when the file cannot be read or its basemap cannot
   // be opened. Malformed markup loads as a document with only its basemap.
-  XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers);
+  XmmlDocument(DocumentHost& host, const std::string& url);
   // Loads markup already in memory; url still names where it stands, for its base path and
   // the basemap named after it.
-  XmmlDocument(MapView& view, const std::string& url, SourceMakers& makers, std::vector<std::uint8_t> bytes);
+  XmmlDocument(DocumentHost& host, const std::string& url, std::vector<std::uint8_t> bytes);
   ~XmmlDocument() override;
 
   void Activate() override;
@@ -117,7 +116,6 @@ class XmmlDocument : public ImageHostDocument {
   void LoadRecord(MapRecord& record, const std::string& id);
   void UnloadRecord(MapRecord& record, const std::string& id);
 
-  SourceMakers& makers_;
   std::string url_;
   std::string basePath_;
   std::string text_;

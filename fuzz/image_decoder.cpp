@@ -8,6 +8,8 @@
 #error "ZOLVEX_FUZZ_FORMAT must name a format identifier"
 #endif
 
+using namespace zolvex;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A smaller picture cap than the product's keeps runs fast; the cap is checked on the
   // same path before any pixel memory is taken.

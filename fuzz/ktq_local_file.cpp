@@ -7,6 +7,8 @@
 #include "platform/MemoryFile.h"
 #include "tiles/KtqLocalFile.h"
 
+using namespace zolvex;
+
 namespace {
 
 void ReadSomeTiles(const zolvex::KtqLocalFile& ktq, int level) {

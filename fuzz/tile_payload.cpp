@@ -4,6 +4,8 @@
 #include "image/qmImage.h"
 #include "tiles/TilePayload.h"
 
+using namespace zolvex;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool capped = (qmImage::setMaxPixels(std::uint64_t{1} << 20), true);
   (void)capped;

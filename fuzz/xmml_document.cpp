@@ -15,6 +15,7 @@
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/KtqWriter.h"
 #include "tiles/TileSource.h"
+#include "view/DocumentFactory.h"
 #include "view/FlipMapView.h"
 
 namespace {
@@ -63,6 +64,7 @@ struct Scene {
     view->SetBrowserProperty("CustomErrorHandling", "yes");
     view->InitSurfaces(320, 240);
     makers = std::make_unique<LocalOnlyMakers>(image);
+    view->SetDocumentFactory(std::make_unique<DocumentFactory>(BuiltInDocumentConstructors(*makers)));
   }
 
   static void WriteImage(const std::string& path) {
@@ -80,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static Scene scene;
   std::vector<std::uint8_t> bytes(data, data + size);
   try {
-    XmmlDocument document(*scene.view, (scene.folder / "doc.xmml").string(), *scene.makers, std::move(bytes));
+    XmmlDocument document(*scene.view, (scene.folder / "doc.xmml").string(), std::move(bytes));
     document.GetParam("limit");
     document.LoadMap("[all]");
     document.UnloadMap("[all]");

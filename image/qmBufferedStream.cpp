@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+namespace zolvex {
+
 qmBufferedStream::qmBufferedStream(size_t growStep) : growStep_(std::max<size_t>(growStep, 1)) {}
 
 qmBufferedStream::qmBufferedStream(const std::uint8_t* data, size_t length)
@@ -70,3 +72,5 @@ std::int64_t qmBufferedStream::tell() const { return open_ ? static_cast<std::in
 std::int64_t qmBufferedStream::size() const { return open_ ? static_cast<std::int64_t>(length_) : -1; }
 bool qmBufferedStream::isEOF() const { return !open_ || position_ >= length_; }
 int qmBufferedStream::error() const { return !open_ ? -1 : (position_ > length_ ? 1 : 0); }
+
+}  // namespace zolvex

@@ -3,6 +3,8 @@
 
 #include "image/qmIIOStream.h"
 
+namespace zolvex {
+
 // A stream over a memory block. Created without a block it owns a growing buffer;
 // created over a caller's block it reads that block in place and never frees or modifies
 // it (the first write copies the content into a buffer of its own).
@@ -39,3 +41,5 @@ class qmBufferedStream : public qmIIOStream {
   bool owned_ = true;
   bool open_ = true;
 };
+
+}  // namespace zolvex

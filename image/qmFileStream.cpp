@@ -1,5 +1,7 @@
 #include "image/qmFileStream.h"
 
+namespace zolvex {
+
 bool qmFileStream::open(const std::string& path, const char* mode) {
   file_.reset(std::fopen(path.c_str(), mode));
   return file_ != nullptr;
@@ -42,3 +44,5 @@ std::int64_t qmFileStream::size() const {
 
 bool qmFileStream::isEOF() const { return !file_ || tell() >= size(); }
 int qmFileStream::error() const { return !file_ ? -1 : (tell() > size() ? 1 : 0); }
+
+}  // namespace zolvex

@@ -5,6 +5,8 @@
 
 #include "image/qmIIOStream.h"
 
+namespace zolvex {
+
 // A stream over a file opened with a stdio mode string ("rb" to read, "w+b" to write).
 class qmFileStream : public qmIIOStream {
  public:
@@ -28,3 +30,5 @@ class qmFileStream : public qmIIOStream {
   };
   std::unique_ptr<std::FILE, Closer> file_;
 };
+
+}  // namespace zolvex

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zolvex {
+
 // Numeric identifiers of the image formats (a signed 32-bit value carried in tile payloads,
 // local tiled files and image descriptions). Several formats have a second, older value
 // that is accepted wherever the main one is.
@@ -15,3 +17,5 @@ constexpr int qmFormatBmp = 37900;
 constexpr int qmFormatBmpAlt = 37725;
 constexpr int qmFormatPng = 37919;
 constexpr int qmFormatPngAlt = 37611;
+
+}  // namespace zolvex

@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace zolvex {
+
 // An abstract byte stream that decoders read and encoders write.
 class qmIIOStream {
  public:
@@ -30,3 +32,5 @@ class qmIIOStream {
     return read(&byte, 1, 1) == 1 ? byte : -1;
   }
 };
+
+}  // namespace zolvex

@@ -12,6 +12,8 @@
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 
+namespace zolvex {
+
 using zolvex::platform::DebugPrintf;
 using zolvex::platform::TickCountMs;
 
@@ -666,3 +668,5 @@ bool qmImage::copyTransparent(int srcLeft, int srcTop, int width, int height, qm
   }
   return true;
 }
+
+}  // namespace zolvex

@@ -6,6 +6,8 @@
 
 #include "image/qmFormatId.h"
 
+namespace zolvex {
+
 // A colour as stored in palettes: blue, green, red, alpha.
 struct qmRGBQuad {
   std::uint8_t blue = 0;
@@ -162,3 +164,5 @@ class qmImage {
   int bitsPerPixel_ = 0;
   int paletteEntries_ = 0;
 };
+
+}  // namespace zolvex

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zolvex {
+
 // The common base of every decoder and encoder.
 class qmImageCodec {
  public:
@@ -7,3 +9,5 @@ class qmImageCodec {
   // The format's name: "JPEG", "GIF", "PNG", "TIFF", "TARGA", "BITMAP".
   virtual const char* getFormatName() const = 0;
 };
+
+}  // namespace zolvex

@@ -1,5 +1,7 @@
 #include "image/qmImageDecodeParam.h"
 
+namespace zolvex {
+
 qmImageDecodeParam::qmImageDecodeParam(int decodeType, int page, int width, int height, int /*unused*/)
     : decodeType_(decodeType), width_(width), height_(height), page_(page) {}
 
@@ -16,3 +18,5 @@ void qmImageDecodeParam::getSubImageRect(int& left, int& top, int& width, int& h
   width = subWidth_;
   height = subHeight_;
 }
+
+}  // namespace zolvex

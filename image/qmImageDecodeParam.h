@@ -1,5 +1,7 @@
 #pragma once
 
+namespace zolvex {
+
 // What a decoder is asked to deliver.
 class qmImageDecodeParam {
  public:
@@ -31,3 +33,5 @@ class qmImageDecodeParam {
   int subHeight_ = 0;
   int page_ = 0;
 };
+
+}  // namespace zolvex

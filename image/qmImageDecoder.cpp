@@ -4,6 +4,8 @@
 
 #include "image/qmCodecError.h"
 
+namespace zolvex {
+
 qmImageDecoder::qmImageDecoder(qmIIOStream* stream, const qmImageDecodeParam& param)
     : stream_(stream), param_(param) {}
 
@@ -61,3 +63,5 @@ std::unique_ptr<qmImage> qmImageDecoder::decodeSubImage(int, int, int, int) {
 void qmImageDecoder::applyDecodeType(qmImage& image) const {
   if (param_.getDecodeType() == 1 && image.getBitsPerPixel() < 24) image.increaseBpp(24);
 }
+
+}  // namespace zolvex

@@ -8,6 +8,8 @@
 #include "image/qmImageCodec.h"
 #include "image/qmImageDecodeParam.h"
 
+namespace zolvex {
+
 // What a header read reveals.
 struct qmImageHeaderInfo {
   int width = 0;
@@ -57,3 +59,5 @@ class qmImageDecoder : public qmImageCodec {
   qmIIOStream* stream_ = nullptr;
   qmImageDecodeParam param_;
 };
+
+}  // namespace zolvex

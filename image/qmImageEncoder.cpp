@@ -4,6 +4,8 @@
 
 #include "image/qmCodecError.h"
 
+namespace zolvex {
+
 bool qmImageEncoder::encode(const qmImage& image) {
   if (!image.isValid()) {
     lastError_ = "Empty image";
@@ -28,3 +30,5 @@ qmIIOStream& qmImageEncoder::stream() const {
 void qmImageEncoder::writeBytes(const void* data, size_t length) const {
   if (length > 0 && stream().write(data, 1, length) != length) throw qmCodecError("Write error");
 }
+
+}  // namespace zolvex

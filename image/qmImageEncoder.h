@@ -6,6 +6,8 @@
 #include "image/qmImageCodec.h"
 #include "image/qmImageEncodeParam.h"
 
+namespace zolvex {
+
 // The base of every encoder. It writes to a stream it does not own.
 class qmImageEncoder : public qmImageCodec {
  public:
@@ -36,3 +38,5 @@ class qmImageEncoder : public qmImageCodec {
   qmIIOStream* stream_ = nullptr;
   qmImageEncodeParam param_;
 };
+
+}  // namespace zolvex

@@ -17,9 +17,10 @@
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 
-using zolvex::ViewImage;
-using zolvex::platform::DebugPrintf;
-using zolvex::platform::TickCountMs;
+namespace zolvex {
+
+using platform::DebugPrintf;
+using platform::TickCountMs;
 
 namespace {
 
@@ -159,3 +160,5 @@ int qmImageUtils::compareLuminance(const qmRGBQuad& a, const qmRGBQuad& b) {
   const int la = luminance(a), lb = luminance(b);
   return la < lb ? -1 : la > lb ? 1 : 0;
 }
+
+}  // namespace zolvex

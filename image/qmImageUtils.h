@@ -9,8 +9,8 @@
 #include "image/qmImageEncoder.h"
 
 namespace zolvex {
+
 class ViewImage;
-}
 
 // Entry points of the image library: decoding from memory, loading and saving files by
 // extension, the codec tables and the colour helpers.
@@ -19,13 +19,13 @@ class qmImageUtils {
   // Decodes an in-memory stream. formatId -1 picks the format by signature. When both
   // targetWidth and targetHeight are above 0 the result is resized with resampleMode.
   // None for a null or empty buffer, an unknown format or a failed decode.
-  static std::unique_ptr<zolvex::ViewImage> decodeFromMemory(const std::uint8_t* bytes, size_t length,
+  static std::unique_ptr<ViewImage> decodeFromMemory(const std::uint8_t* bytes, size_t length,
                                                              int formatId, int page = 0, int targetWidth = 0,
                                                              int targetHeight = 0, int resampleMode = 1,
                                                              int decodeType = 1);
   // Loads a file, the decoder chosen by extension (".jpg .bmp .gif .png .tga .tif .tiff",
   // any case).
-  static std::unique_ptr<zolvex::ViewImage> loadImage(const std::string& path, int page = 0, int targetWidth = 0,
+  static std::unique_ptr<ViewImage> loadImage(const std::string& path, int page = 0, int targetWidth = 0,
                                                       int targetHeight = 0, int resampleMode = 1,
                                                       int decodeType = 1);
   // Saves through the encoder chosen by extension, first converting a copy to
@@ -45,3 +45,5 @@ class qmImageUtils {
   // Orders two colours by luminance (117 b + 601 g + 306 r) >> 10: -1, 0 or 1.
   static int compareLuminance(const qmRGBQuad& a, const qmRGBQuad& b);
 };
+
+}  // namespace zolvex

@@ -5,6 +5,8 @@
 #include "image/qmCodecError.h"
 #include "image/qmIIOStream.h"
 
+namespace zolvex {
+
 // Reads exact amounts from a stream and little- or big-endian integers; a short read is
 // a truncated stream and throws.
 class qmStreamReader {
@@ -65,3 +67,5 @@ class qmByteWriter {
  private:
   std::vector<std::uint8_t> bytes_;
 };
+
+}  // namespace zolvex

@@ -4,18 +4,14 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/Files.h"
+#include "platform/TextValues.h"
+
 namespace zolvex {
 
 namespace {
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::string TrimBlanks(const std::string& text) {
-  const char* blanks = " \t\r\n\v\f";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 std::string WithForwardSlashes(std::string text) {
   std::replace(text.begin(), text.end(), '\\', '/');
@@ -111,7 +107,7 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
 }
 
 std::string ResolveUrl(const std::string& relative, const std::string& base) {
-  std::string reference = TrimBlanks(relative);
+  std::string reference = Trim(relative);
   if (IsAbsoluteReference(reference)) return reference;
   std::string joined = Join(WithForwardSlashes(reference), WithForwardSlashes(base));
   return CollapseDoubledSlashes(AsDrivePath(joined));
@@ -147,6 +143,22 @@ HttpUrlParts SplitHttpUrl(const std::string& url) {
   }
   parts.host = authority;
   return parts;
+}
+
+namespace {
+
+bool IsRelativeReference(const std::string& url) {
+  return url.find(':') == std::string::npos && !url.starts_with('\\') && !url.starts_with('/');
+}
+
+}  // namespace
+
+std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl) {
+  std::string joined = url;
+  if (IsRelativeReference(url)) joined = baseUrl.empty() ? platform::FullPath(url) : baseUrl + url;
+  std::string resolved = NormaliseUrl(joined, "");
+  std::replace(resolved.begin(), resolved.end(), '\\', '/');
+  return resolved;
 }
 
 }  // namespace zolvex

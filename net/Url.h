@@ -14,6 +14,11 @@ std::string ResolveUrl(const std::string& relative, const std::string& base);
 // http://h/a.
 std::string NormaliseUrl(const std::string& relative, const std::string& base);
 
+// Joins a content URL to the base URL the way content opening does: a reference without
+// ":" that does not begin with "\" or "/" is prefixed by the base (or made absolute against
+// the working folder when there is no base); "\" becomes "/" and "/../" and "/./" steps go.
+std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl);
+
 // Decimal text of value: "-" for a negative value, then the digits without leading zeros.
 std::string FormatDecimal(std::int32_t value);
 

@@ -34,6 +34,10 @@ class ObjectListener {
 // them; the pending map is never emptied, so every commit applies them again.
 class MapObject {
  public:
+  // Where a draw item belongs in the frame: the image (clipped to the content, drawn
+  // first) or the overlay above it (drawn by level range and stacking order).
+  enum class DrawLayer { Image, Overlay };
+
   MapObject(int x, int y, int width, int height);
   virtual ~MapObject();
   MapObject(const MapObject&) = delete;
@@ -106,6 +110,7 @@ class MapObject {
   // Updates the screen rectangle and draws the selection frame when selected. Subclasses
   // draw their content first and then call this.
   virtual void Draw();
+  virtual DrawLayer GetDrawLayer() const { return DrawLayer::Overlay; }
   virtual bool HasLinkAt(int x, int y) const;
   virtual bool AllowsViewDrag(int x, int y) const;
   virtual bool IsClickThroughAt(int x, int y) const;

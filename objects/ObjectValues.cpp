@@ -4,22 +4,10 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/Numbers.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
-
-namespace {
-
-int SaturateToInt(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr double kMin = std::numeric_limits<int>::min();
-  constexpr double kMax = std::numeric_limits<int>::max();
-  if (value <= kMin) return std::numeric_limits<int>::min();
-  if (value >= kMax) return std::numeric_limits<int>::max();
-  return static_cast<int>(value);
-}
-
-}  // namespace
 
 int RoundHalfTowardZero(double value) {
   return SaturateToInt(value >= 0 ? std::ceil(value - 0.5) : std::floor(value + 0.5));

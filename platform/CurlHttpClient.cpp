@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/Clock.h"
+#include "platform/TextValues.h"
 
 namespace zolvex::platform {
 
@@ -64,13 +65,6 @@ class CurlShared {
   std::array<std::mutex, CURL_LOCK_DATA_LAST> mutexes_;
   CURLSH* share_ = nullptr;
 };
-
-std::string Trim(const std::string& text) {
-  auto notBlank = [](unsigned char c) { return !std::isspace(c); };
-  auto first = std::find_if(text.begin(), text.end(), notBlank);
-  auto last = std::find_if(text.rbegin(), text.rend(), notBlank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

@@ -6,15 +6,16 @@ namespace zolvex::platform {
 enum class MouseButton { None, Left, Middle, Right };
 enum class MouseAction { Down, Up, Move, DoubleClick, Leave };
 
-// Modifier flags as window messages carry them.
+// Buttons and keys held during a mouse or key event, in the layout window messages have
+// always used; the view, its hooks and the page's mouse events carry the same bits.
 enum Modifier : unsigned {
   kModNone = 0,
-  kModShift = 1u << 0,
-  kModControl = 1u << 1,
-  kModAlt = 1u << 2,
-  kModLeftButton = 1u << 3,
-  kModRightButton = 1u << 4,
-  kModMiddleButton = 1u << 5,
+  kModLeftButton = 0x01,
+  kModRightButton = 0x02,
+  kModShift = 0x04,
+  kModControl = 0x08,
+  kModMiddleButton = 0x10,
+  kModAlt = 0x20,
 };
 
 struct MouseEvent {

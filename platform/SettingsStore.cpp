@@ -6,21 +6,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/TextValues.h"
+
 namespace zolvex::platform {
 
 namespace {
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r");
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r");
-  return s.substr(b, e - b + 1);
-}
 
 // Values may hold any text; a newline or backslash is written as an escape so that each
 // value stays on one line.
@@ -73,7 +63,7 @@ std::string SettingsStore::DefaultUserFile() {
 std::string SettingsStore::DefaultMachineFile() { return "/etc/zolvex/settings.ini"; }
 
 std::string SettingsStore::NormaliseKey(const std::string& keyPath) {
-  std::string key = Lower(keyPath);
+  std::string key = ToLower(keyPath);
   std::replace(key.begin(), key.end(), '/', '\\');
   while (!key.empty() && key.back() == '\\') key.pop_back();
   while (!key.empty() && key.front() == '\\') key.erase(key.begin());
@@ -94,7 +84,7 @@ SettingsStore::Sections SettingsStore::Load(const std::string& file) {
     }
     size_t eq = text.find('=');
     if (!current || eq == std::string::npos) continue;
-    (*current)[Lower(Trim(text.substr(0, eq)))] = Unescape(Trim(text.substr(eq + 1)));
+    (*current)[ToLower(Trim(text.substr(0, eq)))] = Unescape(Trim(text.substr(eq + 1)));
   }
   return sections;
 }
@@ -123,12 +113,12 @@ std::optional<std::string> SettingsStore::GetString(const std::string& keyPath, 
   std::lock_guard lock(mutex_);
   auto section = user_.find(NormaliseKey(keyPath));
   if (section != user_.end()) {
-    auto value = section->second.find(Lower(name));
+    auto value = section->second.find(ToLower(name));
     if (value != section->second.end()) return value->second;
   }
   auto machine = machine_.find(NormaliseKey(keyPath));
   if (machine != machine_.end()) {
-    auto value = machine->second.find(Lower(name));
+    auto value = machine->second.find(ToLower(name));
     if (value != machine->second.end()) return value->second;
   }
   return std::nullopt;
@@ -138,7 +128,7 @@ std::optional<std::string> SettingsStore::GetMachineString(const std::string& ke
   std::lock_guard lock(mutex_);
   auto machine = machine_.find(NormaliseKey(keyPath));
   if (machine == machine_.end()) return std::nullopt;
-  auto value = machine->second.find(Lower(name));
+  auto value = machine->second.find(ToLower(name));
   if (value == machine->second.end()) return std::nullopt;
   return value->second;
 }
@@ -154,7 +144,7 @@ std::optional<std::uint32_t> SettingsStore::GetNumber(const std::string& keyPath
 
 bool SettingsStore::SetString(const std::string& keyPath, const std::string& name, const std::string& value) {
   std::lock_guard lock(mutex_);
-  user_[NormaliseKey(keyPath)][Lower(name)] = value;
+  user_[NormaliseKey(keyPath)][ToLower(name)] = value;
   return Save();
 }
 
@@ -165,7 +155,7 @@ bool SettingsStore::SetNumber(const std::string& keyPath, const std::string& nam
 bool SettingsStore::DeleteValue(const std::string& keyPath, const std::string& name) {
   std::lock_guard lock(mutex_);
   auto section = user_.find(NormaliseKey(keyPath));
-  if (section == user_.end() || section->second.erase(Lower(name)) == 0) return false;
+  if (section == user_.end() || section->second.erase(ToLower(name)) == 0) return false;
   return Save();
 }
 

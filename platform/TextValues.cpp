@@ -65,6 +65,12 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(b, e - b));
 }
 
+std::string TrimEnd(std::string_view text) {
+  size_t e = text.size();
+  while (e > 0 && IsSpace(text[e - 1])) --e;
+  return std::string(text.substr(0, e));
+}
+
 std::vector<int> ParseIntList(std::string_view text) {
   std::vector<int> values;
   size_t start = 0;

@@ -24,6 +24,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 std::string ToLower(std::string_view text);
 std::string Trim(std::string_view text);
+// The text without trailing white space.
+std::string TrimEnd(std::string_view text);
 // Numbers separated by ",", each read as ParseInt reads it.
 std::vector<int> ParseIntList(std::string_view text);
 

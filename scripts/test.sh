@@ -15,6 +15,8 @@ for arg in "$@"; do
 done
 
 bash scripts/install-deps.sh
+# The libraries include one another in one direction only.
+bash scripts/check-layers.sh
 jobs=$(nproc)
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/zolvex-ccache}"
 # Paths relative to the checkout, so that every clone shares the cache.

@@ -16,6 +16,7 @@ class CComponentTile : public CComponentImage {
   // Placement in pixels of the tile's level: column × tile width, row × tile height.
   CComponentTile(int level, int column, int row, int tileWidth, int tileHeight, int levelWidth, int levelHeight);
 
+  DrawLayer GetDrawLayer() const override { return DrawLayer::Image; }
   int Level() const { return level_; }
   int Column() const { return column_; }
   int Row() const { return row_; }

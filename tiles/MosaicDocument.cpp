@@ -8,8 +8,8 @@
 #include "documents/MessageTable.h"
 #include "platform/Files.h"
 #include "tiles/MosaicIndex.h"
-#include "view/DocumentFactory.h"
-#include "view/MapView.h"
+#include "net/Url.h"
+#include "documents/DocumentHost.h"
 
 namespace zolvex {
 
@@ -28,10 +28,10 @@ platform::Size LargestLevel(TiledImageDocument& document) {
 
 }  // namespace
 
-MosaicDocument::MosaicDocument(MapView& view, const std::string& indexUrl, SourceMakers& makers) {
-  SetView(&view);
+MosaicDocument::MosaicDocument(DocumentHost& host, const std::string& indexUrl, SourceMakers& makers) {
+  SetHost(&host);
   auto index = MosaicIndex::Load(platform::NativePath(indexUrl));
-  if (!index) throw CReaderException(GetMessageText(401, view.GetBrowserProperty("ErrorMsgXml"), indexUrl));
+  if (!index) throw CReaderException(GetMessageText(401, host.GetBrowserProperty("ErrorMsgXml"), indexUrl));
   columns_ = index->Columns();
   rows_ = index->Rows();
   index->ForEachNamedCell([&](int column, int row, const std::string& path) {
@@ -39,27 +39,27 @@ MosaicDocument::MosaicDocument(MapView& view, const std::string& indexUrl, Sourc
     placement.source = path;
     placement.column = column;
     placement.row = row;
-    AddChild(view, path, placement, makers);
+    AddChild(host, path, placement, makers);
   });
   Finish(false);
 }
 
-MosaicDocument::MosaicDocument(MapView& view, const MosaicLayout& layout, const std::string& baseUrl,
+MosaicDocument::MosaicDocument(DocumentHost& host, const MosaicLayout& layout, const std::string& baseUrl,
                                SourceMakers& makers)
     : grid_(layout.IsGrid()), columns_(layout.GridColumns()), rows_(layout.GridRows()) {
-  SetView(&view);
+  SetHost(&host);
   for (const MosaicLayout::Child& child : layout.Children()) {
-    AddChild(view, ResolveContentUrl(child.source, baseUrl), child, makers);
+    AddChild(host, ResolveContentUrl(child.source, baseUrl), child, makers);
   }
   if (!grid_ && reference_) virtualLevels_ = layout.VirtualLevels(reference_->GetLevelCount());
   Finish(!grid_);
 }
 
 // A cell whose image fails stays empty; the first failure is kept for the report.
-void MosaicDocument::AddChild(MapView& view, const std::string& url, const MosaicLayout::Child& placement,
+void MosaicDocument::AddChild(DocumentHost& host, const std::string& url, const MosaicLayout::Child& placement,
                               SourceMakers& makers) {
   try {
-    auto document = std::make_unique<TiledImageDocument>(view, url, makers);
+    auto document = std::make_unique<TiledImageDocument>(host, url, makers);
     if (!document->IsValid()) return;
     if (!reference_) reference_ = document.get();
     children_.push_back({std::move(document), placement});

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "documents/MapDocument.h"
-#include "tiles/MosaicLayout.h"
+#include "documents/MosaicLayout.h"
 #include "tiles/TiledImageDocument.h"
 
 namespace zolvex {
 
-class MapView;
+class DocumentHost;
 class SourceMakers;
 
 // Several KTQ images composed into one picture: in a grid of equal cells (a ".mon" index,
@@ -17,9 +17,9 @@ class SourceMakers;
 class MosaicDocument : public MapDocument {
  public:
   // A ".mon" index file; raises CReaderException when it cannot be read or no image loads.
-  MosaicDocument(MapView& view, const std::string& indexUrl, SourceMakers& makers);
+  MosaicDocument(DocumentHost& host, const std::string& indexUrl, SourceMakers& makers);
   // The arrangement a document's markup declares; sources are relative to baseUrl.
-  MosaicDocument(MapView& view, const MosaicLayout& layout, const std::string& baseUrl, SourceMakers& makers);
+  MosaicDocument(DocumentHost& host, const MosaicLayout& layout, const std::string& baseUrl, SourceMakers& makers);
 
   int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int notify,
                        int b) override;
@@ -45,7 +45,7 @@ class MosaicDocument : public MapDocument {
     MosaicLayout::Child placement;
   };
 
-  void AddChild(MapView& view, const std::string& url, const MosaicLayout::Child& placement, SourceMakers& makers);
+  void AddChild(DocumentHost& host, const std::string& url, const MosaicLayout::Child& placement, SourceMakers& makers);
   void LeaveOutUnplaceable();
   void Finish(bool needAll);
   void PlaceChildren();

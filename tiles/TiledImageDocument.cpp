@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "tiles/SourceOpener.h"
-#include "view/MapView.h"
+#include "documents/DocumentHost.h"
 
 namespace zolvex {
 
@@ -21,12 +21,12 @@ constexpr long long kPinnedPixels = 8'000'000;
 // The view's browser properties as the source opener reads and writes them.
 class ViewSourceOptions : public SourceOptions {
  public:
-  explicit ViewSourceOptions(MapView& view) : view_(view) {}
-  std::string Get(const std::string& name) const override { return view_.GetBrowserProperty(name); }
-  void Set(const std::string& name, const std::string& value) override { view_.SetBrowserProperty(name, value); }
+  explicit ViewSourceOptions(DocumentHost& host) : host_(host) {}
+  std::string Get(const std::string& name) const override { return host_.GetBrowserProperty(name); }
+  void Set(const std::string& name, const std::string& value) override { host_.SetBrowserProperty(name, value); }
 
  private:
-  MapView& view_;
+  DocumentHost& host_;
 };
 
 double PositiveOrOne(const std::string& text) {
@@ -47,12 +47,12 @@ int TiledImageDocument::PinnedLevel(const TileSource& source) {
   return -1;
 }
 
-TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, SourceMakers& makers) : view_(view) {
-  SetView(&view);
-  ratioX_ = PositiveOrOne(view.GetBrowserProperty("ratiox"));
-  ratioY_ = PositiveOrOne(view.GetBrowserProperty("ratioy"));
-  platform::Platform& platform = view.GetPlatform();
-  ViewSourceOptions options(view);
+TiledImageDocument::TiledImageDocument(DocumentHost& host, const std::string& url, SourceMakers& makers) : host_(host) {
+  SetHost(&host);
+  ratioX_ = PositiveOrOne(host.GetBrowserProperty("ratiox"));
+  ratioY_ = PositiveOrOne(host.GetBrowserProperty("ratioy"));
+  platform::Platform& platform = host.GetPlatform();
+  ViewSourceOptions options(host);
   SourceOpener opener(options, platform.Settings(), platform.DialogBox(), makers);
   OpenedSource opened = opener.Open(url);
   source_ = std::move(opened.source);
@@ -60,8 +60,8 @@ TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, So
   loaded_ = source_ && source_->IsLoaded() && source_->GetLevelCount() >= 1;
   if (!loaded_) return;
 
-  platform::Color background = ParseColor(view.GetBrowserProperty("BackgroundColor")).value_or(0);
-  bool drafts = ToLower(view.GetBrowserProperty("customoptions")).find("nodraft") == std::string::npos;
+  platform::Color background = ParseColor(host.GetBrowserProperty("BackgroundColor")).value_or(0);
+  bool drafts = ToLower(host.GetBrowserProperty("customoptions")).find("nodraft") == std::string::npos;
   cache_ = std::make_unique<TileCache>(*source_, background, drafts);
   cache_->Configure(kCacheCapacity, kCacheLowWater, PinnedLevel(*source_));
   cache_->Attach(this);
@@ -75,7 +75,7 @@ TiledImageDocument::TiledImageDocument(MapView& view, const std::string& url, So
   SetLevel(0);
   thumbnail_ = source_->GetThumbnail();
   source_->SetActive(true);
-  cacheAhead_ = IsYes(view.GetBrowserProperty("CacheAhead"));
+  cacheAhead_ = IsYes(host.GetBrowserProperty("CacheAhead"));
   if (cacheAhead_) worker_->Start();
 }
 
@@ -209,15 +209,27 @@ bool TiledImageDocument::GetFile(const std::string& name, std::vector<std::uint8
   return source_ && source_->GetFile(name, data, cache_.get());
 }
 
-void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { view_.MarkDirty(); }
+void TiledImageDocument::PreloadLevel(int level) {
+  if (level < 0 || level >= GetLevelCount() || !cache_) return;
+  TileSource& source = *source_;
+  const int tileWidth = source.GetTileWidth(level), tileHeight = source.GetTileHeight(level);
+  if (tileWidth <= 0 || tileHeight <= 0) return;
+  const int columns = source.GetLevelWidth(level) / tileWidth;
+  const int rows = source.GetLevelHeight(level) / tileHeight;
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) cache_->OnRequestAhead(level, column, row, 3);
+  }
+}
+
+void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { host_.MarkDirty(); }
 
 void TiledImageDocument::OnCacheError(int code) {
-  view_.MarkDirty();
+  host_.MarkDirty();
   (void)code;
 }
 
 void TiledImageDocument::OnCacheServerMessage(const std::string& name, const std::string& value) {
-  view_.PostCommand(name, value);
+  host_.PostCommand(name, value);
 }
 
 }  // namespace zolvex

@@ -10,7 +10,7 @@
 
 namespace zolvex {
 
-class MapView;
+class DocumentHost;
 class SourceMakers;
 
 // One KTQ image: its tile source, the cache of decoded tiles and the level geometry the
@@ -19,7 +19,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
  public:
   // Opens the image's source through the view's connection settings; raises
   // CReaderException when it cannot be opened.
-  TiledImageDocument(MapView& view, const std::string& url, SourceMakers& makers);
+  TiledImageDocument(DocumentHost& host, const std::string& url, SourceMakers& makers);
   ~TiledImageDocument() override;
 
   int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int notify,
@@ -38,6 +38,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   void SetScale(double sx, double sy) override;
   void SetLevel(int level) override;
   int GetLevelCount() override;
+  void PreloadLevel(int level) override;
 
   int GetPendingTileCount() override { return pending_; }
   const std::string& BasePath() const { return basePath_; }
@@ -60,7 +61,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   int SourceWidth(int level) const;
   int SourceHeight(int level) const;
 
-  MapView& view_;
+  DocumentHost& host_;
   std::unique_ptr<TileSource> source_;
   std::unique_ptr<TileCache> cache_;
   std::unique_ptr<CacheAheadWorker> worker_;

@@ -12,30 +12,13 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/ArgumentScanner.h"
+#include "platform/Numbers.h"
+#include "view/LinkCommand.h"
 #include "view/MapView.h"
 
 namespace zolvex {
 
 namespace {
-
-// Longest "goto:", "panto:" and "vpanto:" links that still run.
-constexpr std::size_t kMaxPositionLink = 48;
-
-int ClampToInt(long long value) {
-  return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
-
-// ⌊value⌋ as an int; values beyond the range (and NaN) are clamped rather than undefined.
-int FloorToInt(double value) {
-  if (std::isnan(value)) return 0;
-  return static_cast<int>(std::clamp(std::floor(value), static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
-}
-
-std::string TrimTrailingSpace(const std::string& text) {
-  std::size_t end = text.size();
-  while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-  return text.substr(0, end);
-}
 
 // Text for a "mailto:" URL: everything but unreserved characters percent-encoded.
 std::string EncodeMailPart(const std::string& text, bool address) {
@@ -109,28 +92,20 @@ bool CommandInterpreter::Execute(const std::string& command, const std::string& 
 // ---- Links --------------------------------------------------------------------------------
 
 bool CommandInterpreter::RunLink(const std::string& url) {
-  const std::string text = TrimTrailingSpace(url);
-  const std::string work = ToLower(text);
-  const std::size_t colon = work.find(':');
-  std::string scheme;
-  if (colon != std::string::npos) {
-    scheme = work.substr(0, colon);
-  } else if (work.size() > 4) {
-    scheme = work.substr(0, 4);
-  }
-  const std::string rest = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-  const std::size_t size = work.size();
+  const LinkCommand link = LinkCommand::Parse(url);
+  if (!link.IsCommand()) return false;
+  const std::string& text = link.text;
+  const std::string& scheme = link.scheme;
+  const std::string& rest = link.rest;
+  const std::size_t size = text.size();
 
   if (scheme == "goto") {
-    if (size <= kMaxPositionLink) RunGoto(text);
+    if (size <= LinkCommand::kMaxPositionLink) RunGoto(text);
   } else if (scheme == "panto" || scheme == "vpanto") {
-    // Too short to hold a position: it is a name to open, not a command.
-    if (size < scheme.size() + 3) return false;
-    if (size <= kMaxPositionLink) Execute(scheme, rest);
+    if (size <= LinkCommand::kMaxPositionLink) Execute(scheme, rest);
   } else if (scheme == "mail") {
     RunMail(text);
   } else if (scheme == "exec") {
-    if (size <= 7) return false;
     RunExecLink(rest);
   } else if (scheme == "menu" || scheme == "rmenu") {
     if (size > scheme.size() + 1) Execute(scheme, rest);
@@ -144,10 +119,7 @@ bool CommandInterpreter::RunLink(const std::string& url) {
   } else if (scheme == "autoscroll" || scheme == "setautoscroll") {
     if (size > 11) Execute(scheme, rest);
   } else if (scheme == "keyboard") {
-    if (size < 10) return false;
     PostKey(rest);
-  } else {
-    return false;
   }
   return true;
 }
@@ -231,7 +203,7 @@ bool CommandInterpreter::ZoomOut(const std::string&) {
 }
 
 bool CommandInterpreter::Back(const std::string&) {
-  view_.Click(view_.GetViewWidth() / 2, view_.GetViewHeight() / 2, 0, 2);
+  view_.Click(view_.GetViewWidth() / 2, view_.GetViewHeight() / 2, 0, kObjectRightButton);
   return true;
 }
 

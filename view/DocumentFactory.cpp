@@ -22,10 +22,6 @@ std::string LowerTail(const std::string& url) {
   return url.size() < 4 ? ToLower(url) : ToLower(url.substr(url.size() - 4));
 }
 
-bool IsRelativeReference(const std::string& url) {
-  return url.find(':') == std::string::npos && !url.starts_with('\\') && !url.starts_with('/');
-}
-
 std::string BaseOf(const std::string& url) {
   std::size_t lastSeparator = url.find_last_of("/\\");
   return lastSeparator == std::string::npos ? std::string() : url.substr(0, lastSeparator + 1);
@@ -38,14 +34,6 @@ std::unique_ptr<MapDocument> Call(const Hook& hook, Args&&... args) {
 }
 
 }  // namespace
-
-std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl) {
-  std::string joined = url;
-  if (IsRelativeReference(url)) joined = baseUrl.empty() ? platform::FullPath(url) : baseUrl + url;
-  std::string resolved = NormaliseUrl(joined, "");
-  std::replace(resolved.begin(), resolved.end(), '\\', '/');
-  return resolved;
-}
 
 DocumentFactory::DocumentFactory() : DocumentFactory(BuiltInDocumentConstructors()) {}
 
@@ -127,6 +115,25 @@ std::unique_ptr<MapDocument> DocumentFactory::ConstructByType(MapView& view, std
       xmml->SetExtension(std::move(extension));
   }
   return xmml;
+}
+
+std::unique_ptr<MapDocument> DocumentFactory::CreateSubDocument(MapView& view, const SubDocumentRequest& request) {
+  const DocumentConstructors& make = constructors_;
+  switch (request.kind) {
+    case SubDocumentKind::Image:
+      return Call(make.tiledImage, view, request.url);
+    case SubDocumentKind::Folder:
+      return Call(make.folder, view, request.url);
+    case SubDocumentKind::Mosaic:
+      if (!request.layout) return nullptr;
+      return Call(make.arranged, view, *request.layout, request.url);
+    case SubDocumentKind::Content: {
+      std::unique_ptr<MapDocument> document;
+      CreateDocument(view, request.url, document, nullptr, request.hint);
+      return document;
+    }
+  }
+  return nullptr;
 }
 
 void DocumentFactory::RegisterDocumentType(const DocumentTypeHandler& handler) {

@@ -4,10 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "documents/DocumentHost.h"
+
 namespace zolvex {
 
 class MapDocument;
 class MapView;
+class MosaicLayout;
+class SourceMakers;
 
 // Creation hooks of the document classes the factory chooses between. A hook that is not
 // set makes its URLs open no document (the view then falls back to the previous URL).
@@ -17,12 +21,16 @@ struct DocumentConstructors {
   // (view, inner document, built-in markup) → a page-mode document wrapping the inner one.
   using Wrapper =
       std::function<std::unique_ptr<MapDocument>(MapView&, std::unique_ptr<MapDocument> inner, const std::string&)>;
+  // (view, layout, base URL of the layout's sources) → a mosaic; may throw CReaderException.
+  using FromLayout =
+      std::function<std::unique_ptr<MapDocument>(MapView&, const MosaicLayout& layout, const std::string& baseUrl)>;
 
   FromUrl legacyMap;   // ".map", ".him"
   FromUrl tiledImage;  // ".ktq", ".mon" on a tile server
   FromUrl clip;        // "clip"
   FromUrl mosaic;      // local ".mon"
   FromUrl folder;      // a folder path ending in "\"
+  FromLayout arranged; // several images a markup document arranges
   FromUrl xmml;        // everything else
   Wrapper comics;      // ".cms" over a tiled image, or XMML type "comics"
   Wrapper photo;       // XMML type "photo"
@@ -31,7 +39,10 @@ struct DocumentConstructors {
 };
 
 // The hooks of the document classes built into the library; each class adds itself here.
+// Images open their tiles through the real sources, or through makers (which must outlive
+// the hooks).
 DocumentConstructors BuiltInDocumentConstructors();
+DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers);
 
 // A document type added at run time (by a plug-in): it gets the XMML document whose
 // "type" parameter names it and answers an extension object for it, or null.
@@ -55,6 +66,8 @@ class DocumentFactory {
   // Answers the resolved URL. Reading failures are reported through the view.
   virtual std::string CreateDocument(MapView& view, const std::string& url, std::unique_ptr<MapDocument>& document,
                                      std::string* baseUrl, const std::string& hint);
+  // A document that another document asks for (see DocumentHost::OpenSubDocument).
+  virtual std::unique_ptr<MapDocument> CreateSubDocument(MapView& view, const SubDocumentRequest& request);
   // Adds a handler under its lower-cased type name; a handler without a name is ignored.
   virtual void RegisterDocumentType(const DocumentTypeHandler& handler);
 
@@ -71,11 +84,6 @@ class DocumentFactory {
   DocumentConstructors constructors_;
   std::map<std::string, DocumentTypeHandler> handlers_;
 };
-
-// Joins a content URL to the base URL the way content opening does: a reference without
-// ":" that does not begin with "\" or "/" is prefixed by the base (or made absolute against
-// the working folder when there is no base); "\" becomes "/" and "/../" and "/./" steps go.
-std::string ResolveContentUrl(const std::string& url, const std::string& baseUrl);
 
 // Places objects with a page index on the page grid of the document's "pagewidth" and
 // "pageheight" parameters.

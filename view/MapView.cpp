@@ -6,51 +6,24 @@
 
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
+#include "net/Url.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/BackButton.h"
 #include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
+#include "view/LinkCommand.h"
 #include "view/NavigationListener.h"
 
 namespace zolvex {
 
 namespace {
 
-constexpr const char* kLinkSchemes[] = {"goto",       "panto",      "vpanto",      "mail",      "exec",
-                                        "menu",       "rmenu",      "exit",        "snapleft",  "snapright",
-                                        "snapup",     "snapdown",   "scrollleft",  "scrollright", "scrollup",
-                                        "scrolldown", "autoscroll", "setautoscroll", "keyboard"};
 constexpr const char* kMediaExtensions[] = {".mp3", ".wav", ".mid", ".mp2", ".wma", ".asf"};
 
 bool IsHostUrl(const std::string& url) { return StartsWithNoCase(url, "ext:") || StartsWithNoCase(url, "ext_silent:"); }
-
-std::string TrimTrailingSpace(const std::string& text) {
-  std::size_t end = text.size();
-  while (end > 0 && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-  return text.substr(0, end);
-}
-
-// The scheme of a lower-cased URL: the text before the first ":", or, without one, its
-// first four characters when it is longer than that.
-std::string SchemeOf(const std::string& work) {
-  std::size_t colon = work.find(':');
-  if (colon != std::string::npos) return work.substr(0, colon);
-  return work.size() > 4 ? work.substr(0, 4) : std::string();
-}
-
-bool IsLinkCommand(const std::string& scheme, const std::string& work) {
-  bool known = std::any_of(std::begin(kLinkSchemes), std::end(kLinkSchemes),
-                           [&](const char* name) { return scheme == name; });
-  if (!known) return false;
-  // A bare "exec:" or a short "keyboard" is not a command and goes on as content.
-  if (scheme == "exec" && work.size() <= 7) return false;
-  if (scheme == "keyboard" && work.size() < 10) return false;
-  if (scheme == "panto" && work.size() < 8) return false;
-  if (scheme == "vpanto" && work.size() < 9) return false;
-  return true;
-}
 
 // The extension of the URL's part before its first ",".
 std::string ExtensionOf(const std::string& url) {
@@ -79,7 +52,7 @@ bool ReadInt(const std::string& text, std::size_t& at, int& value) {
   }
   if (pos == digits) return false;
   number = negative ? -number : number;
-  value = static_cast<int>(std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+  value = ClampToInt(number);
   at = pos;
   return true;
 }
@@ -160,11 +133,12 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
     platform_.DialogBox().MessageBox("URL is too long", kMessageCaption, platform::MessageIcon::Warning,
                                      platform::MessageButtons::Ok);
   }
-  std::string target = TrimTrailingSpace(url);
+  const LinkCommand link = LinkCommand::Parse(url);
+  std::string target = link.text;
   std::string work = ToLower(target);
+  const std::string& scheme = link.scheme;
   if (resetHistory) history_.Clear();
-  std::string scheme = SchemeOf(work);
-  if (IsLinkCommand(scheme, work)) {
+  if (link.IsCommand()) {
     RunLinkCommand(url);
     return {};
   }
@@ -264,7 +238,7 @@ std::string MapView::LoadDocument(const std::string& url) {
   if (!created) return {};
   if (document_) CloseDocument();
   document_ = std::move(created);
-  document_->SetView(this);
+  document_->SetHost(this);
   document_->Activate();
   StopSound();
   pageAnimation_ = IsYes(GetBrowserProperty("animation"));
@@ -353,6 +327,10 @@ void MapView::PostObjectEvent(const ObjectEvent& event) {
 void MapView::SetDocumentFactory(std::unique_ptr<DocumentFactory> factory) {
   std::lock_guard lock(viewLock_);
   factory_ = factory ? std::move(factory) : std::make_unique<DocumentFactory>();
+}
+
+std::unique_ptr<MapDocument> MapView::OpenSubDocument(const SubDocumentRequest& request) {
+  return factory_->CreateSubDocument(*this, request);
 }
 
 bool MapView::HasValidDocument() const { return document_ && document_->IsValid(); }

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "documents/DocumentHost.h"
 #include "platform/Geometry.h"
 #include "view/BrowserProperties.h"
 #include "view/History.h"
 #include "view/RubberBandObject.h"
 #include "view/TooltipObject.h"
+#include "objects/MapObject.h"
+#include "objects/ObjectValues.h"
 #include "objects/ViewEvent.h"
 #include "objects/ViewPrimitives.h"
 
@@ -35,7 +38,7 @@ class NavigationListener;
 // The view window: it opens content into its current document, keeps the viewport over
 // the document's level pyramid and reports to the control. The drawing primitives belong
 // to the renderer that derives from it.
-class MapView : public ViewPrimitives {
+class MapView : public ViewPrimitives, public DocumentHost {
  public:
   using ViewEventHandler = std::function<void(const ViewEvent&)>;
   using ObjectEventHandler = std::function<void(const ObjectEvent&)>;
@@ -57,7 +60,7 @@ class MapView : public ViewPrimitives {
   void QueueContent(const std::string& url, bool recordHistory) override;
   // A reading failure: closes the document, shows the message (unless the page handles
   // errors itself) and tells the listener.
-  void ReportError(const CReaderException& error);
+  void ReportError(const CReaderException& error) override;
 
   void SetNavigationListener(NavigationListener* listener) { listener_ = listener; }
   NavigationListener* GetNavigationListener() const { return listener_; }
@@ -83,12 +86,14 @@ class MapView : public ViewPrimitives {
   const std::vector<std::string>& GetPageHistory() const { return pageHistory_; }
   // The view lock: serialises document replacement against painting, input and commands.
   std::recursive_mutex& ViewLock() const { return viewLock_; }
-  platform::Platform& GetPlatform() { return platform_; }
+  platform::Platform& GetPlatform() override { return platform_; }
+  ViewPrimitives& ObjectView() override { return *this; }
+  std::unique_ptr<MapDocument> OpenSubDocument(const SubDocumentRequest& request) override;
   bool IsPageAnimationOn() const { return pageAnimation_; }
 
   // ---- Frame loop --------------------------------------------------------------------
   // New content arrived; the next redraw check draws a frame. Safe from any thread.
-  void MarkDirty() { dirty_ = true; }
+  void MarkDirty() override { dirty_ = true; }
   bool IsDirty() const { return dirty_; }
   // False while suspended or while an input handler runs; otherwise the dirty flag.
   bool NeedsRedraw() const;
@@ -108,9 +113,9 @@ class MapView : public ViewPrimitives {
   // Shows the back buffer in the window.
   virtual void FlushFrame() {}
   // Runs a view command on the window thread; workers use it for what servers ask.
-  void PostCommand(const std::string& command, const std::string& argument);
+  void PostCommand(const std::string& command, const std::string& argument) override;
 
-  // ---- Input (window pixels; flags: 1 left button, 4 Shift, 8 Control) ----------------
+  // ---- Input (window pixels; flags: platform::Modifier bits) ---------------------------
   void OnMouseMove(int x, int y, unsigned flags, std::uint64_t time);
   void OnLButtonDown(int x, int y, unsigned flags, std::uint64_t time);
   void OnLButtonUp(int x, int y, unsigned flags, std::uint64_t time);
@@ -123,7 +128,7 @@ class MapView : public ViewPrimitives {
   MapObject* ObjectAt(int x, int y);
   void UpdateHover(MapObject* object);
   // A click of kind 1 (left) or 2 (right).
-  void Click(int x, int y, unsigned flags, int kind);
+  void Click(int x, int y, unsigned flags, ObjectButton kind);
   // Moves the view's top-left corner to (x, y) of the current level.
   void ScrollTo(int x, int y);
   bool IsDragging() const { return dragging_; }
@@ -192,8 +197,8 @@ class MapView : public ViewPrimitives {
   int GetViewportWidth() const;
   int GetViewportHeight() const;
   // The stored position, with or without a document.
-  int ViewX() const { return viewX_; }
-  int ViewY() const { return viewY_; }
+  int ViewX() const override { return viewX_; }
+  int ViewY() const override { return viewY_; }
   void SetViewSize(int width, int height);
 
   platform::Rect GetContentRect() const override { return contentRect_; }
@@ -371,7 +376,7 @@ class MapView : public ViewPrimitives {
   static void RemoveCursorFile(const std::string& file);
   int maxPendingTiles_ = 0;
   std::unique_ptr<ViewImage> backgroundImage_;
-  void DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden);
+  void DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden);
   void DrawProgressBar();
   void DrawSelection();
   void DrawCenterMarker();

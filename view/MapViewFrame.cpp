@@ -5,7 +5,6 @@
 #include "documents/MapDocument.h"
 #include "objects/MapObject.h"
 #include "platform/TextValues.h"
-#include "tiles/CComponentTile.h"
 #include "view/MapView.h"
 
 namespace zolvex {
@@ -25,13 +24,12 @@ platform::Color MapView::GetBackgroundColor() {
 
 void MapView::SetBackgroundImage(std::unique_ptr<ViewImage> image) { backgroundImage_ = std::move(image); }
 
-void MapView::DrawItems(const std::vector<MapObject*>& items, bool tiles, bool includeHidden) {
+void MapView::DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden) {
   (void)includeHidden;  // objects hidden for printing are not modelled yet: all are drawn
   const int level = document_ ? document_->GetLevel() : 0;
   for (MapObject* item : items) {
-    bool isTile = dynamic_cast<CComponentTile*>(item) != nullptr;
-    if (isTile != tiles) continue;
-    if (!tiles && !item->IsShownAtLevel(level)) continue;
+    if (item->GetDrawLayer() != layer) continue;
+    if (layer == MapObject::DrawLayer::Overlay && !item->IsShownAtLevel(level)) continue;
     item->Draw();
   }
 }
@@ -66,9 +64,9 @@ void MapView::DrawFrame(bool includeHidden) {
 
   ClearBackground();
   if (dx > 0 || dy > 0) ClipDrawing({dx, dy, viewWidth_ - dx, viewHeight_ - dy});
-  DrawItems(items, true, includeHidden);
+  DrawItems(items, MapObject::DrawLayer::Image, includeHidden);
   ResetDrawingClip();
-  DrawItems(items, false, includeHidden);
+  DrawItems(items, MapObject::DrawLayer::Overlay, includeHidden);
   DrawOwnObjects();
 
   pendingTiles_ = document_->GetPendingTileCount();

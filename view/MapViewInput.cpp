@@ -22,9 +22,6 @@ constexpr int kDeadZone = 10;
 constexpr std::int64_t kClickTimeMs = 1500;
 // How far the pointer may wander from where a simple tooltip appeared before it goes.
 constexpr int kTooltipSlack = 10;
-constexpr unsigned kFlagLeft = 1;
-constexpr unsigned kFlagShift = 4;
-constexpr unsigned kFlagControl = 8;
 // Automatic play: moving the mouse holds the next page back to this many units of delay.
 constexpr int kPlayDelayKept = 3;
 constexpr int kTicksPerPlayUnit = 5;
@@ -180,7 +177,7 @@ void MapView::OnMouseMove(int x, int y, unsigned flags, std::uint64_t time) {
   std::lock_guard lock(viewLock_);
   lastMouse_ = {x, y};
   CapPlayTicks();
-  if (dragging_ && !(flags & kFlagLeft)) {
+  if (dragging_ && !(flags & platform::kModLeftButton)) {
     OnLButtonUp(x, y, flags, time);
     return;
   }
@@ -222,7 +219,7 @@ void MapView::OnLButtonDown(int x, int y, unsigned flags, std::uint64_t time) {
 
   std::lock_guard lock(viewLock_);
   CapPlayTicks();
-  if (commands_->KeepsSelection() && (flags & kFlagShift) && !rubberBand_) {
+  if (commands_->KeepsSelection() && (flags & platform::kModShift) && !rubberBand_) {
     StartRubberBand(x, y);
     return;
   }
@@ -279,7 +276,7 @@ void MapView::OnLButtonUp(int x, int y, unsigned flags, std::uint64_t time) {
   if (deadZone_ && (wasDragging || quick) && std::abs(x - dragStart_.x) < kDeadZone &&
       std::abs(y - dragStart_.y) < kDeadZone) {
     // A press held still for long is not a click.
-    if (quick) Click(x, y, flags, 1);
+    if (quick) Click(x, y, flags, kObjectLeftButton);
   }
   deadZone_ = false;
   lastInputTime_ = NowMs();
@@ -323,7 +320,8 @@ void MapView::OnRButtonUp(int x, int y, unsigned flags, std::uint64_t time) {
   MapObject* object = ObjectAt(x, y);
   UpdateHover(object);
   if (object) object->OnRButtonUp(flags, {x, y});
-  if (std::abs(x - rightPress_.x) < kDeadZone && std::abs(y - rightPress_.y) < kDeadZone) Click(x, y, flags, 2);
+  const bool still = std::abs(x - rightPress_.x) < kDeadZone && std::abs(y - rightPress_.y) < kDeadZone;
+  if (still) Click(x, y, flags, kObjectRightButton);
 }
 
 void MapView::OnMouseLeave() {
@@ -344,7 +342,7 @@ void MapView::StartRubberBand(int x, int y) {
 
 void MapView::ResizeRubberBand(int x, int y, unsigned flags) {
   RubberBandObject& band = *rubberBandObject_;
-  if (flags & kFlagShift) {
+  if (flags & platform::kModShift) {
     band.SetRect(band.GetX(), band.GetY(), std::max(0, x - band.GetX()), std::max(0, y - band.GetY()));
     band.UpdateScreenRect();
   } else {
@@ -365,7 +363,7 @@ void MapView::SelectInRubberBand(unsigned flags) {
   rubberBand_ = false;
   if (document_) {
     std::vector<std::string>& selected = commands_->SelectedObjectIds();
-    const bool keep = (flags & kFlagControl) != 0;
+    const bool keep = (flags & platform::kModControl) != 0;
     if (!keep) selected.clear();
     for (MapObject* object : document_->GetObjectList()) {
       if (!keep) object->SetSelected(false);
@@ -395,11 +393,11 @@ void MapView::ToggleSelection(MapObject* object) {
 
 // ---- Click --------------------------------------------------------------------------------
 
-void MapView::Click(int x, int y, unsigned flags, int kind) {
+void MapView::Click(int x, int y, unsigned flags, ObjectButton kind) {
   std::lock_guard lock(viewLock_);
   MapObject* object = ObjectAt(x, y);
   UpdateHover(object);
-  bool takesClick = TakesClicksAt(object, x, y) && (kind == 1 || IsRightMenuLink(*object));
+  bool takesClick = TakesClicksAt(object, x, y) && (kind == kObjectLeftButton || IsRightMenuLink(*object));
   if (!takesClick) {
     if (!HasValidDocument()) return;
     takesClick = object && ((object->IsSelectable() && commands_->KeepsSelection()) || object->IsEditing() ||
@@ -412,7 +410,7 @@ void MapView::Click(int x, int y, unsigned flags, int kind) {
     Redraw();
     return;
   }
-  if (commands_->KeepsSelection() && (flags & kFlagControl) && object->IsSelectable()) {
+  if (commands_->KeepsSelection() && (flags & platform::kModControl) && object->IsSelectable()) {
     ToggleSelection(object);
   } else {
     object->OnClick({x, y}, kind);
@@ -445,7 +443,7 @@ bool MapView::InPageMode() {
 }
 
 bool MapView::HandleKey(int key, unsigned flags) {
-  const bool control = (flags & kFlagControl) != 0;
+  const bool control = (flags & platform::kModControl) != 0;
   const bool byPage = InPageMode() && !control && PageWidthAtLevel() > 0 && PageHeightAtLevel() > 0;
   switch (key) {
     case platform::kKeyBack:

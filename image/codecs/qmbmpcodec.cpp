@@ -8,6 +8,8 @@
 
 #include "image/qmStreamReader.h"
 
+namespace zolvex {
+
 namespace {
 
 constexpr int kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
@@ -84,10 +86,10 @@ BmpHeader readBmpHeader(qmStreamReader& in) {
     for (int i = 0; i < maskCount; ++i) h.masks[i] = in.le32();
     in.skip(static_cast<std::int64_t>(h.headerSize) - 40 - (h.headerSize > 40 ? maskCount * 4 : 0));
   } else {
-    throw qmCodecError("Error reading BMP info");
+    throw qmCodecError("Error reading BMP info: information header of " + std::to_string(h.headerSize) + " bytes");
   }
   if (h.height < 0) {
-    if (h.height == INT32_MIN) throw qmCodecError("Error reading BMP info");
+    if (h.height == INT32_MIN) throw qmCodecError("Error reading BMP info: height out of range");
     h.height = -h.height;
     h.topDown = true;
   }
@@ -99,7 +101,9 @@ BmpHeader readBmpHeader(qmStreamReader& in) {
                                  (h.bitCount == 16 || h.bitCount == 32));
   if (h.width <= 0 || h.height == 0 || !validDepth || !validCompression || (h.topDown && h.compression != kRgb &&
       h.compression != kBitFields && h.compression != kAlphaBitFields)) {
-    throw qmCodecError("Error reading BMP info");
+    throw qmCodecError("Error reading BMP info: " + std::to_string(h.width) + " x " + std::to_string(h.height) +
+                       " pixels, " + std::to_string(h.bitCount) + " bits, compression " +
+                       std::to_string(h.compression) + (h.topDown ? ", top-down" : ""));
   }
   if (h.bitCount <= 8 && (h.colorsUsed == 0 || h.colorsUsed > (1u << h.bitCount))) h.colorsUsed = 1u << h.bitCount;
   if (h.imageSize == 0) {
@@ -245,3 +249,5 @@ void qmBmpEncoder::writeImage(const qmImage& image) {
   writeBytes(header.bytes().data(), header.bytes().size());
   writeBytes(image.getDib(), image.getDibSize());
 }
+
+}  // namespace zolvex

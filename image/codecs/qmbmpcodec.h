@@ -2,6 +2,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // Windows bitmaps. The 14-byte file header is optional (bitmap resources start at the
 // information header). Reads 1, 4, 8, 16, 24 and 32 bits per pixel, RLE4 and RLE8, bit
 // fields and top-down rows, with the core, the common and the V4/V5 information headers.
@@ -27,3 +29,5 @@ class qmBmpEncoder : public qmImageEncoder {
  protected:
   void writeImage(const qmImage& image) override;
 };
+
+}  // namespace zolvex

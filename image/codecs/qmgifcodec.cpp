@@ -4,10 +4,21 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <string>
 
 #include "image/qmStreamReader.h"
 
+namespace zolvex {
+
 namespace {
+
+// Names what was wrong, and where, after the message callers have always seen.
+[[noreturn]] void corrupt(const std::string& detail) { throw qmCodecError("Corrupt GIF: " + detail); }
+
+std::string hexByte(int value) {
+  static const char* kDigits = "0123456789ABCDEF";
+  return {kDigits[(value >> 4) & 15], kDigits[value & 15]};
+}
 
 constexpr int kMaxCodes = 4096;
 constexpr char kDefaultComment[] = "Zolvex image library";
@@ -73,7 +84,7 @@ GifFile scanFile(qmStreamReader& in) {
       in.u8();  // LZW minimum code size
       skipSubBlocks(in);
     } else {
-      throw qmCodecError("Corrupt GIF");
+      corrupt("unknown block 0x" + hexByte(block) + " at byte " + std::to_string(in.stream().tell() - 1));
     }
   }
   return gif;
@@ -117,7 +128,7 @@ class CodeReader {
 
 // Decodes LZW data into pixels (row order of the file). Fails on codes that cannot occur.
 void decodeLzw(qmStreamReader& in, int minCodeSize, std::vector<std::uint8_t>& pixels) {
-  if (minCodeSize < 2 || minCodeSize > 8) throw qmCodecError("Corrupt GIF");
+  if (minCodeSize < 2 || minCodeSize > 8) corrupt("LZW code size " + std::to_string(minCodeSize) + " outside 2 to 8");
   const int clear = 1 << minCodeSize, end = clear + 1;
   std::array<std::uint16_t, kMaxCodes> prefix{};
   std::array<std::uint8_t, kMaxCodes> suffix{};
@@ -137,12 +148,13 @@ void decodeLzw(qmStreamReader& in, int minCodeSize, std::vector<std::uint8_t>& p
       continue;
     }
     if (previous < 0) {
-      if (code >= clear) throw qmCodecError("Corrupt GIF");
+      if (code >= clear) corrupt("LZW data starts with code " + std::to_string(code) + ", not a colour");
       pixels[filled++] = first = static_cast<std::uint8_t>(code);
       previous = code;
       continue;
     }
-    if (code > next || (code == next && next >= kMaxCodes)) throw qmCodecError("Corrupt GIF");
+    if (code > next || (code == next && next >= kMaxCodes))
+      corrupt("LZW code " + std::to_string(code) + " beyond the table of " + std::to_string(next));
     int top = 0, walk = code;
     if (code == next) {
       stack[top++] = first;
@@ -163,7 +175,8 @@ void decodeLzw(qmStreamReader& in, int minCodeSize, std::vector<std::uint8_t>& p
     }
     previous = code;
   }
-  if (filled < pixels.size()) throw qmCodecError("Corrupt GIF");
+  if (filled < pixels.size())
+    corrupt("image data ends after " + std::to_string(filled) + " of " + std::to_string(pixels.size()) + " pixels");
   reader.finish();
 }
 
@@ -191,7 +204,8 @@ std::unique_ptr<qmImage> decodeFrame(qmStreamReader& in, const GifFile& gif, con
   const int packed = in.u8();
   const auto table = (packed & 0x80) ? readColorTable(in, packed) : gif.globalTable;
   auto image = std::make_unique<qmImage>();
-  if (!image->create(width, height, 8)) throw qmCodecError("Corrupt GIF");
+  if (!image->create(width, height, 8))
+    corrupt("frame of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be made");
   for (int i = 0; i < 256; ++i) image->setPaletteColor(i, i < static_cast<int>(table.size()) ? table[i] : qmRGBQuad{});
   std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height);
   decodeLzw(in, in.u8(), pixels);
@@ -385,3 +399,5 @@ void qmGifEncoder::writeImage(const qmImage& image) {
   out.u8(0x3B);
   writeBytes(out.bytes().data(), out.bytes().size());
 }
+
+}  // namespace zolvex

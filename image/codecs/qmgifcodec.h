@@ -4,6 +4,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // GIF 87a and 89a: the page of the decode parameter picks the frame (0-based). A frame
 // decodes to an 8-bit palette image of the frame's own size; its transparent index
 // becomes an alpha plane. Interlaced frames are put back in row order.
@@ -31,3 +33,5 @@ class qmGifEncoder : public qmImageEncoder {
  private:
   std::string comment_;
 };
+
+}  // namespace zolvex

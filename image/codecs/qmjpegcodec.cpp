@@ -10,6 +10,8 @@
 
 #include "image/qmCodecError.h"
 
+namespace zolvex {
+
 namespace {
 
 constexpr size_t kBufferSize = 4096;
@@ -303,3 +305,5 @@ void qmJpegEncoder::writeImage(const qmImage& image) {
   std::vector<JSAMPLE> scanline(static_cast<size_t>(image.getWidth()) * 3);
   if (!compressImage(c, image, quality_, scanline.data())) throw qmCodecError(c.err.message);
 }
+
+}  // namespace zolvex

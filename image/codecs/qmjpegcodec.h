@@ -2,6 +2,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // JPEG through libjpeg's scanline interface. Library errors return through a non-local
 // jump, so a corrupt or truncated stream gives no image instead of ending the process.
 class qmJpegDecoder : public qmImageDecoder {
@@ -27,3 +29,5 @@ class qmJpegEncoder : public qmImageEncoder {
  private:
   int quality_ = 100;
 };
+
+}  // namespace zolvex

@@ -12,6 +12,8 @@
 
 #include "image/qmCodecError.h"
 
+namespace zolvex {
+
 namespace {
 
 // Error handling: keep the message and return to the guarded call.
@@ -309,3 +311,5 @@ void qmPngEncoder::writeImage(const qmImage& image) {
   if (!w.info) throw qmCodecError("PNG writer unavailable");
   if (!writePng(w, stream(), image, rows)) throw qmCodecError(w.error);
 }
+
+}  // namespace zolvex

@@ -2,6 +2,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // PNG through libpng's row interface. Palette pictures stay palette images (with an
 // alpha plane when they carry transparency), grey ones become 8-bit grey palette images,
 // colour ones 24-bit images with an alpha plane for their alpha channel.
@@ -25,3 +27,5 @@ class qmPngEncoder : public qmImageEncoder {
  protected:
   void writeImage(const qmImage& image) override;
 };
+
+}  // namespace zolvex

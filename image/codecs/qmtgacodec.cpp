@@ -5,6 +5,8 @@
 
 #include "image/qmStreamReader.h"
 
+namespace zolvex {
+
 namespace {
 
 struct TgaHeader {
@@ -199,3 +201,5 @@ void qmTgaEncoder::writeImage(const qmImage& image) {
   }
   writeBytes(out.bytes().data(), out.bytes().size());
 }
+
+}  // namespace zolvex

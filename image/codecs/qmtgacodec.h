@@ -2,6 +2,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // Truevision TGA: colour-mapped, true-colour and grey pictures, plain or run-length.
 class qmTgaDecoder : public qmImageDecoder {
  public:
@@ -26,3 +28,5 @@ class qmTgaEncoder : public qmImageEncoder {
  protected:
   void writeImage(const qmImage& image) override;
 };
+
+}  // namespace zolvex

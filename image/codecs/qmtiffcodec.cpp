@@ -10,6 +10,8 @@
 
 #include "image/qmCodecError.h"
 
+namespace zolvex {
+
 namespace {
 
 // Stream callbacks for libtiff's client interface.
@@ -222,3 +224,5 @@ void qmTiffEncoder::writeImage(const qmImage& image) {
   }
   writeField(TIFFWriteDirectory(t) != 0);
 }
+
+}  // namespace zolvex

@@ -2,6 +2,8 @@
 #include "image/qmImageDecoder.h"
 #include "image/qmImageEncoder.h"
 
+namespace zolvex {
+
 // TIFF through libtiff's RGBA interface; the page of the decode parameter picks the
 // directory. Pictures come back as 24-bit images, with an alpha plane when the file has
 // an alpha sample.
@@ -27,3 +29,5 @@ class qmTiffEncoder : public qmImageEncoder {
  protected:
   void writeImage(const qmImage& image) override;
 };
+
+}  // namespace zolvex

@@ -2,7 +2,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "tiles/MosaicIndex.h"
-#include "tiles/MosaicLayout.h"
+#include "documents/MosaicLayout.h"
 
 namespace zolvex {
 namespace {

@@ -15,6 +15,7 @@
 #include "tests/support/HttpTestServer.h"
 #include "tests/support/TestSupport.h"
 #include "tiles/DefaultSourceMakers.h"
+#include "view/DocumentFactory.h"
 #include "view/FlipMapView.h"
 
 namespace zolvex::test {
@@ -60,7 +61,7 @@ class LocalImageMakers : public SourceMakers {
 class RectMaker {
  public:
   RectMaker() {
-    MarkupObjectMaker::Install([](MapView&, XmlReader& reader, const std::string& tag,
+    MarkupObjectMaker::Install([](DocumentHost&, XmlReader& reader, const std::string& tag,
                                   const std::string&) -> std::unique_ptr<MapObject> {
       if (tag != "rect") return nullptr;
       return std::make_unique<MapObject>(ParseInt(reader.GetChildAttribute("x")), ParseInt(reader.GetChildAttribute("y")),

@@ -2,7 +2,7 @@
 
 #include "documents/CReaderException.h"
 #include "documents/ClipDocument.h"
-#include "documents/FolderDocument.h"
+#include "tiles/FolderDocument.h"
 #include "documents/MessageTable.h"
 #include "tests/xmml/XmmlTestBase.h"
 

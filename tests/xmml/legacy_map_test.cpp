@@ -164,7 +164,8 @@ TEST_F(LegacyMapTest, ServedOverHttpItsImagesComeFromTheServer) {
   server.Route("/maps/city.map", HttpTestServer::Response::Text(ReadText(File("city.map"))));
   server.Route("/maps/pic.jpg", HttpTestServer::Response::Text(ReadText(File("pic.jpg"))));
   LocalImageMakers makers(dir_->Path());
-  LegacyMapDocument document(*view_, server.Url("/maps/city.map"), makers);
+  view_->SetDocumentFactory(std::make_unique<DocumentFactory>(BuiltInDocumentConstructors(makers)));
+  LegacyMapDocument document(*view_, server.Url("/maps/city.map"));
   EXPECT_TRUE(document.IsValid());
   EXPECT_EQ(document.ImageSource(), server.Url("/maps/a.ktq"));
   EXPECT_EQ(makers.paths, std::vector<std::string>{"/maps/a.ktq"});
@@ -179,7 +180,7 @@ TEST_F(LegacyMapTest, ServedOverHttpItsImagesComeFromTheServer) {
 TEST_F(LegacyMapTest, MissingOrEmptyTextsAndMissingImagesFail) {
   auto messageOf = [&](const std::string& url) {
     try {
-      LegacyMapDocument document(*view_, url, DefaultSourceMakers::Shared());
+      LegacyMapDocument document(*view_, url);
     } catch (const CReaderException& error) {
       return error.Message();
     }
@@ -194,9 +195,9 @@ TEST_F(LegacyMapTest, MissingOrEmptyTextsAndMissingImagesFail) {
 
   // A text without BASEMAP uses the image named like the file; here there is none.
   WriteText(File("lonely.him"), "RECT a 1,1 2,2\n");
-  EXPECT_THROW(LegacyMapDocument(*view_, File("lonely.him"), DefaultSourceMakers::Shared()), CReaderException);
+  EXPECT_THROW(LegacyMapDocument(*view_, File("lonely.him")), CReaderException);
   std::filesystem::copy_file(File("a.ktq"), File("lonely.ktq"));
-  LegacyMapDocument lonely(*view_, File("lonely.him"), DefaultSourceMakers::Shared());
+  LegacyMapDocument lonely(*view_, File("lonely.him"));
   EXPECT_EQ(lonely.ImageSource(), File("lonely.ktq"));
   EXPECT_EQ(lonely.LineObjects().size(), 1u);
 }

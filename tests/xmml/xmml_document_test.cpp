@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "documents/CReaderException.h"
-#include "documents/FolderDocument.h"
+#include "tiles/FolderDocument.h"
 #include "documents/MessageTable.h"
 #include "documents/XmmlDocument.h"
 #include "tests/xmml/XmmlTestBase.h"
@@ -20,7 +20,7 @@ class XmmlDocumentTest : public XmmlTest {
     return dynamic_cast<XmmlDocument*>(view_->GetDocument());
   }
   std::unique_ptr<XmmlDocument> Load(const std::string& name) {
-    return std::make_unique<XmmlDocument>(*view_, File(name), DefaultSourceMakers::Shared());
+    return std::make_unique<XmmlDocument>(*view_, File(name));
   }
   static std::vector<MapObject*> Plain(MapDocument& document) {
     std::vector<MapObject*> plain;
@@ -76,7 +76,8 @@ TEST_F(XmmlDocumentTest, ServedOverHttpItsReferencesResolveAgainstTheDocumentUrl
   const std::string markup = ReadText(File("doc.xmml"));
   server.Route("/plans/doc.xmml", HttpTestServer::Response::Text(markup));
   LocalImageMakers makers(dir_->Path());
-  XmmlDocument document(*view_, server.Url("/plans/doc.xmml"), makers);
+  view_->SetDocumentFactory(std::make_unique<DocumentFactory>(BuiltInDocumentConstructors(makers)));
+  XmmlDocument document(*view_, server.Url("/plans/doc.xmml"));
   EXPECT_TRUE(document.IsValid());
   EXPECT_EQ(document.BasePath(), server.Url("/plans/"));
   EXPECT_EQ(document.BasemapList(), std::vector<std::string>{server.Url("/plans/a.ktq")});
@@ -91,7 +92,7 @@ TEST_F(XmmlDocumentTest, UnreadableDocumentsRaiseTheMissingFileAndAuthentication
   server.Route("/locked.xml", HttpTestServer::Response::Text("no", 401));
   auto messageOf = [&](const std::string& url) {
     try {
-      XmmlDocument document(*view_, url, DefaultSourceMakers::Shared());
+      XmmlDocument document(*view_, url);
     } catch (const CReaderException& error) {
       return error.Message();
     }

@@ -6,7 +6,7 @@
 
 namespace zolvex {
 
-class MapView;
+class DocumentHost;
 class SourceMakers;
 
 // The KTQ images of one local folder shown side by side: the ".ktq" files directly in the
@@ -16,7 +16,7 @@ class FolderDocument : public MosaicDocument {
  public:
   // folder ends in "/" or "\" (a "file:" URL or a path); raises CReaderException when the
   // folder cannot be read or holds no image that opens.
-  FolderDocument(MapView& view, const std::string& folder, SourceMakers& makers);
+  FolderDocument(DocumentHost& host, const std::string& folder, SourceMakers& makers);
 
   // The images of the folder, in the order they fill the grid.
   const std::vector<std::string>& Images() const { return images_; }
@@ -27,7 +27,7 @@ class FolderDocument : public MosaicDocument {
   static MosaicLayout GridOf(const std::vector<std::string>& images);
 
  private:
-  FolderDocument(MapView& view, const std::string& folder, std::vector<std::string> images, SourceMakers& makers);
+  FolderDocument(DocumentHost& host, const std::string& folder, std::vector<std::string> images, SourceMakers& makers);
 
   std::vector<std::string> images_;
 };

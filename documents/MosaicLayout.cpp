@@ -1,4 +1,4 @@
-#include "tiles/MosaicLayout.h"
+#include "documents/MosaicLayout.h"
 
 #include <algorithm>
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "documents/PublicationDocument.h"
-#include "tests/view/ViewTestSupport.h"
+#include "tests/documents/GridDocument.h"
+#include "tests/documents/RecordingHost.h"
 
 using namespace zolvex;
 using namespace zolvex::test;
@@ -130,13 +131,13 @@ TEST(MapDocument, RemovingTheLastSelectableMovesTheIndexBack) {
 }
 
 TEST(MapDocument, EditedObjectNeedsTheEditMarkWhileEditing) {
-  ViewHarness harness;
+  RecordingHost host;
   GridDocument document(FiveLevels());
-  document.SetView(harness.view.get());
+  document.SetHost(&host);
   int id = document.AddObject(Named("n"), true);
   document.SetSelectedIndex(0);
   EXPECT_NE(document.GetEditedObject(), nullptr);
-  harness.view->SetBrowserProperty("IsEditing", "YES");
+  host.SetBrowserProperty("IsEditing", "YES");
   EXPECT_EQ(document.GetEditedObject(), nullptr);
   document.FindObject(id)->SetEditing(true);
   EXPECT_EQ(document.GetEditedObject(), document.FindObject(id));
@@ -152,12 +153,12 @@ TEST(MapDocument, ParametersAreStoredUnderLowerCaseNames) {
 }
 
 TEST(MapDocument, SetLevelPostsLevelChangedCountedFromOne) {
-  ViewHarness harness;
+  RecordingHost host;
   GridDocument document(FiveLevels());
-  document.SetView(harness.view.get());
+  document.SetHost(&host);
   document.SetLevel(2);
   document.SetLevel(2);  // posted even without a change
-  auto& events = harness.DeliverEvents();
+  auto& events = host.events;
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].name, "levelchanged");
   EXPECT_EQ(events[0].param1, "1");
@@ -167,7 +168,7 @@ TEST(MapDocument, SetLevelPostsLevelChangedCountedFromOne) {
 }
 
 TEST(MapDocument, ZoomAreaIsTheRectangleThatFillsTheViewOneLevelDeeper) {
-  ViewHarness harness(640, 480);
+  RecordingHost host;
   struct Case {
     int level;
     int viewX, viewY;
@@ -181,15 +182,11 @@ TEST(MapDocument, ZoomAreaIsTheRectangleThatFillsTheViewOneLevelDeeper) {
   };
   for (const Case& c : cases) {
     auto document = std::make_unique<GridDocument>(FiveLevels());
-    harness.view->GetDocumentFactory().Constructors().xmml = [&](MapView&, const std::string&) {
-      return std::move(document);
-    };
-    harness.view->OpenUrl("/data/zoom.xmml", true, 0, 0, 0);
-    MapDocument* shown = harness.view->GetDocument();
-    ASSERT_NE(shown, nullptr);
+    document->SetHost(&host);
+    MapDocument* shown = document.get();
     shown->SetLevel(c.level);
-    harness.view->SetPosition(c.viewX, c.viewY, false, false);
-    ASSERT_EQ(harness.view->ViewX(), c.viewX);
+    host.viewX = c.viewX;
+    host.viewY = c.viewY;
     std::string name = "ZoomArea:" + std::to_string(c.x) + "," + std::to_string(c.y);
     EXPECT_EQ(shown->GetParam(name), c.expected) << "level " << c.level;
     EXPECT_EQ(shown->GetLevel(), c.level);  // the probe puts the level back
@@ -220,9 +217,9 @@ TEST(MapDocument, SetScaleScalesContentObjectsOnly) {
 }
 
 TEST(MapDocument, LimitRectHidesObjectsOutsideAndShowsThemAgain) {
-  ViewHarness harness;
+  RecordingHost host;
   GridDocument document(FiveLevels());
-  document.SetView(harness.view.get());
+  document.SetHost(&host);
   int inside = document.AddObject(std::make_unique<MapObject>(1100, 1100, 50, 50), false);
   int outside = document.AddObject(std::make_unique<MapObject>(10, 10, 50, 50), false);
   int hiddenBefore = document.AddObject(std::make_unique<MapObject>(3000, 3000, 50, 50), false);

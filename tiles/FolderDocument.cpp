@@ -1,4 +1,4 @@
-#include "documents/FolderDocument.h"
+#include "tiles/FolderDocument.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,15 +9,15 @@
 #include "documents/MessageTable.h"
 #include "platform/Files.h"
 #include "platform/TextValues.h"
-#include "view/MapView.h"
+#include "documents/DocumentHost.h"
 
 namespace zolvex {
 
 namespace {
 
-std::vector<std::string> ImagesOrThrow(MapView& view, const std::string& folder) {
+std::vector<std::string> ImagesOrThrow(DocumentHost& host, const std::string& folder) {
   std::vector<std::string> images = FolderDocument::ListImages(folder);
-  if (images.empty()) throw CReaderException(GetMessageText(401, view.GetBrowserProperty("ErrorMsgXml"), folder));
+  if (images.empty()) throw CReaderException(GetMessageText(401, host.GetBrowserProperty("ErrorMsgXml"), folder));
   return images;
 }
 
@@ -53,11 +53,11 @@ MosaicLayout FolderDocument::GridOf(const std::vector<std::string>& images) {
   return MosaicLayout(attributes, std::move(children));
 }
 
-FolderDocument::FolderDocument(MapView& view, const std::string& folder, SourceMakers& makers)
-    : FolderDocument(view, folder, ImagesOrThrow(view, folder), makers) {}
+FolderDocument::FolderDocument(DocumentHost& host, const std::string& folder, SourceMakers& makers)
+    : FolderDocument(host, folder, ImagesOrThrow(host, folder), makers) {}
 
-FolderDocument::FolderDocument(MapView& view, const std::string& folder, std::vector<std::string> images,
+FolderDocument::FolderDocument(DocumentHost& host, const std::string& folder, std::vector<std::string> images,
                                SourceMakers& makers)
-    : MosaicDocument(view, GridOf(images), folder, makers), images_(std::move(images)) {}
+    : MosaicDocument(host, GridOf(images), folder, makers), images_(std::move(images)) {}
 
 }  // namespace zolvex
