@@ -3,6 +3,7 @@
 #include <random>
 
 #include "image/ViewImage.h"
+#include "image/qmBufferedStream.h"
 #include "image/qmImageUtils.h"
 #include "tests/image/ImageTestUtil.h"
 
@@ -147,6 +148,47 @@ TEST_F(HostileInput, HugeDimensionsAreRefused) {
     }
   }
   EXPECT_FALSE(Decode(jpeg, jpeg.bytes));
+}
+
+
+// What went wrong, and where, reaches the caller in the decoder's error text.
+TEST(DecoderErrors, SayWhatWasWrongAndWhere) {
+  // A GIF of one 2 x 1 frame: header, logical screen, a two-colour table, then the frame.
+  auto gif = [](std::uint8_t codeSize, std::vector<std::uint8_t> data) {
+    std::vector<std::uint8_t> bytes = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+    bytes.insert(bytes.end(), {0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, codeSize});
+    bytes.push_back(static_cast<std::uint8_t>(data.size()));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    bytes.insert(bytes.end(), {0, 0x3B});
+    return bytes;
+  };
+  // A BMP file header and an information header of the given size, all zero.
+  auto bmp = [](std::uint8_t headerSize) {
+    std::vector<std::uint8_t> bytes(14 + 64, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    bytes[14] = headerSize;
+    return bytes;
+  };
+  struct Case {
+    int format;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+  } cases[] = {
+      {qmFormatGif, gif(12, {0}), "Corrupt GIF: LZW code size 12 outside 2 to 8"},
+      {qmFormatGif, gif(2, {0x06}), "Corrupt GIF: LZW data starts with code 6, not a colour"},
+      {qmFormatGif, gif(2, {0x05}), "Corrupt GIF: image data ends after 0 of 2 pixels"},
+      {qmFormatBmp, bmp(20), "Error reading BMP info: information header of 20 bytes"},
+      {qmFormatBmp, bmp(40), "Error reading BMP info: 0 x 0 pixels, 0 bits, compression 0"},
+  };
+  for (const Case& c : cases) {
+    qmBufferedStream stream(c.bytes.data(), c.bytes.size());
+    auto decoder = qmImageUtils::createDecoder(c.format);
+    ASSERT_TRUE(decoder);
+    decoder->setStream(&stream);
+    EXPECT_EQ(decoder->decode(), nullptr);
+    EXPECT_EQ(decoder->lastError(), c.error);
+  }
 }
 
 }  // namespace
