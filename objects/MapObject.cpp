@@ -52,6 +52,11 @@ std::string MapObject::GetProperty(const std::string& name) const {
   return {};
 }
 
+std::string MapObject::PendingValue(const std::string& name) const {
+  auto it = pending_.find(name);
+  return it == pending_.end() ? std::string() : it->second;
+}
+
 int MapObject::PendingInt(const char* name) const { return ParseInt(GetProperty(name)); }
 
 bool MapObject::CommitInteger(const char* name, int& field) {

@@ -185,6 +185,9 @@ class MapObject {
   void SetEventListening(bool on) { eventListening_ = on; }
 
  protected:
+  // The pending value of a lower-case name, "" when none is pending (built-in values are
+  // not consulted).
+  std::string PendingValue(const std::string& name) const;
   // Passes a raw mouse notification to the listener, when there is one.
   void NotifyListener(const char* notification, unsigned flags, platform::Point point);
   // Runs the enter or exit action and posts the matching event to the host.
