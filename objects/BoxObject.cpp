@@ -66,15 +66,6 @@ std::string BoxObject::GetProperty(const std::string& name) const {
   return CComponentLink::GetProperty(name);
 }
 
-bool BoxObject::CommitNumber(const char* name, int& field) {
-  const std::string value = PendingValue(name);
-  if (value.empty()) return false;
-  const int number = ParseInt(value);
-  if (number == field) return false;
-  field = number;
-  return true;
-}
-
 bool BoxObject::CommitBoxColor(const char* name, platform::Color& field) {
   const auto color = ParseColor(PendingValue(name));
   if (!color || *color == field) return false;
@@ -86,16 +77,13 @@ bool BoxObject::CommitBoxColor(const char* name, platform::Color& field) {
 // the bounding box and the built-in colour is the link's, not the box's corners and colours.
 bool BoxObject::CommitProperties() {
   bool applied = false;
-  applied |= CommitNumber("x", cornerX_);
-  applied |= CommitNumber("y", cornerY_);
-  applied |= CommitNumber("bx", cornerBX_);
-  applied |= CommitNumber("by", cornerBY_);
-  applied |= CommitNumber("angle", angle_);
-  if (const std::string style = PendingValue("style"); !style.empty()) {
-    applied |= PenStyleFromName(style) != penStyle_;
-    penStyle_ = PenStyleFromName(style);
-  }
-  applied |= CommitNumber("thickness", thickness_);
+  applied |= ApplyInteger(PendingValue("x"), cornerX_);
+  applied |= ApplyInteger(PendingValue("y"), cornerY_);
+  applied |= ApplyInteger(PendingValue("bx"), cornerBX_);
+  applied |= ApplyInteger(PendingValue("by"), cornerBY_);
+  applied |= ApplyInteger(PendingValue("angle"), angle_);
+  applied |= ApplyPenStyle(PendingValue("style"), penStyle_);
+  applied |= ApplyInteger(PendingValue("thickness"), thickness_);
   applied |= CommitBoxColor("color", outlineColor_);
   applied |= CommitBoxColor("colorfill", boxFill_);
   const std::string visible = PendingValue("visible");

@@ -33,7 +33,6 @@ class BoxObject : public CComponentLink {
  private:
   // Turns the corners and makes their bounding box the object's rectangle.
   void ComputeCorners();
-  bool CommitNumber(const char* name, int& field);
   bool CommitBoxColor(const char* name, platform::Color& field);
   int PenWidth() const;
 

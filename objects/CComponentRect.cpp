@@ -27,20 +27,20 @@ void DrawCornerHandles(ViewPrimitives& view, const platform::Rect& screen) {
 
 CComponentRect::CComponentRect(int x, int y, int width, int height, const std::string& link,
                                std::shared_ptr<ViewImage> normal, std::shared_ptr<ViewImage> mouseOver)
-    : CComponentLink(x, y, width, height, link, normal, std::move(mouseOver)), hasPicture_(normal != nullptr) {
+    : EditableShape(x, y, width, height, link, normal, std::move(mouseOver)), hasPicture_(normal != nullptr) {
   SetLayer(kLayer);
 }
 
 // ---- Drawing ----------------------------------------------------------------------------
 
 int CComponentRect::PenWidth() const {
-  if (IsScreenCoordinates()) return thickness_;
+  if (IsScreenCoordinates()) return GetThickness();
   const auto metrics = ViewMetrics();
-  return Truncate((metrics ? metrics->scaleX : 1.0) * thickness_);
+  return Truncate((metrics ? metrics->scaleX : 1.0) * GetThickness());
 }
 
 void CComponentRect::Draw() {
-  if (IsBeingCreated() && editor_.CreationStep() == 0) return;
+  if (IsBeingCreated() && GetCreationStep() == 0) return;
   UpdateScreenRect();
   ViewPrimitives* view = GetView();
   if (!view || !IsOnScreen()) return;
@@ -61,7 +61,7 @@ void CComponentRect::DrawFill(ViewPrimitives& view) {
 
 void CComponentRect::DrawOutline(ViewPrimitives& view) {
   view.DrawRectOutline(GetScreenX(), GetScreenY(), GetScreenWidth(), GetScreenHeight(), GetCurrentColor(),
-                       PenWidth(), penStyle_);
+                       PenWidth(), GetPenStyle());
 }
 
 void CComponentRect::RenderToDevice(platform::Canvas& device, int dx, int dy, int width, int height, int level) {
@@ -80,28 +80,11 @@ void CComponentRect::RenderToDevice(platform::Canvas& device, int dx, int dy, in
   CComponentImage::RenderToDevice(device, dx, dy, width, height, level);
   if (!HasOutline()) return;
   device.Save();
-  device.SetPen({GetCurrentColor(), std::max(PenWidth(), 1), platform::PenStyleFromNumber(penStyle_)});
+  device.SetPen({GetCurrentColor(), std::max(PenWidth(), 1), platform::PenStyleFromNumber(GetPenStyle())});
   device.SetBrush(platform::Brush::None());
   device.DrawPolygon({{area.left, area.top}, {area.right - 1, area.top}, {area.right - 1, area.bottom - 1},
                       {area.left, area.bottom - 1}});
   device.Restore();
-}
-
-// ---- Mouse ------------------------------------------------------------------------------
-
-void CComponentRect::OnMouseMove(unsigned flags, platform::Point point) {
-  CComponentLink::OnMouseMove(flags, point);
-  editor_.Move(*this, point);
-}
-
-void CComponentRect::OnLButtonDown(unsigned flags, platform::Point point) {
-  CComponentLink::OnLButtonDown(flags, point);
-  editor_.Press(*this, point);
-}
-
-void CComponentRect::OnLButtonUp(unsigned flags, platform::Point point) {
-  CComponentLink::OnLButtonUp(flags, point);
-  editor_.Release(*this);
 }
 
 // ---- Saving -----------------------------------------------------------------------------
@@ -117,21 +100,13 @@ std::string CComponentRect::GetXml() const {
   xml.Integer("y", GetY());
   xml.Integer("width", GetWidth());
   xml.Integer("height", GetHeight());
-  xml.PendingIfNotEmpty(*this, "name");
-  xml.PendingIfNotEmpty(*this, "group");
-  xml.AttributeIfNotEmpty("href", GetLink());
-  xml.YesNo("outline", HasOutline());
-  xml.AttributeIfNotEmpty("tooltip", GetTooltip());
+  WriteLinkAttributes(xml);
   if (!AllowsEditing()) xml.Attribute("allowediting", "no");
   xml.LevelRange(*this);
-  if (GetFillColor() != platform::kNoColor) xml.Color("fillcolor", GetFillColor());
-  if (GetMouseOverFillColor() != platform::kNoColor) xml.Color("mouseoverfillcolor", GetMouseOverFillColor());
-  if (GetColor() != kDefaultColor) xml.Color("color", GetColor());
-  if (GetMouseOverColor() != kDefaultColor) xml.Color("mouseovercolor", GetMouseOverColor());
-  if (GetTransparency() != 0) xml.Integer("transparency", GetTransparency());
+  WriteColors(xml);
   if (AllowsEditing()) xml.Attribute("allowediting", "yes");
-  xml.PenStyle(penStyle_);
-  if (thickness_ != 0) xml.Integer("thickness", thickness_);
+  xml.PenStyle(GetPenStyle());
+  if (GetThickness() != 0) xml.Integer("thickness", GetThickness());
   xml.UnderscoreProperties(*this);
   xml.Raw("/>");
   return xml.Text();

@@ -2,15 +2,14 @@
 #include <memory>
 #include <string>
 
-#include "objects/CComponentLink.h"
-#include "objects/RectDragEditor.h"
+#include "objects/EditableShape.h"
 
 namespace zolvex {
 
 // A rectangle or picture (elements rect, rectangle, img and sound): an optional fill, the
 // picture, an optional outline of a pen style and thickness, and in editing mode the
 // corner handles by which the user moves and resizes it.
-class CComponentRect : public CComponentLink {
+class CComponentRect : public EditableShape {
  public:
   static constexpr int kLayer = 2;
 
@@ -19,20 +18,10 @@ class CComponentRect : public CComponentLink {
 
   std::string GetXml() const override;
   void Draw() override;
-  void OnMouseMove(unsigned flags, platform::Point point) override;
-  void OnLButtonDown(unsigned flags, platform::Point point) override;
-  void OnLButtonUp(unsigned flags, platform::Point point) override;
-  bool IsCapturingMouse() const override { return editor_.IsCapturing(*this); }
-  bool AllowsViewDrag(int, int) const override { return !IsCapturingMouse(); }
   void RenderToDevice(platform::Canvas& device, int dx, int dy, int width, int height, int level) override;
 
-  int GetPenStyle() const { return penStyle_; }
-  void SetPenStyle(int style) { penStyle_ = style; }
-  int GetThickness() const { return thickness_; }
-  void SetThickness(int thickness) { thickness_ = thickness; }
   // The object was made with a picture.
   bool HasPicture() const { return hasPicture_; }
-  int GetCreationStep() const { return editor_.CreationStep(); }
 
  private:
   void DrawFill(ViewPrimitives& view);
@@ -40,10 +29,7 @@ class CComponentRect : public CComponentLink {
   void DrawHandles(ViewPrimitives& view);
   int PenWidth() const;
 
-  int penStyle_ = kPenSolid;
-  int thickness_ = 1;
   bool hasPicture_;
-  RectDragEditor editor_;
 };
 
 // The two yellow and black squares inside the top-left and bottom-right corners of an

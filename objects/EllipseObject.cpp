@@ -8,7 +8,7 @@
 namespace zolvex {
 
 EllipseObject::EllipseObject(int x, int y, int bx, int by)
-    : CComponentLink(x, y, bx - x, by - y, "", nullptr, nullptr) {}
+    : EditableShape(x, y, bx - x, by - y, "", nullptr, nullptr) {}
 
 void EllipseObject::SetPie(platform::Point first, platform::Point second, bool drawPie) {
   radial1_ = first;
@@ -20,7 +20,7 @@ void EllipseObject::SetPie(platform::Point first, platform::Point second, bool d
 
 int EllipseObject::PenWidth() const {
   const auto metrics = ViewMetrics();
-  return Truncate((metrics ? metrics->scaleX : 1.0) * thickness_ + 0.5);
+  return Truncate((metrics ? metrics->scaleX : 1.0) * GetThickness() + 0.5);
 }
 
 void EllipseObject::Draw() {
@@ -38,47 +38,21 @@ void EllipseObject::DrawShape(ViewPrimitives& view) {
   if (pie_) {
     view.DrawArc(false, screen.left, screen.top, screen.right, screen.bottom, MapXToScreen(radial1_.x),
                  MapYToScreen(radial1_.y), MapXToScreen(radial2_.x), MapYToScreen(radial2_.y), GetCurrentColor(),
-                 GetCurrentFill(), penWidth, penStyle_);
+                 GetCurrentFill(), penWidth, GetPenStyle());
     return;
   }
   const bool filled = GetCurrentFill() != platform::kNoColor;
   if (filled) view.SetDrawParameter(kDrawOpacity, GetTransparency());
   if (HasOutline())
     view.DrawEllipse(screen.left, screen.top, screen.right, screen.bottom, GetCurrentColor(), GetCurrentFill(),
-                     penWidth, penStyle_);
+                     penWidth, GetPenStyle());
   else if (filled)
     view.DrawEllipse(screen.left, screen.top, screen.right, screen.bottom, GetCurrentFill(), GetCurrentFill(),
-                     penWidth, penStyle_);
+                     penWidth, GetPenStyle());
   view.SetDrawParameter(kDrawOpacity, 0);
 }
 
-// ---- Mouse ------------------------------------------------------------------------------
-
-void EllipseObject::OnMouseMove(unsigned flags, platform::Point point) {
-  CComponentLink::OnMouseMove(flags, point);
-  editor_.Move(*this, point);
-}
-
-void EllipseObject::OnLButtonDown(unsigned flags, platform::Point point) {
-  CComponentLink::OnLButtonDown(flags, point);
-  editor_.Press(*this, point);
-}
-
-void EllipseObject::OnLButtonUp(unsigned flags, platform::Point point) {
-  CComponentLink::OnLButtonUp(flags, point);
-  editor_.Release(*this);
-}
-
 // ---- Properties -------------------------------------------------------------------------
-
-bool EllipseObject::CommitNumber(const char* name, int& field) {
-  const std::string value = GetProperty(name);
-  if (value.empty()) return false;
-  const int number = ParseInt(value);
-  if (number == field) return false;
-  field = number;
-  return true;
-}
 
 bool EllipseObject::CommitCorner(const char* name) {
   const std::string value = GetProperty(name);
@@ -100,16 +74,11 @@ bool EllipseObject::CommitCorner(const char* name) {
 bool EllipseObject::CommitProperties() {
   bool applied = CComponentLink::CommitProperties();
   for (const char* corner : {"x", "y", "bx", "by"}) applied |= CommitCorner(corner);
-  applied |= CommitNumber("radicalx1", radial1_.x);
-  applied |= CommitNumber("radicaly1", radial1_.y);
-  applied |= CommitNumber("radicalx2", radial2_.x);
-  applied |= CommitNumber("radicaly2", radial2_.y);
-  if (const std::string style = GetProperty("style"); !style.empty()) {
-    const int number = PenStyleFromName(style);
-    applied |= number != penStyle_;
-    penStyle_ = number;
-  }
-  applied |= CommitNumber("thickness", thickness_);
+  applied |= CommitInteger("radicalx1", radial1_.x);
+  applied |= CommitInteger("radicaly1", radial1_.y);
+  applied |= CommitInteger("radicalx2", radial2_.x);
+  applied |= CommitInteger("radicaly2", radial2_.y);
+  applied |= CommitPen();
   return applied;
 }
 
@@ -121,19 +90,11 @@ std::string EllipseObject::GetXml() const {
   xml.Integer("y", GetY());
   xml.Integer("bx", GetX() + GetWidth());
   xml.Integer("by", GetY() + GetHeight());
-  xml.PendingIfNotEmpty(*this, "name");
-  xml.PendingIfNotEmpty(*this, "group");
-  xml.AttributeIfNotEmpty("href", GetLink());
-  xml.YesNo("outline", HasOutline());
-  xml.AttributeIfNotEmpty("tooltip", GetTooltip());
+  WriteLinkAttributes(xml);
   xml.LevelRange(*this);
-  if (GetFillColor() != platform::kNoColor) xml.Color("fillcolor", GetFillColor());
-  if (GetMouseOverFillColor() != platform::kNoColor) xml.Color("mouseoverfillcolor", GetMouseOverFillColor());
-  if (GetColor() != kDefaultColor) xml.Color("color", GetColor());
-  if (GetMouseOverColor() != kDefaultColor) xml.Color("mouseovercolor", GetMouseOverColor());
-  if (GetTransparency() != 0) xml.Integer("transparency", GetTransparency());
-  xml.PenStyle(penStyle_);
-  if (thickness_ > 1) xml.Integer("thickness", thickness_);
+  WriteColors(xml);
+  xml.PenStyle(GetPenStyle());
+  if (GetThickness() > 1) xml.Integer("thickness", GetThickness());
   if (pie_) {
     xml.Attribute("drawpie", "yes");
     xml.Integer("radicalx1", radial1_.x);

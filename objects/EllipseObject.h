@@ -1,14 +1,13 @@
 #pragma once
 #include <string>
 
-#include "objects/CComponentLink.h"
-#include "objects/RectDragEditor.h"
+#include "objects/EditableShape.h"
 
 namespace zolvex {
 
 // An ellipse in its bounding box, or a pie between two radial points (element ellipse).
 // It is moved, resized and drawn with the mouse as a rectangle is.
-class EllipseObject : public CComponentLink {
+class EllipseObject : public EditableShape {
  public:
   // The bounding box (x, y) .. (bx, by).
   EllipseObject(int x, int y, int bx, int by);
@@ -16,16 +15,7 @@ class EllipseObject : public CComponentLink {
   std::string GetXml() const override;
   bool CommitProperties() override;
   void Draw() override;
-  void OnMouseMove(unsigned flags, platform::Point point) override;
-  void OnLButtonDown(unsigned flags, platform::Point point) override;
-  void OnLButtonUp(unsigned flags, platform::Point point) override;
-  bool IsCapturingMouse() const override { return editor_.IsCapturing(*this); }
-  bool AllowsViewDrag(int, int) const override { return !IsCapturingMouse(); }
 
-  int GetPenStyle() const { return penStyle_; }
-  void SetPenStyle(int style) { penStyle_ = style; }
-  int GetThickness() const { return thickness_; }
-  void SetThickness(int thickness) { thickness_ = thickness; }
   // The radial points of a pie, in content coordinates; drawPie draws the pie rather than
   // the whole ellipse.
   void SetPie(platform::Point first, platform::Point second, bool drawPie);
@@ -41,15 +31,11 @@ class EllipseObject : public CComponentLink {
   // Applies one of x, y, bx, by and then hides its pending value, so that later commits
   // leave the rectangle alone.
   bool CommitCorner(const char* name);
-  bool CommitNumber(const char* name, int& field);
 
-  int penStyle_ = kPenSolid;
-  int thickness_ = 1;
   bool pie_ = false;
   bool arcOnly_ = false;
   platform::Point radial1_;
   platform::Point radial2_;
-  RectDragEditor editor_;
 };
 
 }  // namespace zolvex

@@ -21,7 +21,9 @@ constexpr platform::Color kHandleInner = platform::MakeColor(0x00, 0x00, 0x00);
 constexpr int kGrabDistance = 4;
 
 // The magnitude of an int, saturated (the smallest int has no positive counterpart).
-int Magnitude(int value) { return value == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : std::abs(value); }
+int Magnitude(int value) {
+  return value == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : std::abs(value);
+}
 
 bool Near(platform::Point a, platform::Point b) {
   return std::abs(double(a.x) - b.x) <= kGrabDistance && std::abs(double(a.y) - b.y) <= kGrabDistance;
@@ -252,29 +254,17 @@ void LineObject::OnLButtonUp(unsigned flags, platform::Point point) {
 
 // ---- Properties and saving --------------------------------------------------------------
 
-bool LineObject::CommitNumber(const char* name, int& field) {
-  const std::string value = GetProperty(name);
-  if (value.empty()) return false;
-  const int number = ParseInt(value);
-  if (number == field) return false;
-  field = number;
-  return true;
-}
-
 bool LineObject::CommitProperties() {
   bool applied = MapObject::CommitProperties();
   platform::Point first = first_;
   platform::Point second = second_;
-  applied |= CommitNumber("x1", first.x);
-  applied |= CommitNumber("y1", first.y);
-  applied |= CommitNumber("x2", second.x);
-  applied |= CommitNumber("y2", second.y);
+  applied |= CommitInteger("x1", first.x);
+  applied |= CommitInteger("y1", first.y);
+  applied |= CommitInteger("x2", second.x);
+  applied |= CommitInteger("y2", second.y);
   SetEnds(first, second);
-  if (const std::string style = GetProperty("style"); !style.empty()) {
-    applied |= PenStyleFromName(style) != penStyle_;
-    penStyle_ = PenStyleFromName(style);
-  }
-  applied |= CommitNumber("thickness", thickness_);
+  applied |= ApplyPenStyle(GetProperty("style"), penStyle_);
+  applied |= CommitInteger("thickness", thickness_);
   if (const auto color = ParseColor(GetProperty("color"))) {
     applied |= *color != color_;
     SetColors(*color, mouseOverColor_);

@@ -81,7 +81,6 @@ class LineObject : public MapObject {
   void ShowColor(platform::Color color);
   // The rectangle of the object becomes the bounding box of the ends.
   void UpdateBounds();
-  bool CommitNumber(const char* name, int& field);
 
   std::string link_;
   platform::Color currentColor_ = kDefaultColor;

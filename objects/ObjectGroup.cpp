@@ -53,6 +53,11 @@ MapObject* ObjectGroup::ChildAndPoint(platform::Point point, platform::Point& re
   return child;
 }
 
+void ObjectGroup::ToChildAt(platform::Point point, const std::function<void(MapObject&, platform::Point)>& action) {
+  platform::Point relative;
+  if (MapObject* child = ChildAndPoint(point, relative)) action(*child, relative);
+}
+
 void ObjectGroup::Hover(MapObject* child) {
   if (child == hovered_) return;
   if (hovered_) hovered_->OnMouseExit();
@@ -98,23 +103,19 @@ void ObjectGroup::OnMouseMove(unsigned flags, platform::Point point) {
 }
 
 void ObjectGroup::OnLButtonDown(unsigned flags, platform::Point point) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnLButtonDown(flags, relative);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnLButtonDown(flags, at); });
 }
 
 void ObjectGroup::OnLButtonUp(unsigned flags, platform::Point point) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnLButtonUp(flags, relative);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnLButtonUp(flags, at); });
 }
 
 void ObjectGroup::OnRButtonDown(unsigned flags, platform::Point point) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnRButtonDown(flags, relative);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnRButtonDown(flags, at); });
 }
 
 void ObjectGroup::OnRButtonUp(unsigned flags, platform::Point point) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnRButtonUp(flags, relative);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnRButtonUp(flags, at); });
 }
 
 void ObjectGroup::OnMouseExit() {
@@ -123,13 +124,11 @@ void ObjectGroup::OnMouseExit() {
 }
 
 void ObjectGroup::OnClick(platform::Point point, int button) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnClick(relative, button);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnClick(at, button); });
 }
 
 void ObjectGroup::OnClickWithOption(platform::Point point, int button, const std::string& option) {
-  platform::Point relative;
-  if (MapObject* child = ChildAndPoint(point, relative)) child->OnClickWithOption(relative, button, option);
+  ToChildAt(point, [&](MapObject& child, platform::Point at) { child.OnClickWithOption(at, button, option); });
 }
 
 }  // namespace zolvex

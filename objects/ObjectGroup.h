@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,8 @@ class ObjectGroup : public CComponentImage {
   void PlaceChildren();
   // The child under the point and the point relative to its screen origin.
   MapObject* ChildAndPoint(platform::Point point, platform::Point& relative);
+  // Hands the event to the child under the point, with the point relative to the child.
+  void ToChildAt(platform::Point point, const std::function<void(MapObject&, platform::Point)>& action);
   void Hover(MapObject* child);
 
   std::vector<Child> children_;

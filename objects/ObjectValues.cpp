@@ -47,6 +47,14 @@ int PenStyleFromName(std::string_view name) {
   return 0;
 }
 
+bool ApplyPenStyle(std::string_view value, int& style) {
+  if (value.empty()) return false;
+  const int number = PenStyleFromName(value);
+  const bool changed = number != style;
+  style = number;
+  return changed;
+}
+
 std::string_view PenStyleName(int style) {
   return style >= 0 && style < kPenStyleCount ? kPenStyleNames[style] : kPenStyleNames[0];
 }

@@ -188,10 +188,7 @@ void PolyVectorObject::OnRButtonDown(unsigned flags, platform::Point point) {
 // object rectangle's, not a pen width.
 bool PolyVectorObject::CommitProperties() {
   bool applied = MapObject::CommitProperties();
-  if (const std::string style = PendingValue("style"); !style.empty()) {
-    applied |= PenStyleFromName(style) != penStyle_;
-    penStyle_ = PenStyleFromName(style);
-  }
+  applied |= ApplyPenStyle(PendingValue("style"), penStyle_);
   std::string thickness = PendingValue("thickness");
   if (thickness.empty()) thickness = PendingValue("width");
   if (!thickness.empty()) {

@@ -15,6 +15,17 @@ constexpr int kMinimumSize = 20;
 // The size for a pointer at offset d from the fixed edge.
 int DraggedSize(int d) { return d < kMinimumDrag ? kMinimumSize : d + kGrip; }
 
+// One axis of a drag of the top-left corner by d: the far edge stays where it is.
+void DragStartEdge(int& position, int& size, int d) {
+  if (size - d >= kMinimumDrag + 1) {
+    size = size - d + kGrip;
+    position += d - kGrip;
+  } else {
+    position += size - kMinimumSize;
+    size = kMinimumSize;
+  }
+}
+
 }  // namespace
 
 void EndCreation(MapObject& object, bool announce) {
@@ -101,21 +112,8 @@ platform::Rect RectDragEditor::Dragged(const MapObject& object, platform::Point 
     w = DraggedSize(d);
     h = DraggedSize(e);
   } else if (fromTopLeft_) {
-    // The right and bottom edges stay where they are.
-    if (w - d >= kMinimumDrag + 1) {
-      w = w - d + kGrip;
-      x += d - kGrip;
-    } else {
-      x += w - kMinimumSize;
-      w = kMinimumSize;
-    }
-    if (h - e >= kMinimumDrag + 1) {
-      h = h - e + kGrip;
-      y += e - kGrip;
-    } else {
-      y += h - kMinimumSize;
-      h = kMinimumSize;
-    }
+    DragStartEdge(x, w, d);
+    DragStartEdge(y, h, e);
   } else if (moving_) {
     x = point.x - grabX_;
     y = point.y - grabY_;

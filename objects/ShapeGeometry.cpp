@@ -59,8 +59,10 @@ ArrowHead ArrowHeadAt(platform::Point tip, platform::Point other, double length)
   const double c = std::cos(angle);
   const double s = std::sin(angle);
   const double l = length;
-  return {{tip.x - Truncate(l * c + l * s / 2), tip.y + Truncate(l * c / 2 - l * s)},
-          {tip.x + Truncate(l * s / 2 - l * c), tip.y - Truncate(l * (s + c / 2))}};
+  // Each offset is truncated before it is added to the tip; the sums saturate.
+  const auto add = [](int base, int offset) { return Truncate(double(base) + offset); };
+  return {{add(tip.x, -Truncate(l * c + l * s / 2)), add(tip.y, Truncate(l * c / 2 - l * s))},
+          {add(tip.x, Truncate(l * s / 2 - l * c)), add(tip.y, -Truncate(l * (s + c / 2)))}};
 }
 
 std::array<platform::Point, 4> TurnedCorners(int x, int y, int bx, int by, double angle) {

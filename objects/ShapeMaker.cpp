@@ -1,5 +1,6 @@
 #include "objects/ShapeMaker.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -42,6 +43,14 @@ int Saturate(std::int64_t value) {
 int Difference(int high, int low) { return Saturate(std::int64_t(high) - low); }
 
 int IntOf(const ShapeElement& element, std::string_view name) { return ParseInt(element.Get(name)); }
+
+// Coordinates are kept within +-2^30, so that a coordinate plus a size or a difference of two
+// coordinates stays an int.
+constexpr int kCoordinateLimit = 1 << 30;
+
+int Coordinate(int value) { return std::clamp(value, -kCoordinateLimit, kCoordinateLimit); }
+
+int CoordinateOf(const ShapeElement& element, std::string_view name) { return Coordinate(IntOf(element, name)); }
 
 platform::Color ColorOr(const ShapeElement& element, std::string_view name, platform::Color fallback) {
   return ParseColor(element.Get(name)).value_or(fallback);
@@ -126,8 +135,8 @@ void ReadFills(CComponentLink& link, const ShapeElement& element) {
 }
 
 std::unique_ptr<MapObject> MakeBox(const ShapeElement& element) {
-  auto box = std::make_unique<BoxObject>(IntOf(element, "x"), IntOf(element, "y"), IntOf(element, "bx"),
-                                         IntOf(element, "by"), IntOf(element, "angle"));
+  auto box = std::make_unique<BoxObject>(CoordinateOf(element, "x"), CoordinateOf(element, "y"), CoordinateOf(element, "bx"),
+                                         CoordinateOf(element, "by"), IntOf(element, "angle"));
   ReadCommon(*box, element, {});
   box->SetLink(element.Get("href"));
   box->SetColors(ColorOr(element, "color", kDefaultColor), FillOf(element, "colorfill"));
@@ -138,8 +147,8 @@ std::unique_ptr<MapObject> MakeBox(const ShapeElement& element) {
 }
 
 std::unique_ptr<MapObject> MakeEllipse(const ShapeElement& element) {
-  auto ellipse = std::make_unique<EllipseObject>(IntOf(element, "x"), IntOf(element, "y"), IntOf(element, "bx"),
-                                                 IntOf(element, "by"));
+  auto ellipse = std::make_unique<EllipseObject>(CoordinateOf(element, "x"), CoordinateOf(element, "y"), CoordinateOf(element, "bx"),
+                                                 CoordinateOf(element, "by"));
   ReadCommon(*ellipse, element, {});
   ellipse->SetLink(element.Get("href"));
   ellipse->SetOutline(!IsNo(element.Get("outline")));
@@ -152,14 +161,14 @@ std::unique_ptr<MapObject> MakeEllipse(const ShapeElement& element) {
   const bool hasRadials = element.Has("radicalx1") && element.Has("radicaly1") && element.Has("radicalx2") &&
                           element.Has("radicaly2");
   if (hasRadials)
-    ellipse->SetPie({IntOf(element, "radicalx1"), IntOf(element, "radicaly1")},
-                    {IntOf(element, "radicalx2"), IntOf(element, "radicaly2")}, IsYes(element.Get("drawpie")));
+    ellipse->SetPie({CoordinateOf(element, "radicalx1"), CoordinateOf(element, "radicaly1")},
+                    {CoordinateOf(element, "radicalx2"), CoordinateOf(element, "radicaly2")}, IsYes(element.Get("drawpie")));
   return ellipse;
 }
 
 std::unique_ptr<MapObject> MakeLine(const ShapeElement& element) {
-  auto line = std::make_unique<LineObject>(IntOf(element, "x1"), IntOf(element, "y1"), IntOf(element, "x2"),
-                                           IntOf(element, "y2"));
+  auto line = std::make_unique<LineObject>(CoordinateOf(element, "x1"), CoordinateOf(element, "y1"), CoordinateOf(element, "x2"),
+                                           CoordinateOf(element, "y2"));
   ReadCommon(*line, element, {});
   line->SetLink(element.Get("href"));
   line->SetColors(ColorOr(element, "color", kDefaultColor),
@@ -187,7 +196,7 @@ std::unique_ptr<MapObject> MakePolyVector(const ShapeElement& element) {
   const std::string freeHand = element.Get("isfreehand");
   polyline->SetPointMode(!freeHand.empty() && !IsYes(freeHand));
   for (const platform::Point& point : element.points)
-    if (!polyline->AddPoint(point)) break;
+    if (!polyline->AddPoint({Coordinate(point.x), Coordinate(point.y)})) break;
   return polyline;
 }
 
@@ -263,13 +272,13 @@ std::unique_ptr<MapObject> ShapeMaker::MakeRect(const ShapeElement& element, con
   std::shared_ptr<ViewImage> over =
       overSource.empty() || overSource == source ? normal : LoadPicture(overSource, basePath, false);
 
-  int x = IntOf(element, "x");
-  int y = IntOf(element, "y");
-  int width = Difference(IntOf(element, "bx"), x);
-  int height = Difference(IntOf(element, "by"), y);
+  int x = CoordinateOf(element, "x");
+  int y = CoordinateOf(element, "y");
+  int width = Difference(CoordinateOf(element, "bx"), x);
+  int height = Difference(CoordinateOf(element, "by"), y);
   if (width < 1 || height < 1) {
-    width = IntOf(element, "width");
-    height = IntOf(element, "height");
+    width = CoordinateOf(element, "width");
+    height = CoordinateOf(element, "height");
   }
   if (width < 1 || height < 1) {
     width = normal ? normal->getWidth() : kDefaultSize;

@@ -71,9 +71,9 @@ TEST_F(ShapeMakerTest, RectangleSizesFallBackFromCornersToSizeToPictureToTen) {
        platform::Rect::FromSize(60, 20, 30, 25)},
       {{{"x", "7"}, {"y", "9"}, {"width", "-5"}, {"height", "25"}}, platform::Rect::FromSize(2, 4, 10, 10)},
       {{{"x", "x"}, {"y", ""}, {"width", "abc"}}, platform::Rect::FromSize(-5, -5, 10, 10)},
-      // huge corners do not overflow
-      {{{"x", "-2147483648"}, {"y", "0"}, {"bx", "2147483647"}, {"by", "5"}},
-       platform::Rect::FromSize(-2147483648, 0, 2147483647, 5)},
+      // huge corners are kept within 2^30 and their difference saturates
+      {{{"x", "-99999999999"}, {"y", "0"}, {"bx", "2147483647"}, {"by", "5"}},
+       platform::Rect::FromSize(-(1 << 30), 0, 2147483647, 5)},
   };
   for (const auto& c : cases) {
     auto rect = Make<CComponentRect>(Element("rect", c.attributes));
