@@ -4,6 +4,7 @@
 #include "documents/DocumentText.h"
 #include "documents/XmlReader.h"
 #include "net/FetchUrl.h"
+#include "objects/CComponentRect.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -46,11 +47,21 @@ void ClipDocument::ReadObjects(XmlReader& reader) {
   if (!EnterBody(reader) || !reader.FindChild("map") || !reader.EnterChild()) return;
   while (reader.FindChild()) {
     if (EqualsNoCase(reader.GetChildTagName(), "clipper")) {
-      unmade_.push_back(MarkupObjectMaker::Describe(reader, ""));
+      AddObject(MakeClipFrame(reader), false);
       continue;
     }
     if (auto object = MarkupObjectMaker::Make(Host(), reader, basePath_, "", unmade_)) AddObject(std::move(object), false);
   }
+}
+
+std::unique_ptr<MapObject> ClipDocument::MakeClipFrame(XmlReader& reader) {
+  auto frame = std::make_unique<CComponentRect>(
+      ParseInt(reader.GetChildAttribute("x")), ParseInt(reader.GetChildAttribute("y")),
+      ParseInt(reader.GetChildAttribute("width")), ParseInt(reader.GetChildAttribute("height")), "", nullptr, nullptr);
+  frame->SetOutline(true);
+  frame->SetVirtualSize(GetFullWidth(), GetFullHeight());
+  frame->SetView(&View());
+  return frame;
 }
 
 int ClipDocument::StartLevel(int viewWidth, int viewHeight) {

@@ -33,6 +33,8 @@ class ClipDocument : public ImageHostDocument {
  private:
   void ReadMarkup(const std::string& text);
   void ReadObjects(XmlReader& reader);
+  // The rectangle of a clipper element over the clipped region.
+  std::unique_ptr<MapObject> MakeClipFrame(XmlReader& reader);
 
   std::string url_;
   std::string basePath_;

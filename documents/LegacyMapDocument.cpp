@@ -2,7 +2,8 @@
 
 #include "documents/DocumentText.h"
 #include "net/Pictures.h"
-#include "objects/CComponentLink.h"
+#include "objects/CComponentRect.h"
+#include "objects/EllipseObject.h"
 #include "platform/TextValues.h"
 #include "documents/DocumentHost.h"
 
@@ -65,11 +66,17 @@ void LegacyMapDocument::Record(const LegacyMapItem& item) {
   unmade_.push_back(std::move(element));
 }
 
-// Link areas and pictures are made here; ellipses, texts and the location list wait for
+// Link areas, ellipses and pictures are made here; texts and the location list wait for
 // the object classes that draw them and are kept as records.
 std::unique_ptr<MapObject> LegacyMapDocument::MakeObject(const LegacyMapItem& item) {
   if (item.keyword == "RECT" || item.keyword == "SOUND") {
-    auto area = std::make_unique<CComponentLink>(item.x, item.y, item.width, item.height, item.target, nullptr, nullptr);
+    auto area = std::make_unique<CComponentRect>(item.x, item.y, item.width, item.height, item.target, nullptr, nullptr);
+    area->SetOutline(item.outline);
+    return area;
+  }
+  if (item.keyword == "CIRCLE") {
+    auto area = std::make_unique<EllipseObject>(item.x, item.y, item.x + item.width, item.y + item.height);
+    area->SetLink(item.target);
     area->SetOutline(item.outline);
     return area;
   }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "objects/CComponentClipper.h"
 #include "platform/TextValues.h"
 #include "documents/DocumentHost.h"
 #include "objects/ViewEvent.h"
@@ -44,7 +45,7 @@ int ZoomAreaStart(int point, int size, int windowSize, int room) {
 
 int MapDocument::LastObjectId() { return objectIdCounter.load(); }
 
-MapDocument::MapDocument() : limitFrame_(std::make_unique<MapObject>(0, 0, 0, 0)) {
+MapDocument::MapDocument() : limitFrame_(std::make_unique<CComponentClipper>(0, 0, 0, 0)) {
   limitFrame_->SetVisible(false);
   AddBorrowedObject(limitFrame_.get(), false);
 }

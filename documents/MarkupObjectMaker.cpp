@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "documents/XmlReader.h"
+#include "objects/PolyVectorObject.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -48,6 +49,17 @@ UnmadeElement MarkupObjectMaker::Describe(XmlReader& reader, const std::string& 
   std::string name, value;
   while (reader.NextChildAttribute(name, value)) element.attributes.emplace_back(name, value);
   return element;
+}
+
+ShapeElement MarkupObjectMaker::DescribeShape(XmlReader& reader) {
+  UnmadeElement element = Describe(reader, "");
+  ShapeElement shape{std::move(element.tagName), std::move(element.attributes), {}};
+  // The reader is a plain value: a copy walks the children and leaves the caller's cursor.
+  XmlReader children = reader;
+  if (!children.EnterChild()) return shape;
+  while (children.FindChild("POINT") && shape.points.size() < PolyVectorObject::kMaxPoints)
+    shape.points.push_back({ParseInt(children.GetChildAttribute("x")), ParseInt(children.GetChildAttribute("y"))});
+  return shape;
 }
 
 std::unique_ptr<MapObject> MarkupObjectMaker::Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,

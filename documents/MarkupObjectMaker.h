@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/MapObject.h"
+#include "objects/ShapeMaker.h"
 
 namespace zolvex {
 
@@ -39,6 +40,9 @@ class MarkupObjectMaker {
                                          const std::string& mapId, std::vector<UnmadeElement>& unmade);
   // The reader's child element as a record.
   static UnmadeElement Describe(XmlReader& reader, const std::string& mapId);
+  // The reader's child element as a shape reads it: its attributes and the x and y of its
+  // POINT children.
+  static ShapeElement DescribeShape(XmlReader& reader);
 };
 
 }  // namespace zolvex

@@ -1,16 +1,22 @@
 // XMML document loading from memory: parameters, actions, menus, the page index, the body,
 // maps and the basemap arrangement, over a headless view. The basemap named after the
 // document is a small local image; images the markup names on a tile server or web server
-// are opened from that same file, so no input reaches the network through a tile source.
+// are opened from that same file, so no input reaches the network through a tile source;
+// the pictures of shapes all come from one small local picture.
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "documents/CReaderException.h"
+#include "documents/MarkupObjectMaker.h"
 #include "documents/XmmlDocument.h"
 #include "fuzz/FuzzSupport.h"
+#include "image/ViewImage.h"
 #include "image/qmImage.h"
+#include "image/qmImageUtils.h"
+#include "objects/ShapeMaker.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/KtqWriter.h"
@@ -46,6 +52,8 @@ struct Scene {
   std::unique_ptr<platform::Platform> platform;
   std::unique_ptr<FlipMapView> view;
   std::unique_ptr<LocalOnlyMakers> makers;
+  std::vector<std::uint8_t> picture;
+  std::unique_ptr<ShapeMaker> shapes;
 
   Scene() {
     folder = std::filesystem::temp_directory_path() / "zolvex-fuzz-xmml";
@@ -65,6 +73,23 @@ struct Scene {
     view->InitSurfaces(320, 240);
     makers = std::make_unique<LocalOnlyMakers>(image);
     view->SetDocumentFactory(std::make_unique<DocumentFactory>(BuiltInDocumentConstructors(*makers)));
+    InstallShapes();
+  }
+
+  // Every picture a shape names is the one small local picture.
+  void InstallShapes() {
+    const std::string path = (folder / "pic.bmp").string();
+    fuzz::Require(qmImageUtils::saveImage(ViewImage(8, 8, 24), path), "shape picture");
+    auto bytes = platform::ReadFileBytes(path);
+    fuzz::Require(bytes.has_value(), "shape picture read");
+    picture = std::move(*bytes);
+    shapes = std::make_unique<ShapeMaker>(
+        [this](const std::string&) -> std::optional<std::vector<std::uint8_t>> { return picture; });
+    MarkupObjectMaker::Install([this](DocumentHost& host, XmlReader& reader, const std::string& tag,
+                                      const std::string& base) -> std::unique_ptr<MapObject> {
+      if (!ShapeMaker::MakesElement(tag)) return nullptr;
+      return shapes->Make(MarkupObjectMaker::DescribeShape(reader), base, &host.ObjectView());
+    });
   }
 
   static void WriteImage(const std::string& path) {

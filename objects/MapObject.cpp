@@ -52,10 +52,14 @@ std::string MapObject::GetProperty(const std::string& name) const {
   return {};
 }
 
+std::string MapObject::PendingValue(const std::string& name) const {
+  auto it = pending_.find(name);
+  return it == pending_.end() ? std::string() : it->second;
+}
+
 int MapObject::PendingInt(const char* name) const { return ParseInt(GetProperty(name)); }
 
-bool MapObject::CommitInteger(const char* name, int& field) {
-  const std::string value = GetProperty(name);
+bool MapObject::ApplyInteger(const std::string& value, int& field) {
   if (value.empty()) return false;
   const int number = ParseInt(value);
   if (number == field) return false;

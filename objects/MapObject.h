@@ -190,6 +190,12 @@ class MapObject {
   void SetEventListening(bool on) { eventListening_ = on; }
 
  protected:
+  // Applies the integer value of a property that is not empty; true when the field changed.
+  bool CommitInteger(const char* name, int& field) { return ApplyInteger(GetProperty(name), field); }
+  static bool ApplyInteger(const std::string& value, int& field);
+  // The pending value of a lower-case name, "" when none is pending (built-in values are
+  // not consulted).
+  std::string PendingValue(const std::string& name) const;
   // Passes a raw mouse notification to the listener, when there is one.
   void NotifyListener(const char* notification, unsigned flags, platform::Point point);
   // Runs the enter or exit action and posts the matching event to the host.
@@ -215,7 +221,6 @@ class MapObject {
   void UpdateFromScreenRectScreen();
   // x (or y) of an anchored object whose anchor maps to the given screen coordinate.
   static int InverseAnchorAxis(int screen, int contentSize, double scale, int virtualSize, int viewOrigin, int offset);
-  bool CommitInteger(const char* name, int& field);
   bool CommitText(const char* name, std::string& field);
   int PendingInt(const char* name) const;
 

@@ -22,11 +22,29 @@ std::string FormatColor(platform::Color color) {
   return text;
 }
 
+namespace {
+
+constexpr std::string_view kPenStyleNames[] = {"solid", "dash", "dot", "dash-dot", "dash-dot-dot"};
+constexpr int kPenStyleCount = 5;
+
+}  // namespace
+
 int PenStyleFromName(std::string_view name) {
-  static constexpr std::string_view kNames[] = {"solid", "dash", "dot", "dash-dot", "dash-dot-dot"};
-  for (int i = 0; i < 5; ++i)
-    if (EqualsNoCase(name, kNames[i])) return i;
+  for (int i = 0; i < kPenStyleCount; ++i)
+    if (EqualsNoCase(name, kPenStyleNames[i])) return i;
   return 0;
+}
+
+bool ApplyPenStyle(std::string_view value, int& style) {
+  if (value.empty()) return false;
+  const int number = PenStyleFromName(value);
+  const bool changed = number != style;
+  style = number;
+  return changed;
+}
+
+std::string_view PenStyleName(int style) {
+  return style >= 0 && style < kPenStyleCount ? kPenStyleNames[style] : kPenStyleNames[0];
 }
 
 int HorizontalAlignment(std::string_view halign) {

@@ -30,6 +30,10 @@ std::string FormatColor(platform::Color color);
 // Pen style number of its attribute spelling ("solid", "dash", "dot", "dash-dot",
 // "dash-dot-dot", any case); anything else is solid (0).
 int PenStyleFromName(std::string_view name);
+// A pen style property that is not empty becomes the style; true when it changed.
+bool ApplyPenStyle(std::string_view value, int& style);
+// The attribute spelling of a pen style number; "solid" for numbers outside 0..4.
+std::string_view PenStyleName(int style);
 // Alignment bits of the attributes halign ("right" 4, "center" 2, else left 1) and valign
 // ("bottom" 32, "middle" 16, else top 8), any case.
 int HorizontalAlignment(std::string_view halign);

@@ -128,6 +128,8 @@ class ViewPrimitives {
   virtual void PostObjectEvent(const ObjectEvent& event) = 0;
   // The object's appearance changed; the view repaints (at once when redraw is set).
   virtual void InvalidateObject(MapObject& object, bool redraw) = 0;
+  // The user finished drawing the object: the view leaves its creation mode.
+  virtual void EndObjectCreation(MapObject& object) = 0;
 };
 
 }  // namespace zolvex

@@ -48,6 +48,10 @@ class CommandInterpreter {
   platform::Point AutoScrollSpeed() const { return autoScroll_; }
   // The ID of the object being created, -1 when none.
   int CreatingObjectId() const { return creatingId_; }
+  // The object being created is finished: creation mode ends and the object stays.
+  void FinishCreatingObject(int id) {
+    if (id == creatingId_) creatingId_ = -1;
+  }
   // Multi-selection with Ctrl-click ("SelectObjects" "start").
   bool KeepsSelection() const { return keepStates_; }
   std::vector<std::string>& SelectedObjectIds() { return selectedIds_; }

@@ -16,6 +16,7 @@
 #include "view/DocumentFactory.h"
 #include "view/LinkCommand.h"
 #include "view/NavigationListener.h"
+#include "view/ShapeObjects.h"
 
 namespace zolvex {
 
@@ -106,6 +107,7 @@ MapView::MapView(platform::Platform& platform)
     : platform_(platform), factory_(std::make_unique<DocumentFactory>()) {
   commands_ = std::make_unique<CommandInterpreter>(*this);
   propertyRules_ = std::make_unique<BrowserPropertyRules>(*this, *commands_);
+  InstallShapeMakers(*this);
   platform::Size size = platform_.Window().ClientSize();
   viewWidth_ = size.width;
   viewHeight_ = size.height;
@@ -435,6 +437,8 @@ void MapView::StopSound() {
 }
 
 void MapView::InvalidateObject(MapObject& /*object*/, bool /*redraw*/) { Redraw(); }
+
+void MapView::EndObjectCreation(MapObject& object) { commands_->FinishCreatingObject(object.GetId()); }
 
 std::optional<DocumentMetrics> MapView::GetDocumentMetrics() const {
   std::lock_guard lock(viewLock_);

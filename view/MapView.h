@@ -185,6 +185,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void PlayBuiltInSound(int number) override;
   void StopSound() override;
   void InvalidateObject(MapObject& object, bool redraw) override;
+  void EndObjectCreation(MapObject& object) override;
   std::optional<DocumentMetrics> GetDocumentMetrics() const override;
 
   // ---- Viewport -----------------------------------------------------------------------

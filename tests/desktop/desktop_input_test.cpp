@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "control/ViewWindow.h"
+#include <fstream>
+
 #include "documents/MapDocument.h"
+#include "objects/CComponentRect.h"
 #include "platform/Platform.h"
 #include "tests/support/TestSupport.h"
 
@@ -65,4 +68,29 @@ TEST_F(DesktopInputTest, ARealClickZoomsInAndARealDragPans) {
   EXPECT_EQ(window_->View().ViewX(), x0 + 50);
   EXPECT_EQ(window_->View().ViewY(), y0 + 20);
   EXPECT_EQ(Document().GetLevel(), 3);
+}
+
+TEST_F(DesktopInputTest, ARealDragResizesAnEditableRectangle) {
+  const std::string markup = dir_.File("shapes.xmml");
+  std::ofstream(markup) << "<XMML><BODY><BASEMAP><KTQ SRC=\"synth.ktq\"/></BASEMAP><map>"
+                           "<rect co-ordinate=\"screen\" x=\"100\" y=\"100\" width=\"80\" height=\"60\" "
+                           "allowediting=\"yes\"/></map></BODY></XMML>";
+  std::string error;
+  ASSERT_TRUE(window_->Open(markup, error)) << error;
+  Pump(300);
+  window_->View().SetBrowserProperty("IsEditing", "yes");
+  CComponentRect* rect = nullptr;
+  for (MapObject* object : Document().GetObjectList())
+    if (auto* found = dynamic_cast<CComponentRect*>(object)) rect = found;
+  ASSERT_NE(rect, nullptr);
+  const int x0 = window_->View().ViewX();
+
+  Xdotool("mousemove 175 155 mousedown 1");  // the bottom-right handle
+  Xdotool("mousemove 200 180");
+  Xdotool("mousemove 215 195");
+  Xdotool("mouseup 1");
+  EXPECT_TRUE(rect->IsEditing());
+  EXPECT_EQ(rect->GetWidth(), 120);
+  EXPECT_EQ(rect->GetHeight(), 100);
+  EXPECT_EQ(window_->View().ViewX(), x0) << "the drag went to the rectangle, not the view";
 }

@@ -46,7 +46,8 @@ TEST(MapDocument, KeepsObjectsInLayerOrderAndNumbersThemOneByOne) {
     ids.push_back(document.AddObject(Named(name, layer), false));
   for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_EQ(ids[i], static_cast<std::uint16_t>(ids[i - 1] + 1));
   EXPECT_EQ(ids[0], static_cast<std::uint16_t>(document.GetLimitFrame()->GetId() + 1));
-  std::vector<std::string> expected{"", "B", "E", "A", "C", "D"};  // the frame has no name
+  // The frame (no name) is of layer 3, in front of the objects of lower layers.
+  std::vector<std::string> expected{"B", "E", "A", "C", "", "D"};
   EXPECT_EQ(Names(document), expected);
   EXPECT_EQ(document.FindObject(ids[3])->GetProperty("name"), "D");
   EXPECT_EQ(document.FindObject(0x7FFFFFF), nullptr);
@@ -62,8 +63,8 @@ TEST(MapDocument, SortObjectsRestoresLayerThenIdOrder) {
   document.FindObject(a + 2)->SetLayer(1);
   EXPECT_FALSE(document.HandleCommand("shuffle", ""));
   EXPECT_TRUE(document.HandleCommand("SortObjects", ""));
-  // The frame (layer 1, first ID), then B and C of layer 1 by ID, then A.
-  EXPECT_EQ(Names(document), (std::vector<std::string>{"", "B", "C", "A"}));
+  // B and C of layer 1 by ID, then the frame (layer 3, first ID) and A.
+  EXPECT_EQ(Names(document), (std::vector<std::string>{"B", "C", "", "A"}));
 }
 
 TEST(MapDocument, FindsObjectIdsByNameInAnyCase) {
@@ -261,13 +262,14 @@ TEST(MapDocument, DrawListIsClippedAndShiftedByTheLimit) {
   EXPECT_EQ(document.Collected(), platform::Rect::FromSize(0, 0, 540, 430));
   document.GetDrawList(items, 900, 700, 640, 480, 0, 0);
   EXPECT_EQ(document.Collected(), platform::Rect::FromSize(900, 700, 124, 68));
-  EXPECT_EQ(items.back(), document.FindObject(id));
-  EXPECT_EQ(items.back()->GetScreenOffset(), (platform::Point{0, 0}));
+  MapObject* object = document.FindObject(id);
+  EXPECT_EQ(std::count(items.begin(), items.end(), object), 1);
+  EXPECT_EQ(object->GetScreenOffset(), (platform::Point{0, 0}));
 
   document.SetLimitRect(400, 200, 1000, 1000, false);
   document.GetDrawList(items, 0, 0, 640, 480, 0, 0);
   EXPECT_EQ(document.Collected(), platform::Rect::FromSize(100, 50, 640, 480));
-  EXPECT_EQ(items.back()->GetScreenOffset(), (platform::Point{-100, -50}));
+  EXPECT_EQ(object->GetScreenOffset(), (platform::Point{-100, -50}));
 }
 
 TEST(MapDocument, BaseAnswersOfTheVirtualInterface) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "objects/MapObject.h"
 #include "platform/TextValues.h"
 
 namespace zolvex::test {
@@ -121,5 +122,7 @@ std::string RecordingView::OpenUrl(const std::string& url, bool, int, int, int) 
 }
 
 void RecordingView::InvalidateObject(MapObject&, bool) { ++invalidations; }
+
+void RecordingView::EndObjectCreation(MapObject& object) { creationsEnded.push_back(object.GetId()); }
 
 }  // namespace zolvex::test

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,7 @@ class RecordingView : public ViewPrimitives {
   std::vector<int> builtInSounds;
   int stopSounds = 0;
   int invalidations = 0;
+  std::vector<int> creationsEnded;  // EndObjectCreation: the object IDs
 
   // A document of content size w x h shown at scale s (level = content · s).
   void ShowDocument(int width, int height, double scale);
@@ -83,10 +85,20 @@ class RecordingView : public ViewPrimitives {
   void PostViewEvent(const ViewEvent& event) override { viewEvents.push_back(event); }
   void PostObjectEvent(const ObjectEvent& event) override { objectEvents.push_back(event); }
   void InvalidateObject(MapObject& object, bool redraw) override;
+  void EndObjectCreation(MapObject& object) override;
 
  private:
   void Record(std::string name, std::vector<long long> args, const ViewImage* image = nullptr);
   int opacity_ = 0;
 };
 
+}  // namespace zolvex::test
+
+namespace zolvex::test {
+// Readable failures: "Name(a, b, ...)".
+inline void PrintTo(const RecordingView::DrawCall& call, std::ostream* out) {
+  *out << call.name << "(";
+  for (std::size_t i = 0; i < call.args.size(); ++i) *out << (i ? ", " : "") << call.args[i];
+  *out << ")";
+}
 }  // namespace zolvex::test

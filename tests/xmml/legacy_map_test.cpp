@@ -3,7 +3,8 @@
 #include "documents/CReaderException.h"
 #include "documents/LegacyMapDocument.h"
 #include "documents/MessageTable.h"
-#include "objects/CComponentLink.h"
+#include "objects/CComponentRect.h"
+#include "objects/EllipseObject.h"
 #include "tests/xmml/XmmlTestBase.h"
 
 using namespace zolvex;
@@ -119,8 +120,8 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_EQ(document->GetPrintWidth(), -1);
 
   std::vector<MapObject*> objects = document->LineObjects();
-  ASSERT_EQ(objects.size(), 4u);  // RECT, SOUND, BITMAP, LOGO
-  auto* rect = dynamic_cast<CComponentLink*>(objects[0]);
+  ASSERT_EQ(objects.size(), 5u);  // RECT, CIRCLE, SOUND, BITMAP, LOGO
+  auto* rect = dynamic_cast<CComponentRect*>(objects[0]);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->GetLink(), "page2.map");
   EXPECT_TRUE(rect->HasOutline());
@@ -128,7 +129,14 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_EQ(rect->GetLayer(), 3);
   EXPECT_EQ(rect->GetMinLevel(), 1);
 
-  auto* bitmap = dynamic_cast<CComponentLink*>(objects[2]);
+  auto* circle = dynamic_cast<EllipseObject*>(objects[1]);
+  ASSERT_NE(circle, nullptr);
+  EXPECT_EQ(circle->GetLink(), "circle.map");
+  EXPECT_EQ(platform::Rect::FromSize(circle->GetX(), circle->GetY(), circle->GetWidth(), circle->GetHeight()),
+            platform::Rect::FromSize(50, 60, 20, 30));
+  EXPECT_EQ(circle->GetLayer(), 2);
+
+  auto* bitmap = dynamic_cast<CComponentLink*>(objects[3]);
   ASSERT_NE(bitmap, nullptr);
   ASSERT_NE(bitmap->GetNormalPicture(), nullptr);
   EXPECT_EQ(bitmap->GetWidth(), 30);  // the picture's size, centred on 200,100
@@ -137,16 +145,15 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_EQ(bitmap->GetY(), 90);
   EXPECT_FALSE(bitmap->IsKeyTransparent());
 
-  EXPECT_TRUE(objects[3]->IsScreenCoordinates());
-  EXPECT_EQ(objects[3]->GetWidth(), 30);
+  EXPECT_TRUE(objects[4]->IsScreenCoordinates());
+  EXPECT_EQ(objects[4]->GetWidth(), 30);
 
-  // Circles, texts and the location list wait for their object classes.
+  // Texts and the location list wait for their object classes.
   const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 3u);
-  EXPECT_EQ(unmade[0].tagName, "circle");
-  EXPECT_EQ(unmade[1].tagName, "text");
-  EXPECT_EQ(unmade[1].Attribute("text"), "Hello old town");
-  EXPECT_EQ(unmade[2].tagName, "location");
+  ASSERT_EQ(unmade.size(), 2u);
+  EXPECT_EQ(unmade[0].tagName, "text");
+  EXPECT_EQ(unmade[0].Attribute("text"), "Hello old town");
+  EXPECT_EQ(unmade[1].tagName, "location");
 
   // Drawn only on the levels of their ranges: the rectangle on levels 1 and 2.
   document->SetLevel(0);
@@ -169,7 +176,7 @@ TEST_F(LegacyMapTest, ServedOverHttpItsImagesComeFromTheServer) {
   EXPECT_TRUE(document.IsValid());
   EXPECT_EQ(document.ImageSource(), server.Url("/maps/a.ktq"));
   EXPECT_EQ(makers.paths, std::vector<std::string>{"/maps/a.ktq"});
-  auto* bitmap = dynamic_cast<CComponentLink*>(document.LineObjects()[2]);
+  auto* bitmap = dynamic_cast<CComponentLink*>(document.LineObjects()[3]);
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(bitmap->GetWidth(), 30);
   bool askedForPicture = false;

@@ -59,15 +59,14 @@ TEST_F(XmmlDocumentTest, OpenedFromDiskItReadsEveryGroupOverItsBasemap) {
   EXPECT_EQ(index.items[0].tooltipSize, "12");
   EXPECT_EQ(index.items[1].source, "http://elsewhere.example/p2.jpg");
 
-  // Without the object factory the object elements are kept as records, map by map.
+  // The shapes are made; the other object elements are kept as records, map by map.
   const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 3u);
-  EXPECT_EQ(unmade[0].tagName, "rect");
+  ASSERT_EQ(unmade.size(), 2u);
+  EXPECT_EQ(unmade[0].tagName, "text");
   EXPECT_EQ(unmade[0].mapId, "streets");
-  EXPECT_EQ(unmade[0].Attribute("HREF"), "goto:1");
-  EXPECT_EQ(unmade[1].Attribute("text"), "Main street");
-  EXPECT_EQ(unmade[2].tagName, "note");
-  EXPECT_EQ(unmade[2].mapId, "");
+  EXPECT_EQ(unmade[0].Attribute("text"), "Main street");
+  EXPECT_EQ(unmade[1].tagName, "note");
+  EXPECT_EQ(unmade[1].mapId, "");
   EXPECT_EQ(document->MapIds(), std::vector<std::string>{"streets"});
 }
 
