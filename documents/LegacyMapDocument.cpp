@@ -3,6 +3,7 @@
 #include "documents/DocumentText.h"
 #include "net/Pictures.h"
 #include "objects/CComponentLink.h"
+#include "objects/CComponentText.h"
 #include "platform/TextValues.h"
 #include "tiles/TiledImageDocument.h"
 #include "view/MapView.h"
@@ -12,6 +13,29 @@ namespace zolvex {
 namespace {
 
 constexpr int kUnreadablePictureSize = 10;
+// The location list: a small label in the window's top-left corner.
+constexpr int kLocationMargin = 4;
+constexpr int kLocationFontSize = 12;
+constexpr platform::Color kLocationBackground = platform::MakeColor(0xFF, 0xFF, 0xFF);
+constexpr platform::Color kBlack = platform::MakeColor(0, 0, 0);
+
+std::unique_ptr<MapObject> MakeText(const LegacyMapItem& item) {
+  const platform::Color color = ParseColor(item.color).value_or(kBlack);
+  auto text = std::make_unique<CComponentText>(item.x, item.y, item.text, item.font, item.fontSize, color, item.target);
+  if (const auto shadow = ParseColor(item.shadow)) text->SetShadowColor(*shadow);
+  return text;
+}
+
+// The locations, one per line, fixed to the window.
+std::unique_ptr<MapObject> MakeLocationList(const LegacyMapItem& item) {
+  std::string lines;
+  for (const std::string& location : item.locations) lines += (lines.empty() ? "" : "\n") + location;
+  auto list = std::make_unique<CComponentText>(kLocationMargin, kLocationMargin, lines, std::string(),
+                                               kLocationFontSize, kBlack, std::string());
+  list->SetTextAlign("lefttop");
+  list->SetBackground(kLocationBackground);
+  return list;
+}
 
 }  // namespace
 
@@ -66,8 +90,8 @@ void LegacyMapDocument::Record(const LegacyMapItem& item) {
   unmade_.push_back(std::move(element));
 }
 
-// Link areas and pictures are made here; ellipses, texts and the location list wait for
-// the object classes that draw them and are kept as records.
+// Link areas, pictures, texts and the location list are made here; ellipses wait for the
+// object class that draws them and are kept as records.
 std::unique_ptr<MapObject> LegacyMapDocument::MakeObject(const LegacyMapItem& item) {
   if (item.keyword == "RECT" || item.keyword == "SOUND") {
     auto area = std::make_unique<CComponentLink>(item.x, item.y, item.width, item.height, item.target, nullptr, nullptr);
@@ -84,6 +108,8 @@ std::unique_ptr<MapObject> LegacyMapDocument::MakeObject(const LegacyMapItem& it
     picture->SetKeyTransparent(item.transparent);
     return picture;
   }
+  if (item.keyword == "TEXT") return MakeText(item);
+  if (item.keyword == "LOCATION") return MakeLocationList(item);
   if (item.keyword == "LOGO") {
     std::shared_ptr<ViewImage> logo = LoadPicture(item.image);
     const int width = logo ? logo->getWidth() : kUnreadablePictureSize;

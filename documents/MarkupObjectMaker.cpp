@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "documents/XmlReader.h"
+#include "objects/MarkupTextMaker.h"
+#include "view/MapView.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -52,10 +54,14 @@ UnmadeElement MarkupObjectMaker::Describe(XmlReader& reader, const std::string& 
 
 std::unique_ptr<MapObject> MarkupObjectMaker::Make(MapView& view, XmlReader& reader, const std::string& basePath,
                                                    const std::string& mapId, std::vector<UnmadeElement>& unmade) {
+  const std::string tagName = ToLower(reader.GetChildTagName());
   if (Maker maker = CurrentMaker()) {
-    if (auto object = maker(view, reader, ToLower(reader.GetChildTagName()), basePath)) return object;
+    if (auto object = maker(view, reader, tagName, basePath)) return object;
   }
-  unmade.push_back(Describe(reader, mapId));
+  // Texts and notes are built in.
+  UnmadeElement element = Describe(reader, mapId);
+  if (auto object = MarkupTextMaker::Make(tagName, element.attributes, basePath, view)) return object;
+  unmade.push_back(std::move(element));
   return nullptr;
 }
 

@@ -84,6 +84,7 @@ class MapView : public ViewPrimitives {
   // The view lock: serialises document replacement against painting, input and commands.
   std::recursive_mutex& ViewLock() const { return viewLock_; }
   platform::Platform& GetPlatform() { return platform_; }
+  platform::Platform* PlatformServices() override { return &platform_; }
   bool IsPageAnimationOn() const { return pageAnimation_; }
 
   // ---- Frame loop --------------------------------------------------------------------

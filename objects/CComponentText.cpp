@@ -1,0 +1,392 @@
+#include "objects/CComponentText.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "objects/ObjectValues.h"
+#include "objects/SavedXml.h"
+#include "objects/TextDialog.h"
+#include "platform/TextValues.h"
+
+namespace zolvex {
+
+namespace {
+
+constexpr platform::Color kEditOuterColor = platform::MakeColor(0, 0, 0);
+constexpr platform::Color kEditInnerColor = platform::MakeColor(0xFF, 0xFF, 0);
+constexpr platform::Color kDefaultIndicatorColor = platform::MakeColor(0xFF, 0xFF, 0xFF);
+
+bool Contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
+
+// Line breaks written as the two characters backslash and n, as the attribute reads them.
+std::string EscapeLineBreaks(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\n')
+      escaped += "\\n";
+    else
+      escaped += c;
+  }
+  return escaped;
+}
+
+}  // namespace
+
+CComponentText::Alignment CComponentText::ParseAlignment(const std::string& words) {
+  const std::string lower = ToLower(words);
+  Alignment alignment;
+  if (Contains(lower, "right"))
+    alignment.horizontal = 1;
+  else if (Contains(lower, "left"))
+    alignment.horizontal = -1;
+  if (Contains(lower, "top"))
+    alignment.vertical = -1;
+  else if (Contains(lower, "bottom"))
+    alignment.vertical = 1;
+  else if (!Contains(lower, "middle"))
+    alignment.vertical = alignment.horizontal != 0 ? -1 : 0;
+  return alignment;
+}
+
+CComponentText::CComponentText(int x, int y, const std::string& text, const std::string& fontFace, int size,
+                               platform::Color color, const std::string& link)
+    : CComponentLink(x, y, 0, 0, link, nullptr, nullptr), text_(text), fontFace_(fontFace), size_(size) {
+  SetLayer(kLayer);
+  // The text keeps its colour under the pointer.
+  SetColors(color, color);
+}
+
+CComponentText::~CComponentText() = default;
+
+std::vector<std::string> CComponentText::Lines() const {
+  std::vector<std::string> lines;
+  if (text_.empty()) return lines;
+  lines.emplace_back();
+  for (char c : text_) {
+    if (c == '\r') continue;
+    if (c == '\n')
+      lines.emplace_back();
+    else
+      lines.back() += c;
+  }
+  return lines;
+}
+
+bool CComponentText::HasIndicator() const { return IsYes(GetProperty("indicator")); }
+
+bool CComponentText::IsAnchoredText() const {
+  const std::string anchor = GetProperty("anchor");
+  return IsYes(anchor) || EqualsNoCase(anchor, "center");
+}
+
+// ---- Layout -------------------------------------------------------------------------------
+
+int CComponentText::ComputeDisplaySize(const std::optional<DocumentMetrics>& metrics) const {
+  if (IsScreenCoordinates()) return size_;
+  if (!metrics || metrics->contentHeight <= 0) return 0;
+  return static_cast<int>(std::int64_t{size_} * metrics->levelHeight / metrics->contentHeight);
+}
+
+CComponentText::UnitScale CComponentText::ScreenPerUnit(const std::optional<DocumentMetrics>& metrics) const {
+  UnitScale scale;
+  if (!metrics || (IsScreenCoordinates() && !IsAnchoredText())) return scale;
+  const int virtualWidth = GetVirtualWidth() > 0 ? GetVirtualWidth() : metrics->contentWidth;
+  const int virtualHeight = GetVirtualHeight() > 0 ? GetVirtualHeight() : metrics->contentHeight;
+  if (virtualWidth > 0) scale.x = double(metrics->contentWidth) * metrics->scaleX / virtualWidth;
+  if (virtualHeight > 0) scale.y = double(metrics->contentHeight) * metrics->scaleY / virtualHeight;
+  if (!(scale.x > 0)) scale.x = 1;
+  if (!(scale.y > 0)) scale.y = 1;
+  return scale;
+}
+
+// The block in screen pixels: its size and where its corner lies from the anchor.
+CComponentText::Block CComponentText::MeasureBlock(ViewPrimitives& view) {
+  Block block;
+  lineHeight_ = 0;
+  const std::vector<std::string> lines = Lines();
+  if (lines.empty() || displaySize_ <= 0) return block;
+  view.SetTextFont(fontFace_, displaySize_, platform::kNoColor, shadow_);
+  for (const std::string& line : lines) {
+    const platform::Size extent = view.MeasureText(line.empty() ? " " : line);
+    block.width = std::max(block.width, extent.width);
+    lineHeight_ = extent.height;
+  }
+  block.height = static_cast<int>(lines.size()) * lineHeight_;
+  const int h = alignment_.horizontal, v = alignment_.vertical;
+  block.offsetX = h > 0 ? -block.width : h < 0 ? 0 : -block.width / 2;
+  block.offsetY = v > 0 ? -block.height : v < 0 ? 0 : -block.height / 2;
+  if (HasIndicator()) {
+    if (v == 0) {
+      block.width += kIndicatorGap;
+      block.offsetX -= h > 0 ? kIndicatorGap : h == 0 ? kIndicatorGap / 2 : 0;
+    } else {
+      block.height += kIndicatorGap;
+      if (v > 0) block.offsetY -= kIndicatorGap;
+    }
+    block.offsetX += h < 0 ? -1 : h > 0 ? 2 : 0;
+    block.offsetY += v < 0 ? -2 : v > 0 ? 1 : 0;
+  }
+  return block;
+}
+
+// The block is measured in screen pixels at the display size and turned into the object's
+// units, so that mapping it back gives the measured size at every zoom.
+void CComponentText::UpdateScreenRect() {
+  ViewPrimitives* view = GetView();
+  if (!view) return;
+  const auto metrics = ViewMetrics();
+  if (!metrics && !IsScreenCoordinates()) return;
+  displaySize_ = ComputeDisplaySize(metrics);
+  const Block block = MeasureBlock(*view);
+  const UnitScale scale = ScreenPerUnit(metrics);
+  const bool screenSized = IsScreenCoordinates();
+  const int width = screenSized ? block.width : RoundHalfTowardZero(block.width / scale.x);
+  const int height = screenSized ? block.height : RoundHalfTowardZero(block.height / scale.y);
+  const int anchorX = GetX(), anchorY = GetY();
+  blockX_ = anchorX + RoundHalfTowardZero(block.offsetX / scale.x);
+  blockY_ = anchorY + RoundHalfTowardZero(block.offsetY / scale.y);
+  SetRect(blockX_, blockY_, width, height);
+  MapObject::UpdateScreenRect();
+  SetRect(anchorX, anchorY, width, height);
+}
+
+// ---- Drawing ------------------------------------------------------------------------------
+
+void CComponentText::DrawHaloText(ViewPrimitives& view, const std::string& text, int x, int y,
+                                  platform::Color halo) const {
+  if (halo != platform::kNoColor) {
+    view.DrawText(text, x - 1, y, halo);
+    view.DrawText(text, x + 1, y, halo);
+    view.DrawText(text, x, y - 1, halo);
+    view.DrawText(text, x, y + 1, halo);
+  }
+  view.DrawText(text, x, y, GetCurrentColor());
+}
+
+void CComponentText::DrawLines(ViewPrimitives& view, const std::vector<std::string>& lines, platform::Color halo) {
+  const int h = alignment_.horizontal;
+  const platform::Rect area = TextArea();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int room = area.Width() - view.MeasureText(lines[i]).width;
+    const int x = area.left + (h > 0 ? room : h == 0 ? room / 2 : 0);
+    const int y = area.top + lineHeight_ * static_cast<int>(i);
+    DrawHaloText(view, lines[i], x, y, halo);
+  }
+}
+
+void CComponentText::DrawWithIndicator(ViewPrimitives& view, const std::vector<std::string>& lines,
+                                       platform::Color halo) {
+  const int h = alignment_.horizontal, v = alignment_.vertical;
+  std::string whole;
+  for (const std::string& line : lines) whole += (whole.empty() ? "" : "\n") + line;
+  const platform::Rect box = TextArea();
+  const int textX = box.left + (v == 0 ? (h < 0 ? kIndicatorGap : h == 0 ? kIndicatorGap / 2 : 0) : 0);
+  const int textY = box.top + (v < 0 ? kIndicatorGap : 0);
+  DrawHaloText(view, whole, textX, textY, halo);
+
+  const int dotX = h < 0 ? box.left : h > 0 ? box.right - kIndicatorSize : (box.left + box.right) / 2 - 1;
+  const int dotY = v < 0 ? box.top : v > 0 ? box.bottom - kIndicatorSize : (box.top + box.bottom) / 2 - 1;
+  const platform::Color color = ParseColor(GetProperty("indicatorcolor")).value_or(kDefaultIndicatorColor);
+  view.FillRect(dotX, dotY, kIndicatorSize, kIndicatorSize, color);
+}
+
+void CComponentText::Draw() {
+  ViewPrimitives* view = GetView();
+  if (!view || IsBeingCreated()) return;
+  UpdateScreenRect();
+  const std::vector<std::string> lines = Lines();
+  // A text fixed to the window needs no document to be seen.
+  const bool onScreen = IsOnScreen() || (IsScreenCoordinates() && !IsAnchoredText());
+  if (!onScreen || displaySize_ <= 0 || lines.empty() || GetScreenWidth() <= 0 || GetScreenHeight() <= 0) return;
+  MapObject::Draw();
+  const platform::Rect box = GetScreenRect();
+  if (background_ != platform::kNoColor) view->FillRect(box.left, box.top, box.Width(), box.Height(), background_);
+  SetProperty("visualsize", std::to_string(displaySize_));
+  view->SetTextFont(fontFace_, displaySize_, platform::kNoColor, shadow_);
+  const platform::Color halo = ParseColor(GetProperty("outline")).value_or(platform::kNoColor);
+  if (HasIndicator())
+    DrawWithIndicator(*view, lines, halo);
+  else
+    DrawLines(*view, lines, halo);
+  if (IsEditing()) {
+    view->DrawRectOutline(box.left, box.top, box.Width(), box.Height(), kEditOuterColor, 1, kPenSolid);
+    view->DrawRectOutline(box.left + 1, box.top + 1, box.Width() - 2, box.Height() - 2, kEditInnerColor, 1,
+                          kPenSolid);
+  }
+}
+
+// ---- Mouse --------------------------------------------------------------------------------
+
+void CComponentText::PlaceAtPress(platform::Point point) {
+  ViewPrimitives* view = GetView();
+  platform::Point at = point;
+  if (!IsScreenCoordinates()) {
+    const auto content = ScreenToContent(point);
+    if (!content) return;
+    at = *content;
+    const int limitX = ParseInt(view->GetBrowserProperty("limitx"));
+    if (limitX != -1) {
+      at.x += limitX;
+      at.y += ParseInt(view->GetBrowserProperty("limity"));
+    }
+  }
+  SetRect(at.x, at.y, GetWidth(), GetHeight());
+}
+
+void CComponentText::FinishCreation() {
+  ViewPrimitives* view = GetView();
+  SetBeingCreated(false);
+  SetEditing(AllowsEditing() && IsYes(view->GetBrowserProperty("IsEditing")));
+  SetTextAlign("lefttop");
+  UpdateScreenRect();
+  EditInDialog();
+  ViewEvent event;
+  event.name = "donecreatingobject";
+  event.param1 = std::to_string(GetId());
+  view->PostViewEvent(event);
+  view->InvalidateObject(*this, true);
+}
+
+void CComponentText::OnLButtonDown(unsigned flags, platform::Point point) {
+  if (IsBeingCreated() && GetView()) {
+    PlaceAtPress(point);
+    FinishCreation();
+    return;
+  }
+  if (IsEditing()) {
+    dragging_ = true;
+    grab_ = point;
+    dragAnchor_ = {GetX(), GetY()};
+    return;
+  }
+  CComponentLink::OnLButtonDown(flags, point);
+}
+
+void CComponentText::OnMouseMove(unsigned flags, platform::Point point) {
+  if (!dragging_) {
+    CComponentLink::OnMouseMove(flags, point);
+    return;
+  }
+  // The anchor follows the pointer from where the move began, so rounding does not add up.
+  const UnitScale scale = ScreenPerUnit(ViewMetrics());
+  const int x = dragAnchor_.x + RoundHalfTowardZero((point.x - grab_.x) / scale.x);
+  const int y = dragAnchor_.y + RoundHalfTowardZero((point.y - grab_.y) / scale.y);
+  if (x == GetX() && y == GetY()) return;
+  SetRect(x, y, GetWidth(), GetHeight());
+  UpdateScreenRect();
+  if (ViewPrimitives* view = GetView()) view->InvalidateObject(*this, false);
+}
+
+void CComponentText::OnLButtonUp(unsigned flags, platform::Point point) {
+  if (!dragging_) {
+    CComponentLink::OnLButtonUp(flags, point);
+    return;
+  }
+  dragging_ = false;
+  if (ViewPrimitives* view = GetView()) view->InvalidateObject(*this, true);
+}
+
+void CComponentText::OnClick(platform::Point point, int button) {
+  if (IsEditing() && button == kObjectLeftButton)
+    EditInDialog();
+  else
+    CComponentLink::OnClick(point, button);
+}
+
+void CComponentText::OnClickWithOption(platform::Point point, int button, const std::string& option) {
+  if (IsEditing() && button == kObjectLeftButton)
+    EditInDialog();
+  else
+    CComponentLink::OnClickWithOption(point, button, option);
+}
+
+bool CComponentText::EditInDialog() { return TextDialog::Run(*this); }
+
+void CComponentText::ApplyDialogValues(const std::string& font, int size, const std::string& sizeText,
+                                       platform::Color color, const std::string& text) {
+  fontFace_ = font;
+  size_ = size;
+  SetColors(color, color);
+  text_ = text;
+  SetProperty("font", font);
+  SetProperty("fontface", font);
+  SetProperty("size", std::to_string(size));
+  SetProperty("visualsize", sizeText);
+  SetProperty("fontsize", std::to_string(size));
+  SetProperty("color", FormatColor(color));
+  SetProperty("text", text);
+  SetProperty("value", text);
+  UpdateScreenRect();
+}
+
+// ---- Properties ---------------------------------------------------------------------------
+
+std::string CComponentText::GetProperty(const std::string& name) const {
+  std::string value = CComponentLink::GetProperty(name);
+  if (!value.empty()) return value;
+  const std::string key = ToLower(name);
+  if (key == "size" || key == "fontsize") return std::to_string(size_);
+  if (key == "font" || key == "fontface") return fontFace_;
+  if (key == "visualsize") return std::to_string(displaySize_);
+  if (key == "text" || key == "value") return text_;
+  return {};
+}
+
+bool CComponentText::CommitTextProperties() {
+  bool applied = false;
+  if (const std::string text = GetProperty("text"); text != text_) {
+    text_ = text;
+    applied = true;
+  }
+  if (const std::string font = GetProperty("font"); font != fontFace_) {
+    fontFace_ = font;
+    applied = true;
+  }
+  if (const int size = ParseInt(GetProperty("size")); size != size_) {
+    size_ = size;
+    applied = true;
+  }
+  if (const std::string words = GetProperty("textalign"); !words.empty()) {
+    const Alignment alignment = ParseAlignment(words);
+    applied |= alignment != alignment_;
+    alignment_ = alignment;
+  }
+  if (const std::string shadow = GetProperty("shadow"); !shadow.empty()) {
+    const int value = ParseInt(shadow);
+    const platform::Color color = value < 0 ? platform::kNoColor : value;
+    applied |= color != shadow_;
+    shadow_ = color;
+  }
+  // A new colour is the text's colour under the pointer too, unless a script gave that one.
+  const auto color = ParseColor(GetProperty("color"));
+  if (color && !GetPendingProperties().contains("mouseovercolor")) SetColors(*color, *color);
+  return applied;
+}
+
+bool CComponentText::CommitProperties() {
+  const bool linkApplied = CComponentLink::CommitProperties();
+  const bool textApplied = CommitTextProperties();
+  UpdateScreenRect();
+  return linkApplied || textApplied;
+}
+
+std::string CComponentText::GetXml() const {
+  std::string xml = "<text ";
+  SavedXml::Attribute(xml, "x", blockX_ + GetWidth() / 2);
+  SavedXml::Attribute(xml, "y", blockY_ + GetHeight() / 2);
+  SavedXml::OptionalAttribute(xml, "name", GetProperty("name"));
+  SavedXml::OptionalAttribute(xml, "group", GetProperty("group"));
+  SavedXml::OptionalAttribute(xml, "href", GetLink());
+  SavedXml::OptionalAttribute(xml, "tooltip", GetTooltip());
+  SavedXml::Attribute(xml, "text", EscapeLineBreaks(text_));
+  SavedXml::Attribute(xml, "font", fontFace_);
+  SavedXml::Attribute(xml, "size", size_);
+  SavedXml::LevelAttributes(xml, *this);
+  SavedXml::Attribute(xml, "color", FormatColor(GetCurrentColor()));
+  if (AllowsEditing()) SavedXml::Attribute(xml, "allowediting", "yes");
+  SavedXml::UnderscoreProperties(xml, *this);
+  xml += "/>";
+  return xml;
+}
+
+}  // namespace zolvex
