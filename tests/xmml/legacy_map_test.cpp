@@ -4,6 +4,7 @@
 #include "documents/LegacyMapDocument.h"
 #include "documents/MessageTable.h"
 #include "objects/CComponentLink.h"
+#include "objects/CComponentText.h"
 #include "tests/xmml/XmmlTestBase.h"
 
 using namespace zolvex;
@@ -119,7 +120,7 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_EQ(document->GetPrintWidth(), -1);
 
   std::vector<MapObject*> objects = document->LineObjects();
-  ASSERT_EQ(objects.size(), 4u);  // RECT, SOUND, BITMAP, LOGO
+  ASSERT_EQ(objects.size(), 6u);  // RECT, SOUND, BITMAP, LOGO, TEXT, the location list
   auto* rect = dynamic_cast<CComponentLink*>(objects[0]);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->GetLink(), "page2.map");
@@ -140,13 +141,25 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_TRUE(objects[3]->IsScreenCoordinates());
   EXPECT_EQ(objects[3]->GetWidth(), 30);
 
-  // Circles, texts and the location list wait for their object classes.
+  auto* text = dynamic_cast<CComponentText*>(objects[4]);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), "Hello old town");
+  EXPECT_EQ(text->GetFontFace(), "Arial");
+  EXPECT_EQ(text->GetSize(), 12);
+  EXPECT_EQ(text->GetColor(), platform::MakeColor(0xFF, 0, 0));
+  EXPECT_EQ(text->GetShadowColor(), platform::kNoColor);
+  EXPECT_FALSE(text->HasLinkAt(0, 0));
+  EXPECT_EQ(text->GetLayer(), 2);
+  EXPECT_EQ(text->GetMaxLevel(), 1);
+  auto* locations = dynamic_cast<CComponentText*>(objects[5]);
+  ASSERT_NE(locations, nullptr);
+  EXPECT_EQ(locations->GetText(), "Harbour\nOld town");
+  EXPECT_TRUE(locations->IsScreenCoordinates());
+
+  // Circles wait for their object class.
   const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 3u);
+  ASSERT_EQ(unmade.size(), 1u);
   EXPECT_EQ(unmade[0].tagName, "circle");
-  EXPECT_EQ(unmade[1].tagName, "text");
-  EXPECT_EQ(unmade[1].Attribute("text"), "Hello old town");
-  EXPECT_EQ(unmade[2].tagName, "location");
 
   // Drawn only on the levels of their ranges: the rectangle on levels 1 and 2.
   document->SetLevel(0);

@@ -4,6 +4,8 @@
 #include "documents/FolderDocument.h"
 #include "documents/MessageTable.h"
 #include "documents/XmmlDocument.h"
+#include "objects/CComponentText.h"
+#include "objects/NoteObject.h"
 #include "tests/xmml/XmmlTestBase.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
@@ -59,15 +61,23 @@ TEST_F(XmmlDocumentTest, OpenedFromDiskItReadsEveryGroupOverItsBasemap) {
   EXPECT_EQ(index.items[0].tooltipSize, "12");
   EXPECT_EQ(index.items[1].source, "http://elsewhere.example/p2.jpg");
 
-  // Without the object factory the object elements are kept as records, map by map.
+  // Without the object factory the object elements are kept as records, map by map;
+  // texts and notes are made by the built-in maker.
   const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 3u);
+  ASSERT_EQ(unmade.size(), 1u);
   EXPECT_EQ(unmade[0].tagName, "rect");
   EXPECT_EQ(unmade[0].mapId, "streets");
   EXPECT_EQ(unmade[0].Attribute("HREF"), "goto:1");
-  EXPECT_EQ(unmade[1].Attribute("text"), "Main street");
-  EXPECT_EQ(unmade[2].tagName, "note");
-  EXPECT_EQ(unmade[2].mapId, "");
+  const CComponentText* text = nullptr;
+  const NoteObject* note = nullptr;
+  for (MapObject* object : document->GetObjectList()) {
+    if (auto* made = dynamic_cast<CComponentText*>(object)) text = made;
+    if (auto* made = dynamic_cast<NoteObject*>(object)) note = made;
+  }
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), "Main street");
+  ASSERT_NE(note, nullptr);
+  EXPECT_EQ(note->GetWidth(), 50);
   EXPECT_EQ(document->MapIds(), std::vector<std::string>{"streets"});
 }
 
