@@ -6,6 +6,7 @@
 #include "objects/ObjectValues.h"
 #include "objects/SavedXml.h"
 #include "objects/TextDialog.h"
+#include "platform/Canvas.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -152,29 +153,29 @@ void CComponentText::UpdateScreenRect() {
 
 // ---- Drawing ------------------------------------------------------------------------------
 
-void CComponentText::DrawHaloText(ViewPrimitives& view, const std::string& text, int x, int y,
+void CComponentText::DrawHaloText(const Painter& paint, const std::string& text, int x, int y,
                                   platform::Color halo) const {
   if (halo != platform::kNoColor) {
-    view.DrawText(text, x - 1, y, halo);
-    view.DrawText(text, x + 1, y, halo);
-    view.DrawText(text, x, y - 1, halo);
-    view.DrawText(text, x, y + 1, halo);
+    paint.text(text, x - 1, y, halo);
+    paint.text(text, x + 1, y, halo);
+    paint.text(text, x, y - 1, halo);
+    paint.text(text, x, y + 1, halo);
   }
-  view.DrawText(text, x, y, GetCurrentColor());
+  paint.text(text, x, y, GetCurrentColor());
 }
 
-void CComponentText::DrawLines(ViewPrimitives& view, const std::vector<std::string>& lines, platform::Color halo) {
+void CComponentText::DrawLines(const Painter& paint, const std::vector<std::string>& lines, platform::Color halo) {
   const int h = alignment_.horizontal;
   const platform::Rect area = TextArea();
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const int room = area.Width() - view.MeasureText(lines[i]).width;
+    const int room = area.Width() - paint.measure(lines[i]).width;
     const int x = area.left + (h > 0 ? room : h == 0 ? room / 2 : 0);
     const int y = area.top + lineHeight_ * static_cast<int>(i);
-    DrawHaloText(view, lines[i], x, y, halo);
+    DrawHaloText(paint, lines[i], x, y, halo);
   }
 }
 
-void CComponentText::DrawWithIndicator(ViewPrimitives& view, const std::vector<std::string>& lines,
+void CComponentText::DrawWithIndicator(const Painter& paint, const std::vector<std::string>& lines,
                                        platform::Color halo) {
   const int h = alignment_.horizontal, v = alignment_.vertical;
   std::string whole;
@@ -182,12 +183,22 @@ void CComponentText::DrawWithIndicator(ViewPrimitives& view, const std::vector<s
   const platform::Rect box = TextArea();
   const int textX = box.left + (v == 0 ? (h < 0 ? kIndicatorGap : h == 0 ? kIndicatorGap / 2 : 0) : 0);
   const int textY = box.top + (v < 0 ? kIndicatorGap : 0);
-  DrawHaloText(view, whole, textX, textY, halo);
+  DrawHaloText(paint, whole, textX, textY, halo);
 
   const int dotX = h < 0 ? box.left : h > 0 ? box.right - kIndicatorSize : (box.left + box.right) / 2 - 1;
   const int dotY = v < 0 ? box.top : v > 0 ? box.bottom - kIndicatorSize : (box.top + box.bottom) / 2 - 1;
   const platform::Color color = ParseColor(GetProperty("indicatorcolor")).value_or(kDefaultIndicatorColor);
-  view.FillRect(dotX, dotY, kIndicatorSize, kIndicatorSize, color);
+  paint.fill(dotX, dotY, kIndicatorSize, kIndicatorSize, color);
+}
+
+void CComponentText::Paint(const Painter& paint, const std::vector<std::string>& lines) {
+  const platform::Rect box = GetScreenRect();
+  if (background_ != platform::kNoColor) paint.fill(box.left, box.top, box.Width(), box.Height(), background_);
+  const platform::Color halo = ParseColor(GetProperty("outline")).value_or(platform::kNoColor);
+  if (HasIndicator())
+    DrawWithIndicator(paint, lines, halo);
+  else
+    DrawLines(paint, lines, halo);
 }
 
 void CComponentText::Draw() {
@@ -199,20 +210,53 @@ void CComponentText::Draw() {
   const bool onScreen = IsOnScreen() || (IsScreenCoordinates() && !IsAnchoredText());
   if (!onScreen || displaySize_ <= 0 || lines.empty() || GetScreenWidth() <= 0 || GetScreenHeight() <= 0) return;
   MapObject::Draw();
-  const platform::Rect box = GetScreenRect();
-  if (background_ != platform::kNoColor) view->FillRect(box.left, box.top, box.Width(), box.Height(), background_);
   SetProperty("visualsize", std::to_string(displaySize_));
   view->SetTextFont(fontFace_, displaySize_, platform::kNoColor, shadow_);
-  const platform::Color halo = ParseColor(GetProperty("outline")).value_or(platform::kNoColor);
-  if (HasIndicator())
-    DrawWithIndicator(*view, lines, halo);
-  else
-    DrawLines(*view, lines, halo);
+  const Painter paint{[view](const std::string& text) { return view->MeasureText(text); },
+                      [view](const std::string& text, int x, int y, platform::Color color) {
+                        view->DrawText(text, x, y, color);
+                      },
+                      [view](int x, int y, int width, int height, platform::Color color) {
+                        view->FillRect(x, y, width, height, color);
+                      }};
+  Paint(paint, lines);
   if (IsEditing()) {
+    const platform::Rect box = GetScreenRect();
     view->DrawRectOutline(box.left, box.top, box.Width(), box.Height(), kEditOuterColor, 1, kPenSolid);
     view->DrawRectOutline(box.left + 1, box.top + 1, box.Width() - 2, box.Height() - 2, kEditInnerColor, 1,
                           kPenSolid);
   }
+}
+
+// The device's origin is (dx, dy) in displayed pixels of the level; the text is drawn as on
+// the view, shadow included, shifted by the viewport.
+void CComponentText::RenderToDevice(platform::Canvas& device, int dx, int dy, int, int, int) {
+  ViewPrimitives* view = GetView();
+  if (!view) return;
+  UpdateScreenRect();
+  const std::vector<std::string> lines = Lines();
+  if (displaySize_ <= 0 || lines.empty() || GetScreenWidth() <= 0 || GetScreenHeight() <= 0) return;
+  const int offsetX = view->GetViewportX() - dx;
+  const int offsetY = view->GetViewportY() - dy;
+  device.Save();
+  device.SetFont({fontFace_, double(displaySize_), platform::FontUnit::Pixels, false, false, false});
+  device.SetTextAlign(platform::TextAlign::Left);
+  device.SetTextBackground(platform::kNoColor);
+  const platform::Color shadow = shadow_;
+  const Painter paint{[&device](const std::string& text) { return device.MeasureText(text); },
+                      [&device, offsetX, offsetY, shadow](const std::string& text, int x, int y, platform::Color color) {
+                        if (shadow != platform::kNoColor) {
+                          device.SetTextColor(shadow);
+                          device.DrawText({x + offsetX + 1, y + offsetY + 1}, text);
+                        }
+                        device.SetTextColor(color);
+                        device.DrawText({x + offsetX, y + offsetY}, text);
+                      },
+                      [&device, offsetX, offsetY](int x, int y, int width, int height, platform::Color color) {
+                        device.FillRect(platform::Rect::FromSize(x + offsetX, y + offsetY, width, height), color);
+                      }};
+  Paint(paint, lines);
+  device.Restore();
 }
 
 // ---- Mouse --------------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class CComponentText : public CComponentLink {
   // The layout: the block is measured and placed about the anchor, then mapped.
   void UpdateScreenRect() override;
   void Draw() override;
+  // Draws the text into a device for saving or printing, as Draw puts it on the view.
+  void RenderToDevice(platform::Canvas& device, int dx, int dy, int width, int height, int level) override;
 
   bool IsCapturingMouse() const override { return dragging_ || IsBeingCreated(); }
   bool AllowsViewDrag(int, int) const override { return !IsCapturingMouse(); }
@@ -75,8 +78,14 @@ class CComponentText : public CComponentLink {
  protected:
   // The lines of the text (separated by "\n"; an empty text has none).
   std::vector<std::string> Lines() const;
+  // Where the text goes: the view while drawing, a device while saving or printing.
+  struct Painter {
+    std::function<platform::Size(const std::string&)> measure;
+    std::function<void(const std::string&, int x, int y, platform::Color)> text;
+    std::function<void(int x, int y, int width, int height, platform::Color)> fill;
+  };
   // Draws one piece of text in the text colour, with the halo around it when there is one.
-  void DrawHaloText(ViewPrimitives& view, const std::string& text, int x, int y, platform::Color halo) const;
+  void DrawHaloText(const Painter& paint, const std::string& text, int x, int y, platform::Color halo) const;
   // Where the lines are drawn: the screen rectangle, unless a subclass frames the text.
   virtual platform::Rect TextArea() const { return GetScreenRect(); }
 
@@ -98,8 +107,10 @@ class CComponentText : public CComponentLink {
   };
   UnitScale ScreenPerUnit(const std::optional<DocumentMetrics>& metrics) const;
   bool IsAnchoredText() const;
-  void DrawLines(ViewPrimitives& view, const std::vector<std::string>& lines, platform::Color halo);
-  void DrawWithIndicator(ViewPrimitives& view, const std::vector<std::string>& lines, platform::Color halo);
+  // The background, the lines (or the whole text and the indicator) and the editing frame.
+  void Paint(const Painter& paint, const std::vector<std::string>& lines);
+  void DrawLines(const Painter& paint, const std::vector<std::string>& lines, platform::Color halo);
+  void DrawWithIndicator(const Painter& paint, const std::vector<std::string>& lines, platform::Color halo);
   void PlaceAtPress(platform::Point point);
   void FinishCreation();
   bool CommitTextProperties();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "objects/MarkupTextMaker.h"
+#include "platform/Canvas.h"
 #include "platform/Platform.h"
 #include "tests/support/TestSupport.h"
 #include "view/FlipMapView.h"
@@ -115,6 +116,27 @@ TEST_F(TextRenderTest, TextMatchesTheSameStringDrawnWithPango) {
   }
   EXPECT_GT(DarkPixels(drawn), 100);
   EXPECT_EQ(differing, 0) << "largest difference " << largest;
+}
+
+// Saving and printing draw the text into a device whose origin (dx, dy) lies elsewhere on
+// the level: the text lands at its place on the level (viewport + screen position) minus it.
+TEST_F(TextRenderTest, TextRendersIntoADeviceAtItsPlaceOnTheLevel) {
+  auto object = MarkupTextMaker::MakeText({{"x", "40"}, {"y", "30"}, {"text", "Saved"}, {"font", "DejaVu Sans"},
+                                           {"size", "20"}, {"co-ordinate", "screen"}, {"textalign", "lefttop"}},
+                                          *view);
+  ASSERT_TRUE(object->CanRenderToDevice());
+  platform::Surface device(kWidth, kHeight);
+  device.Fill(device.Bounds(), kWhite);
+  platform::Canvas canvas(device);
+  object->RenderToDevice(canvas, 30, 10, kWidth, kHeight, 0);
+  const PangoReference reference("Saved", "DejaVu Sans", 20, view->GetViewportX() + 40 - 30,
+                                 view->GetViewportY() + 30 - 10);
+  int differing = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (std::abs(platform::GreenOf(platform::ColorFromPixel(device.PixelAt(x, y))) - reference.GreyAt(x, y)) > 8)
+        ++differing;
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(TextRenderTest, UnderscoresAreDrawnAsSpaces) {
