@@ -100,18 +100,32 @@ CComponentText::UnitScale CComponentText::ScreenPerUnit(const std::optional<Docu
   return scale;
 }
 
+// The widest line; the last line's height becomes the line height. The text is measured
+// again only when it, its font or its size changed: drawing lays a text out more than once.
+int CComponentText::MeasureLines(ViewPrimitives& view, const std::vector<std::string>& lines) {
+  const Measured key{text_, fontFace_, displaySize_, &view};
+  if (measured_ && *measured_ == key) return measuredWidth_;
+  view.SetTextFont(fontFace_, displaySize_, platform::kNoColor, shadow_);
+  int width = 0;
+  for (const std::string& line : lines) {
+    const platform::Size extent = view.MeasureText(line.empty() ? " " : line);
+    width = std::max(width, extent.width);
+    lineHeight_ = extent.height;
+  }
+  measured_ = key;
+  measuredWidth_ = width;
+  return width;
+}
+
 // The block in screen pixels: its size and where its corner lies from the anchor.
 CComponentText::Block CComponentText::MeasureBlock(ViewPrimitives& view) {
   Block block;
-  lineHeight_ = 0;
   const std::vector<std::string> lines = Lines();
-  if (lines.empty() || displaySize_ <= 0) return block;
-  view.SetTextFont(fontFace_, displaySize_, platform::kNoColor, shadow_);
-  for (const std::string& line : lines) {
-    const platform::Size extent = view.MeasureText(line.empty() ? " " : line);
-    block.width = std::max(block.width, extent.width);
-    lineHeight_ = extent.height;
+  if (lines.empty() || displaySize_ <= 0) {
+    lineHeight_ = 0;
+    return block;
   }
+  block.width = MeasureLines(view, lines);
   block.height = static_cast<int>(lines.size()) * lineHeight_;
   const int h = alignment_.horizontal, v = alignment_.vertical;
   block.offsetX = h > 0 ? -block.width : h < 0 ? 0 : -block.width / 2;
@@ -261,22 +275,6 @@ void CComponentText::RenderToDevice(platform::Canvas& device, int dx, int dy, in
 
 // ---- Mouse --------------------------------------------------------------------------------
 
-void CComponentText::PlaceAtPress(platform::Point point) {
-  ViewPrimitives* view = GetView();
-  platform::Point at = point;
-  if (!IsScreenCoordinates()) {
-    const auto content = ScreenToContent(point);
-    if (!content) return;
-    at = *content;
-    const int limitX = ParseInt(view->GetBrowserProperty("limitx"));
-    if (limitX != -1) {
-      at.x += limitX;
-      at.y += ParseInt(view->GetBrowserProperty("limity"));
-    }
-  }
-  SetRect(at.x, at.y, GetWidth(), GetHeight());
-}
-
 void CComponentText::FinishCreation() {
   ViewPrimitives* view = GetView();
   SetBeingCreated(false);
@@ -284,17 +282,16 @@ void CComponentText::FinishCreation() {
   SetTextAlign("lefttop");
   UpdateScreenRect();
   EditInDialog();
-  ViewEvent event;
-  event.name = "donecreatingobject";
-  event.param1 = std::to_string(GetId());
-  view->PostViewEvent(event);
+  PostDoneCreating();
   view->InvalidateObject(*this, true);
 }
 
 void CComponentText::OnLButtonDown(unsigned flags, platform::Point point) {
-  if (IsBeingCreated() && GetView()) {
-    PlaceAtPress(point);
-    FinishCreation();
+  if (IsBeingCreated()) {
+    if (const auto at = CreationPoint(point)) {
+      SetRect(at->x, at->y, GetWidth(), GetHeight());
+      FinishCreation();
+    }
     return;
   }
   if (IsEditing()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,7 @@ class CComponentText : public CComponentLink {
   bool HasIndicator() const;
   int ComputeDisplaySize(const std::optional<DocumentMetrics>& metrics) const;
   Block MeasureBlock(ViewPrimitives& view);
+  int MeasureLines(ViewPrimitives& view, const std::vector<std::string>& lines);
   // Screen pixels per object unit along each axis: 1 for a text in screen coordinates that
   // is not anchored, else the document's mapping.
   struct UnitScale {
@@ -111,7 +113,6 @@ class CComponentText : public CComponentLink {
   void Paint(const Painter& paint, const std::vector<std::string>& lines);
   void DrawLines(const Painter& paint, const std::vector<std::string>& lines, platform::Color halo);
   void DrawWithIndicator(const Painter& paint, const std::vector<std::string>& lines, platform::Color halo);
-  void PlaceAtPress(platform::Point point);
   void FinishCreation();
   bool CommitTextProperties();
 
@@ -125,6 +126,16 @@ class CComponentText : public CComponentLink {
   int blockX_ = 0;
   int blockY_ = 0;
   Alignment alignment_;
+  // What the last measurement was made for, and its widest line.
+  struct Measured {
+    std::string text;
+    std::string font;
+    int size = 0;
+    const ViewPrimitives* view = nullptr;
+    bool operator==(const Measured&) const = default;
+  };
+  std::optional<Measured> measured_;
+  int measuredWidth_ = 0;
   bool dragging_ = false;
   platform::Point grab_;          // where the move's press was
   platform::Point dragAnchor_;    // the anchor when it began

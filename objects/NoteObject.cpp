@@ -109,6 +109,33 @@ void NoteObject::Draw() {
   MapObject::Draw();
 }
 
+void NoteObject::OnLButtonDown(unsigned flags, platform::Point point) {
+  if (!IsBeingCreated()) {
+    CComponentLink::OnLButtonDown(flags, point);
+    return;
+  }
+  if (const auto at = CreationPoint(point)) {
+    SetRect(at->x, at->y, GetWidth(), GetHeight());
+    UpdateScreenRect();
+    placed_ = true;
+    GetView()->InvalidateObject(*this, true);
+  }
+}
+
+void NoteObject::OnLButtonUp(unsigned flags, platform::Point point) {
+  if (!IsBeingCreated() || !placed_) {
+    CComponentLink::OnLButtonUp(flags, point);
+    return;
+  }
+  // The dialog opens while the note still counts as being created, so its fields can be edited.
+  OpenDialog();
+  SetBeingCreated(false);
+  placed_ = false;
+  SetEditing(AllowsEditing() && IsYes(GetView()->GetBrowserProperty("IsEditing")));
+  PostDoneCreating();
+  GetView()->InvalidateObject(*this, true);
+}
+
 void NoteObject::OnClick(platform::Point point, int button) {
   if (button == kObjectLeftButton)
     OpenDialog();

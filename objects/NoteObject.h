@@ -26,6 +26,12 @@ class NoteObject : public CComponentLink {
   bool CommitProperties() override;
   // Draws the icon, or a small note sign when there is none.
   void Draw() override;
+  // While being created, a press places the note at the pressed point and the release ends
+  // the creation with the note dialog.
+  void OnLButtonDown(unsigned flags, platform::Point point) override;
+  void OnLButtonUp(unsigned flags, platform::Point point) override;
+  bool IsCapturingMouse() const override { return IsBeingCreated(); }
+  bool AllowsViewDrag(int, int) const override { return !IsCapturingMouse(); }
   // A left click opens the note dialog; a right click acts as on any link.
   void OnClick(platform::Point point, int button) override;
   void OnClickWithOption(platform::Point point, int button, const std::string& option) override;
@@ -40,6 +46,7 @@ class NoteObject : public CComponentLink {
 
  private:
   std::string description_;  // lines separated by "\n"
+  bool placed_ = false;      // the press of the creation has come
 };
 
 }  // namespace zolvex

@@ -331,6 +331,30 @@ TEST_F(TextTest, EditableNoteTakesTheDialogsFields) {
             "thickness=\"1\"/>");
 }
 
+TEST_F(TextTest, CreatedNoteIsPlacedByThePressAndEditedInItsDialog) {
+  view.ShowDocument(1000, 1000, 0.5);
+  view.browserProperties = {{"limitx", "-1"}};
+  auto note = MarkupTextMaker::MakeNote({}, "", view);
+  note->SetId(3);
+  note->SetBeingCreated(true);
+  note->OnLButtonDown(1, {40, 30});
+  EXPECT_EQ(note->GetX(), 80);
+  EXPECT_EQ(note->GetY(), 60);
+  EXPECT_TRUE(note->IsCapturingMouse());
+  responder().QueueNoteDialog([](platform::NoteDialogFields& fields) {
+    EXPECT_TRUE(fields.editable);
+    fields.name = "New note";
+    return true;
+  });
+  note->OnLButtonUp(0, {40, 30});
+  EXPECT_FALSE(note->IsBeingCreated());
+  EXPECT_FALSE(note->IsEditing());  // editing not allowed
+  EXPECT_EQ(note->GetTooltip(), "New note");
+  ASSERT_EQ(view.viewEvents.size(), 1u);
+  EXPECT_EQ(view.viewEvents[0].name, "donecreatingobject");
+  EXPECT_EQ(view.viewEvents[0].param1, "3");
+}
+
 TEST_F(TextTest, MakerKnowsTextAndNoteOnly) {
   EXPECT_NE(MarkupTextMaker::Make("TEXT", {{"text", "a"}}, "", view), nullptr);
   EXPECT_NE(MarkupTextMaker::Make("note", {}, "", view), nullptr);
