@@ -391,7 +391,8 @@ bool GtkDialogs::TextDialog(TextDialogFields& fields) {
   gtk_widget_show_all(dialog.get());
   if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_OK) return false;
   fields.text = BufferText(state.text);
-  fields.font = state.ChosenFont();
+  // A font that is not installed stays chosen unless the user picks another.
+  if (std::string font = state.ChosenFont(); !font.empty()) fields.font = font;
   fields.size = gtk_entry_get_text(GTK_ENTRY(state.size));
   fields.customColor = state.customColor;
   fields.colorIndex = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(state.color)));
