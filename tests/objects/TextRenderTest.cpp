@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "tests/support/TestSupport.h"
 #include "view/FlipMapView.h"
+#include "view/TooltipObject.h"
 
 namespace zolvex {
 namespace {
@@ -161,6 +162,36 @@ TEST_F(TextRenderTest, NonLatinScriptsDrawGlyphsNotBoxes) {
     EXPECT_GT(DarkPixels(drawn), 80);
     EXPECT_NE(drawn, missing);
   }
+}
+
+// A tooltip is a text framed by its box: pale background, grey border, the text inside the
+// padding, drawn as Pango draws it.
+TEST_F(TextRenderTest, TooltipDrawsItsTextInsideItsBox) {
+  view->FillRect(0, 0, kWidth, kHeight, kWhite);
+  TooltipObject tooltip;
+  tooltip.SetContent("Tip text", "DejaVu Sans", 14);
+  tooltip.SetView(view.get());
+  tooltip.PlaceAt({20, 10}, tooltip.MeasureContent(*view), {kWidth, kHeight});
+  tooltip.SetVisible(true);
+  tooltip.Draw();
+  const platform::Rect box = tooltip.GetScreenRect();
+  EXPECT_EQ(box.left, 20);
+  EXPECT_EQ(box.top, 10);
+  auto at = [&](int x, int y) { return platform::ColorFromPixel(view->BackBuffer()->PixelAt(x, y)); };
+  EXPECT_EQ(at(box.left, box.top), platform::MakeColor(0x50, 0x50, 0x50));
+  EXPECT_EQ(at(box.left + 1, box.top + 1), platform::MakeColor(0xFF, 0xFF, 0xE1));
+  EXPECT_EQ(at(box.right + 1, box.top), kWhite);
+  const PangoReference reference("Tip text", "DejaVu Sans", 14, box.left + TooltipObject::kPadding,
+                                 box.top + TooltipObject::kPadding);
+  int dark = 0, matching = 0;
+  for (int y = box.top + 1; y < box.bottom - 1; ++y)
+    for (int x = box.left + 1; x < box.right - 1; ++x) {
+      if (reference.GreyAt(x, y) >= 100) continue;
+      ++dark;
+      if (platform::GreenOf(at(x, y)) < 100) ++matching;
+    }
+  EXPECT_GT(dark, 30);
+  EXPECT_EQ(matching, dark);
 }
 
 }  // namespace
