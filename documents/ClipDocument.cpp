@@ -60,7 +60,7 @@ std::unique_ptr<MapObject> ClipDocument::MakeClipFrame(XmlReader& reader) {
       ParseInt(reader.GetChildAttribute("width")), ParseInt(reader.GetChildAttribute("height")), "", nullptr, nullptr);
   frame->SetOutline(true);
   frame->SetVirtualSize(GetFullWidth(), GetFullHeight());
-  frame->SetView(&View());
+  frame->SetView(&Host().ObjectView());
   return frame;
 }
 

@@ -2,7 +2,9 @@
 
 #include "documents/DocumentText.h"
 #include "net/Pictures.h"
+#include "objects/CComponentLink.h"
 #include "objects/CComponentRect.h"
+#include "objects/CComponentText.h"
 #include "objects/EllipseObject.h"
 #include "platform/TextValues.h"
 #include "documents/DocumentHost.h"
@@ -12,6 +14,29 @@ namespace zolvex {
 namespace {
 
 constexpr int kUnreadablePictureSize = 10;
+// The location list: a small label in the window's top-left corner.
+constexpr int kLocationMargin = 4;
+constexpr int kLocationFontSize = 12;
+constexpr platform::Color kLocationBackground = platform::MakeColor(0xFF, 0xFF, 0xFF);
+constexpr platform::Color kBlack = platform::MakeColor(0, 0, 0);
+
+std::unique_ptr<MapObject> MakeText(const LegacyMapItem& item) {
+  const platform::Color color = ParseColor(item.color).value_or(kBlack);
+  auto text = std::make_unique<CComponentText>(item.x, item.y, item.text, item.font, item.fontSize, color, item.target);
+  if (const auto shadow = ParseColor(item.shadow)) text->SetShadowColor(*shadow);
+  return text;
+}
+
+// The locations, one per line, fixed to the window.
+std::unique_ptr<MapObject> MakeLocationList(const LegacyMapItem& item) {
+  std::string lines;
+  for (const std::string& location : item.locations) lines += (lines.empty() ? "" : "\n") + location;
+  auto list = std::make_unique<CComponentText>(kLocationMargin, kLocationMargin, lines, std::string(),
+                                               kLocationFontSize, kBlack, std::string());
+  list->SetTextAlign("lefttop");
+  list->SetBackground(kLocationBackground);
+  return list;
+}
 
 }  // namespace
 
@@ -66,8 +91,7 @@ void LegacyMapDocument::Record(const LegacyMapItem& item) {
   unmade_.push_back(std::move(element));
 }
 
-// Link areas, ellipses and pictures are made here; texts and the location list wait for
-// the object classes that draw them and are kept as records.
+// Link areas, ellipses, pictures, texts and the location list are made here.
 std::unique_ptr<MapObject> LegacyMapDocument::MakeObject(const LegacyMapItem& item) {
   if (item.keyword == "RECT" || item.keyword == "SOUND") {
     auto area = std::make_unique<CComponentRect>(item.x, item.y, item.width, item.height, item.target, nullptr, nullptr);
@@ -90,6 +114,8 @@ std::unique_ptr<MapObject> LegacyMapDocument::MakeObject(const LegacyMapItem& it
     picture->SetKeyTransparent(item.transparent);
     return picture;
   }
+  if (item.keyword == "TEXT") return MakeText(item);
+  if (item.keyword == "LOCATION") return MakeLocationList(item);
   if (item.keyword == "LOGO") {
     std::shared_ptr<ViewImage> logo = LoadPicture(item.image);
     const int width = logo ? logo->getWidth() : kUnreadablePictureSize;

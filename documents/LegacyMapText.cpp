@@ -72,6 +72,7 @@ LegacyMapText LegacyMapText::Parse(std::string_view text) {
   for (const std::string& line : SplitLines(text.substr(0, kMaxTextLength))) map.ReadLine(line);
   if (!map.locations_.empty()) {
     LegacyMapItem list = map.NewItem("LOCATION", 2);
+    list.screen = true;  // the list stays in the window's corner
     list.locations = std::move(map.locations_);
     map.items.push_back(std::move(list));
   }

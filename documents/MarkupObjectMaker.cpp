@@ -2,7 +2,9 @@
 
 #include <mutex>
 
+#include "documents/DocumentHost.h"
 #include "documents/XmlReader.h"
+#include "objects/MarkupTextMaker.h"
 #include "objects/PolyVectorObject.h"
 #include "platform/TextValues.h"
 
@@ -64,10 +66,14 @@ ShapeElement MarkupObjectMaker::DescribeShape(XmlReader& reader) {
 
 std::unique_ptr<MapObject> MarkupObjectMaker::Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,
                                                    const std::string& mapId, std::vector<UnmadeElement>& unmade) {
+  const std::string tagName = ToLower(reader.GetChildTagName());
   if (Maker maker = CurrentMaker()) {
-    if (auto object = maker(host, reader, ToLower(reader.GetChildTagName()), basePath)) return object;
+    if (auto object = maker(host, reader, tagName, basePath)) return object;
   }
-  unmade.push_back(Describe(reader, mapId));
+  // Texts and notes are built in.
+  UnmadeElement element = Describe(reader, mapId);
+  if (auto object = MarkupTextMaker::Make(tagName, element.attributes, basePath, host.ObjectView())) return object;
+  unmade.push_back(std::move(element));
   return nullptr;
 }
 

@@ -24,8 +24,8 @@ struct UnmadeElement {
 };
 
 // Where the markup documents get their overlay objects from. The object factory installs
-// its maker here; without one (or when the maker makes nothing) the documents keep the
-// element as an UnmadeElement.
+// its maker here; without one (or when the maker makes nothing) texts and notes are made
+// by the built-in maker and other elements are kept as UnmadeElements.
 class MarkupObjectMaker {
  public:
   // (host, reader with its child position on the element, lower-case tag name, base

@@ -422,6 +422,27 @@ void MapObject::UpdateFromScreenRectScreen() {
     y_ = sy;
 }
 
+std::optional<platform::Point> MapObject::CreationPoint(platform::Point press) const {
+  if (!view_) return std::nullopt;
+  if (screenCoordinates_) return press;
+  auto at = ScreenToContent(press);
+  if (!at) return std::nullopt;
+  const int limitX = ParseInt(view_->GetBrowserProperty("limitx"));
+  if (limitX != -1) {
+    at->x += limitX;
+    at->y += ParseInt(view_->GetBrowserProperty("limity"));
+  }
+  return at;
+}
+
+void MapObject::PostDoneCreating() {
+  if (!view_) return;
+  ViewEvent event;
+  event.name = "donecreatingobject";
+  event.param1 = std::to_string(id_);
+  view_->PostViewEvent(event);
+}
+
 std::optional<platform::Point> MapObject::ScreenToContent(platform::Point screen) const {
   const auto metrics = ViewMetrics();
   if (!metrics || !(metrics->scaleX > 0) || !(metrics->scaleY > 0)) return std::nullopt;

@@ -205,6 +205,12 @@ class MapObject {
   void SetSilentLink(bool on) { silentLink_ = on; }
   // The shown document's sizes and scales; nothing without a view or a document.
   std::optional<DocumentMetrics> ViewMetrics() const;
+  // Where a press places an object being created: the content point of the press (the
+  // press itself in screen coordinates), moved by the browser properties limitx and limity
+  // unless limitx is -1. Nothing without a view or a document.
+  std::optional<platform::Point> CreationPoint(platform::Point press) const;
+  // Posts "donecreatingobject" with the object's ID to the host.
+  void PostDoneCreating();
 
  private:
   bool IsAnchored() const;

@@ -9,6 +9,10 @@
 
 namespace zolvex {
 
+namespace platform {
+class Platform;
+}
+
 class MapDocument;
 class MapObject;
 
@@ -79,6 +83,11 @@ class ViewPrimitives {
   virtual void DrawLine(int x1, int y1, int x2, int y2, platform::Color color, int penWidth, int penStyle) = 0;
   // Extent of the text in the current font.
   virtual platform::Size MeasureText(const std::string& text) = 0;
+  // The current font of DrawText and MeasureText: a family (empty: the view's default), the
+  // size in pixels, the colour filled behind drawn text and the colour of the text's shadow
+  // (kNoColor: none).
+  virtual void SetTextFont(const std::string& face, int size, platform::Color background,
+                           platform::Color shadow) = 0;
   // Drawing state (see DrawParameterKind). GetDrawParameter answers kind 1 only, -1 else.
   virtual void SetDrawParameter(int kind, int value) = 0;
   virtual int GetDrawParameter(int kind) const = 0;
@@ -130,6 +139,8 @@ class ViewPrimitives {
   virtual void InvalidateObject(MapObject& object, bool redraw) = 0;
   // The user finished drawing the object: the view leaves its creation mode.
   virtual void EndObjectCreation(MapObject& object) = 0;
+  // The platform services of the view (dialogs, settings, shell); null when it has none.
+  virtual platform::Platform* PlatformServices() = 0;
 };
 
 }  // namespace zolvex

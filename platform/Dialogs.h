@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,33 @@ struct FormField {
   std::vector<std::string> choices;
 };
 
+// The fields of the text dialog ("Load Text"): the text (lines separated by "\n"), a font
+// family out of the installed ones, the size as typed, and a colour out of a fixed list
+// whose last entry ("Custom") holds a colour of the user's choice.
+struct TextDialogFields {
+  std::string text;
+  std::vector<std::string> fonts;
+  std::string font;
+  std::string size;
+  std::vector<Color> colors;  // the fixed entries; the custom one follows them
+  Color customColor = 0;
+  int colorIndex = 0;  // an index into colors, or colors.size() for the custom colour
+
+  Color ChosenColor() const {
+    return colorIndex >= 0 && colorIndex < static_cast<int>(colors.size()) ? colors[colorIndex] : customColor;
+  }
+};
+
+// The fields of the note dialog ("Note Properties"). visit opens a link in the user's
+// browser; the dialog calls it with the link as the field holds it.
+struct NoteDialogFields {
+  std::string name;
+  std::string link;
+  std::string description;  // lines separated by "\n"
+  bool editable = false;    // read-only fields otherwise
+  std::function<void(const std::string& link)> visit;
+};
+
 // Modal questions to the user. The desktop backend shows real dialogs; the headless
 // backend answers from a script and records every question.
 class Dialogs {
@@ -51,6 +79,11 @@ class Dialogs {
   virtual int PopupMenu(const std::vector<MenuItem>& items, Point screenPoint) = 0;
   // Edits the fields in place; false when cancelled (fields unchanged).
   virtual bool Form(const std::string& caption, std::vector<FormField>& fields) = 0;
+  // Edits the text dialog's fields in place; false when cancelled.
+  virtual bool TextDialog(TextDialogFields& fields) = 0;
+  // Edits the note dialog's fields in place; false when cancelled (a read-only dialog
+  // answers true on OK but leaves the fields as they were).
+  virtual bool NoteDialog(NoteDialogFields& fields) = 0;
 };
 
 }  // namespace zolvex::platform

@@ -10,6 +10,9 @@ packages=(
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core xvfb xauth xdotool imagemagick
+  # Texts in Korean, Japanese and Chinese (Noto CJK), and the metric twins of Arial and
+  # Times that maps name (Liberation); DejaVu covers Vietnamese and accented Latin.
+  fonts-noto-cjk fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
 )
 

@@ -110,6 +110,13 @@ void FlipMapView::SetFont(const std::string& face, int size) {
   fontSize_ = size;
 }
 
+void FlipMapView::SetTextFont(const std::string& face, int size, platform::Color background,
+                              platform::Color shadow) {
+  SetFont(face.empty() ? kDefaultFontFace : face, size);
+  textBackground_ = background;
+  shadowColor_ = shadow;
+}
+
 void FlipMapView::SetTextShadow(platform::Color color, int distance) {
   shadowColor_ = color;
   shadowDistance_ = distance;

@@ -53,6 +53,7 @@ class FlipMapView : public MapView {
                platform::Color penColor, platform::Color fillColor, int penWidth, int penStyle) override;
   void DrawLine(int x1, int y1, int x2, int y2, platform::Color color, int penWidth, int penStyle) override;
   platform::Size MeasureText(const std::string& text) override;
+  void SetTextFont(const std::string& face, int size, platform::Color background, platform::Color shadow) override;
   void SetDrawParameter(int kind, int value) override;
   int GetDrawParameter(int kind) const override;
 
@@ -75,7 +76,8 @@ class FlipMapView : public MapView {
   int storedParameter_ = 0;
   int textAlign_ = 0;
   int rasterMode_ = -1;
-  std::string fontFace_ = "DejaVu Sans";
+  static constexpr const char* kDefaultFontFace = "DejaVu Sans";
+  std::string fontFace_ = kDefaultFontFace;
   int fontSize_ = 12;
   platform::Color textBackground_ = platform::kNoColor;
   platform::Color shadowColor_ = platform::kNoColor;

@@ -89,6 +89,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   platform::Platform& GetPlatform() override { return platform_; }
   ViewPrimitives& ObjectView() override { return *this; }
   std::unique_ptr<MapDocument> OpenSubDocument(const SubDocumentRequest& request) override;
+  platform::Platform* PlatformServices() override { return &platform_; }
   bool IsPageAnimationOn() const { return pageAnimation_; }
 
   // ---- Frame loop --------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "documents/DocumentHost.h"
 #include "documents/MarkupObjectMaker.h"
 #include "documents/XmlReader.h"
 #include "objects/MapObject.h"
@@ -15,17 +16,17 @@ namespace zolvex {
 namespace {
 
 // One maker for the process, so that its picture cache serves every document in a row.
-std::unique_ptr<MapObject> MakeShape(const ShapeElement& element, const std::string& basePath, MapView& view) {
+std::unique_ptr<MapObject> MakeShape(const ShapeElement& element, const std::string& basePath, ViewPrimitives& view) {
   static std::mutex lock;
   static ShapeMaker maker;
   std::lock_guard hold(lock);
   return maker.Make(element, basePath, &view);
 }
 
-std::unique_ptr<MapObject> MakeShapeOfMarkup(MapView& view, XmlReader& reader, const std::string& tagName,
+std::unique_ptr<MapObject> MakeShapeOfMarkup(DocumentHost& host, XmlReader& reader, const std::string& tagName,
                                              const std::string& basePath) {
   if (!ShapeMaker::MakesElement(tagName)) return nullptr;
-  return MakeShape(MarkupObjectMaker::DescribeShape(reader), basePath, view);
+  return MakeShape(MarkupObjectMaker::DescribeShape(reader), basePath, host.ObjectView());
 }
 
 // The attribute text wrapped as an element of the type, as the page writes it to

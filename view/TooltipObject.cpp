@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "platform/TextValues.h"
-#include "view/FlipMapView.h"
 
 namespace zolvex {
 
@@ -61,28 +60,27 @@ bool IsLineBreakTag(const std::string& tag) {
 
 }  // namespace
 
-TooltipObject::TooltipObject() : MapObject(0, 0, 0, 0) {
+TooltipObject::TooltipObject() : CComponentText(0, 0, "", kDefaultFont, kDefaultSize, kTextColor, "") {
   SetScreenCoordinates(true);
   SetLayer(kLayer);
   SetVisible(false);
+  SetTextAlign("lefttop");
 }
 
 void TooltipObject::SetContent(const std::string& text, const std::string& font, int size) {
-  text_ = text;
-  font_ = font.empty() ? kDefaultFont : font;
-  fontSize_ = size > 0 ? size : kDefaultSize;
+  content_ = text;
+  SetFontFace(font.empty() ? kDefaultFont : font);
+  SetSize(size > 0 ? size : kDefaultSize);
 }
 
-// The view's text primitives draw in the view's current font; the renderer lets a caller
-// choose it. Tooltips are drawn after everything else, so the choice touches nothing else.
 void TooltipObject::ApplyFont(ViewPrimitives& view) const {
-  if (auto* renderer = dynamic_cast<FlipMapView*>(&view)) renderer->SetFont(font_, fontSize_);
+  view.SetTextFont(GetFontFace(), GetSize(), platform::kNoColor, platform::kNoColor);
 }
 
 platform::Size TooltipObject::MeasureContent(ViewPrimitives& view) {
   ApplyFont(view);
   int width = 0, height = 0;
-  for (const std::string& line : SplitLines(text_)) {
+  for (const std::string& line : SplitLines(content_)) {
     platform::Size extent = view.MeasureText(line.empty() ? " " : line);
     width = std::max(width, extent.width);
     height += extent.height;
@@ -94,7 +92,7 @@ std::vector<std::string> TooltipObject::Lines(ViewPrimitives& view, int boxWidth
   ApplyFont(view);
   std::vector<std::string> lines;
   const int inner = boxWidth - 2 * kPadding;
-  for (const std::string& line : SplitLines(text_)) {
+  for (const std::string& line : SplitLines(content_)) {
     if (boxWidth <= 0) {
       lines.push_back(line);
     } else {
@@ -105,32 +103,53 @@ std::vector<std::string> TooltipObject::Lines(ViewPrimitives& view, int boxWidth
 }
 
 void TooltipObject::PlaceAt(platform::Point at, platform::Size size, platform::Size window) {
-  SetRect(at.x, at.y, size.width, size.height);
+  box_ = size;
   MoveTo(at, window);
 }
 
 void TooltipObject::MoveTo(platform::Point at, platform::Size window) {
-  const int x = std::max(0, std::min(at.x, window.width - GetWidth()));
-  const int y = std::max(0, std::min(at.y, window.height - GetHeight()));
-  SetRect(x, y, GetWidth(), GetHeight());
+  const int x = std::max(0, std::min(at.x, window.width - box_.width));
+  const int y = std::max(0, std::min(at.y, window.height - box_.height));
+  SetRect(x + kPadding, y + kPadding, GetWidth(), GetHeight());
   UpdateScreenRect();
 }
 
+// Lines that do not fit the box are left out rather than drawn over its border; the first
+// line always stays.
+std::string TooltipObject::ShownText(ViewPrimitives& view) {
+  const int innerHeight = box_.height - 2 * kPadding;
+  std::string shown;
+  int height = 0;
+  for (const std::string& line : Lines(view, box_.width)) {
+    const std::string piece = line.empty() ? " " : line;
+    height += view.MeasureText(piece).height;
+    if (height > innerHeight && !shown.empty()) break;
+    shown += (shown.empty() ? "" : "\n") + piece;
+  }
+  return shown;
+}
+
+void TooltipObject::UpdateScreenRect() {
+  ViewPrimitives* view = GetView();
+  if (!view) return;
+  SetText(ShownText(*view));
+  CComponentText::UpdateScreenRect();
+  SetScreenRect(GetX() - kPadding, GetY() - kPadding, box_.width, box_.height);
+}
+
+platform::Rect TooltipObject::TextArea() const {
+  const platform::Rect box = GetScreenRect();
+  return {box.left + kPadding, box.top + kPadding, box.right - kPadding, box.bottom - kPadding};
+}
+
 void TooltipObject::Draw() {
-  MapObject::Draw();
   ViewPrimitives* view = GetView();
   if (!view || !IsVisible()) return;
+  UpdateScreenRect();
   const platform::Rect box = GetScreenRect();
   view->FillRect(box.left, box.top, box.Width(), box.Height(), kBackground);
   view->DrawRectOutline(box.left, box.top, box.Width(), box.Height(), kBorder, 1, kPenSolid);
-  int y = box.top + kPadding;
-  for (const std::string& line : Lines(*view, box.Width())) {
-    const int lineHeight = view->MeasureText(line.empty() ? " " : line).height;
-    // Lines that do not fit the box are left out rather than drawn over its border.
-    if (y + lineHeight > box.bottom - kPadding && y > box.top + kPadding) break;
-    view->DrawText(line, box.left + kPadding, y, kTextColor);
-    y += lineHeight;
-  }
+  CComponentText::Draw();
 }
 
 std::string TooltipObject::PlainText(const std::string& markup) {

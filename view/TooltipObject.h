@@ -2,15 +2,15 @@
 #include <string>
 #include <vector>
 
-#include "objects/MapObject.h"
+#include "objects/CComponentText.h"
 
 namespace zolvex {
 
-// The box the view shows a tooltip in: text on a pale background with a thin border,
-// placed in window pixels above everything else. A simple tooltip takes the size of its
-// text; a sized one keeps the size it was given and wraps its text (markup reduced to
-// plain text) inside it.
-class TooltipObject : public MapObject {
+// The box the view shows a tooltip in: a text object in window pixels, framed by a pale
+// background with a thin border, above everything else. A simple tooltip takes the size of
+// its text; a sized one keeps the size it was given and wraps its text (markup reduced to
+// plain text) inside it, leaving out the lines that do not fit.
+class TooltipObject : public CComponentText {
  public:
   static constexpr int kLayer = 1 << 20;
   static constexpr int kPadding = 3;
@@ -21,9 +21,9 @@ class TooltipObject : public MapObject {
 
   // The text and the font it is drawn in; a size below 1 takes the default.
   void SetContent(const std::string& text, const std::string& font, int size);
-  const std::string& GetText() const { return text_; }
-  const std::string& GetFont() const { return font_; }
-  int GetFontSize() const { return fontSize_; }
+  const std::string& GetText() const { return content_; }
+  const std::string& GetFont() const { return GetFontFace(); }
+  int GetFontSize() const { return GetSize(); }
   // The box that fits the text on its lines, padding included (simple tooltips).
   platform::Size MeasureContent(ViewPrimitives& view);
   // Places the box with its top-left corner at the point, moved left and up as far as
@@ -38,14 +38,23 @@ class TooltipObject : public MapObject {
   // turned into line breaks, the common character entities decoded.
   static std::string PlainText(const std::string& markup);
 
+  // The text is laid out inside the box, which is the screen rectangle.
+  void UpdateScreenRect() override;
   void Draw() override;
+  // A tooltip is inert under the pointer: no hover look, sound or events.
+  void OnMouseEnter() override {}
+  void OnMouseExit() override {}
+
+ protected:
+  platform::Rect TextArea() const override;
 
  private:
   void ApplyFont(ViewPrimitives& view) const;
+  // The lines shown: the content, wrapped and cut to the box when it is sized.
+  std::string ShownText(ViewPrimitives& view);
 
-  std::string text_;
-  std::string font_ = kDefaultFont;
-  int fontSize_ = kDefaultSize;
+  std::string content_;
+  platform::Size box_;
 };
 
 }  // namespace zolvex

@@ -2,7 +2,11 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace zolvex::platform {
 
@@ -86,6 +90,148 @@ GtkWidget* AppendMenu(GtkWidget* menu, const std::vector<MenuItem>& items, int* 
     gtk_menu_shell_append(GTK_MENU_SHELL(menu), widget);
   }
   return menu;
+}
+
+std::string BufferText(GtkWidget* textView) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(textView));
+  GtkTextIter start, end;
+  gtk_text_buffer_get_bounds(buffer, &start, &end);
+  char* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+  std::string value = text ? text : "";
+  g_free(text);
+  return value;
+}
+
+GtkWidget* NewTextView(const std::string& text, bool editable) {
+  GtkWidget* view = gtk_text_view_new();
+  gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), text.c_str(), -1);
+  gtk_text_view_set_editable(GTK_TEXT_VIEW(view), editable);
+  gtk_widget_set_size_request(view, 320, 100);
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_container_add(GTK_CONTAINER(scroller), view);
+  return scroller;
+}
+
+void AddRow(GtkWidget* grid, int row, const char* label, GtkWidget* editor) {
+  GtkWidget* caption = gtk_label_new(label);
+  gtk_widget_set_halign(caption, GTK_ALIGN_START);
+  gtk_widget_set_valign(caption, GTK_ALIGN_START);
+  gtk_grid_attach(GTK_GRID(grid), caption, 0, row, 1, 1);
+  gtk_widget_set_hexpand(editor, TRUE);
+  gtk_grid_attach(GTK_GRID(grid), editor, 1, row, 1, 1);
+}
+
+GtkWidget* NewGrid() {
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+  gtk_grid_set_column_spacing(GTK_GRID(grid), 6);
+  gtk_container_set_border_width(GTK_CONTAINER(grid), 8);
+  return grid;
+}
+
+GdkRGBA RgbaOf(Color color) {
+  return {RedOf(color) / 255.0, GreenOf(color) / 255.0, BlueOf(color) / 255.0, 1.0};
+}
+
+// The live state of an open text dialog: its widgets and the colours they choose from.
+struct TextDialogState {
+  TextDialogFields* fields = nullptr;
+  GtkWidget* dialog = nullptr;
+  GtkWidget* text = nullptr;  // the GtkTextView inside its scroller
+  GtkWidget* font = nullptr;
+  GtkWidget* size = nullptr;
+  GtkWidget* color = nullptr;
+  GtkWidget* sample = nullptr;
+  Color customColor = 0;
+  int lastColorIndex = 0;
+
+  int CustomIndex() const { return static_cast<int>(fields->colors.size()); }
+  Color ChosenColor() const {
+    const int index = gtk_combo_box_get_active(GTK_COMBO_BOX(color));
+    return index >= 0 && index < CustomIndex() ? fields->colors[index] : customColor;
+  }
+  std::string ChosenFont() const {
+    gchar* name = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(font));
+    std::string value = name ? name : "";
+    g_free(name);
+    return value;
+  }
+  // The sample's size: the size field, or 12 when it is not a positive number.
+  int SampleSize() const {
+    const int size = std::atoi(gtk_entry_get_text(GTK_ENTRY(this->size)));
+    return size > 0 ? std::min(size, 400) : 12;
+  }
+};
+
+gboolean DrawSample(GtkWidget* area, cairo_t* cr, gpointer data) {
+  auto* state = static_cast<TextDialogState*>(data);
+  const int width = gtk_widget_get_allocated_width(area);
+  const int height = gtk_widget_get_allocated_height(area);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  PangoFontDescription* description = pango_font_description_new();
+  const std::string font = state->ChosenFont();
+  pango_font_description_set_family(description, font.empty() ? "Sans" : font.c_str());
+  pango_font_description_set_absolute_size(description, state->SampleSize() * PANGO_SCALE);
+  pango_layout_set_font_description(layout, description);
+  pango_font_description_free(description);
+  const std::string text = BufferText(state->text);
+  pango_layout_set_text(layout, text.empty() ? "AaBbYyZz" : text.c_str(), -1);
+  int textWidth = 0, textHeight = 0;
+  pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+  const GdkRGBA color = RgbaOf(state->ChosenColor());
+  cairo_set_source_rgb(cr, color.red, color.green, color.blue);
+  cairo_move_to(cr, std::max(0, (width - textWidth) / 2), std::max(0, (height - textHeight) / 2));
+  pango_cairo_show_layout(cr, layout);
+  g_object_unref(layout);
+  return TRUE;
+}
+
+void RedrawSample(gpointer data) { gtk_widget_queue_draw(static_cast<TextDialogState*>(data)->sample); }
+
+// Choosing "Custom" asks for the colour; OK replaces the custom colour.
+void ColorChanged(GtkComboBox* combo, gpointer data) {
+  auto* state = static_cast<TextDialogState*>(data);
+  const int index = gtk_combo_box_get_active(combo);
+  if (index == state->CustomIndex() && index != state->lastColorIndex) {
+    GtkWidget* chooser = gtk_color_chooser_dialog_new("Custom", GTK_WINDOW(state->dialog));
+    gtk_color_chooser_set_use_alpha(GTK_COLOR_CHOOSER(chooser), FALSE);
+    const GdkRGBA start = RgbaOf(state->customColor);
+    gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(chooser), &start);
+    if (gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_OK) {
+      GdkRGBA chosen;
+      gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(chooser), &chosen);
+      state->customColor = MakeColor(static_cast<int>(chosen.red * 255 + 0.5), static_cast<int>(chosen.green * 255 + 0.5),
+                                     static_cast<int>(chosen.blue * 255 + 0.5));
+    }
+    gtk_widget_destroy(chooser);
+  }
+  state->lastColorIndex = index;
+  RedrawSample(data);
+}
+
+GtkWidget* NewColorList(const TextDialogFields& fields) {
+  GtkWidget* combo = gtk_combo_box_text_new();
+  for (Color color : fields.colors) {
+    char name[8];
+    std::snprintf(name, sizeof name, "#%02x%02x%02x", RedOf(color), GreenOf(color), BlueOf(color));
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), name);
+  }
+  gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), "Custom");
+  gtk_combo_box_set_active(GTK_COMBO_BOX(combo), fields.colorIndex);
+  return combo;
+}
+
+GtkWidget* NewFontList(const TextDialogFields& fields) {
+  GtkWidget* combo = gtk_combo_box_text_new();
+  int selected = -1;
+  for (std::size_t i = 0; i < fields.fonts.size(); ++i) {
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), fields.fonts[i].c_str());
+    if (g_ascii_strcasecmp(fields.fonts[i].c_str(), fields.font.c_str()) == 0) selected = static_cast<int>(i);
+  }
+  gtk_combo_box_set_active(GTK_COMBO_BOX(combo), selected);
+  return combo;
 }
 
 }  // namespace
@@ -203,20 +349,84 @@ bool GtkDialogs::Form(const std::string& caption, std::vector<FormField>& fields
         fields[i].value = id ? id : "";
         break;
       }
-      case FieldKind::MultilineText: {
-        GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(editor));
-        GtkTextIter start, end;
-        gtk_text_buffer_get_bounds(buffer, &start, &end);
-        char* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
-        fields[i].value = text;
-        g_free(text);
+      case FieldKind::MultilineText:
+        fields[i].value = BufferText(editor);
         break;
-      }
       default:
         fields[i].value = gtk_entry_get_text(GTK_ENTRY(editor));
         break;
     }
   }
+  return true;
+}
+
+bool GtkDialogs::TextDialog(TextDialogFields& fields) {
+  DialogPtr dialog = NewFormDialog("Load Text");
+  TextDialogState state;
+  state.fields = &fields;
+  state.dialog = dialog.get();
+  state.customColor = fields.customColor;
+  state.lastColorIndex = fields.colorIndex;
+  GtkWidget* grid = NewGrid();
+  GtkWidget* scroller = NewTextView(fields.text, true);
+  state.text = gtk_bin_get_child(GTK_BIN(scroller));
+  state.font = NewFontList(fields);
+  state.size = gtk_entry_new();
+  gtk_entry_set_text(GTK_ENTRY(state.size), fields.size.c_str());
+  state.color = NewColorList(fields);
+  state.sample = gtk_drawing_area_new();
+  gtk_widget_set_size_request(state.sample, 320, 80);
+  AddRow(grid, 0, "Text:", scroller);
+  AddRow(grid, 1, "Font:", state.font);
+  AddRow(grid, 2, "Size", state.size);
+  AddRow(grid, 3, "Color:", state.color);
+  AddRow(grid, 4, "Sample:", state.sample);
+  g_signal_connect(state.sample, "draw", G_CALLBACK(DrawSample), &state);
+  g_signal_connect_swapped(gtk_text_view_get_buffer(GTK_TEXT_VIEW(state.text)), "changed",
+                           G_CALLBACK(RedrawSample), &state);
+  g_signal_connect_swapped(state.font, "changed", G_CALLBACK(RedrawSample), &state);
+  g_signal_connect_swapped(state.size, "changed", G_CALLBACK(RedrawSample), &state);
+  g_signal_connect(state.color, "changed", G_CALLBACK(ColorChanged), &state);
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog.get()))), grid);
+  gtk_widget_show_all(dialog.get());
+  if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_OK) return false;
+  fields.text = BufferText(state.text);
+  // A font that is not installed stays chosen unless the user picks another.
+  if (std::string font = state.ChosenFont(); !font.empty()) fields.font = font;
+  fields.size = gtk_entry_get_text(GTK_ENTRY(state.size));
+  fields.customColor = state.customColor;
+  fields.colorIndex = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(state.color)));
+  return true;
+}
+
+bool GtkDialogs::NoteDialog(NoteDialogFields& fields) {
+  constexpr int kVisit = 1;
+  DialogPtr dialog(gtk_dialog_new_with_buttons("Note Properties", nullptr, GTK_DIALOG_MODAL, "_Visit", kVisit,
+                                               "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr));
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_OK);
+  GtkWidget* grid = NewGrid();
+  GtkWidget* name = gtk_entry_new();
+  GtkWidget* link = gtk_entry_new();
+  for (auto [entry, value] : {std::pair{name, &fields.name}, std::pair{link, &fields.link}}) {
+    gtk_entry_set_text(GTK_ENTRY(entry), value->c_str());
+    gtk_editable_set_editable(GTK_EDITABLE(entry), fields.editable);
+  }
+  GtkWidget* scroller = NewTextView(fields.description, fields.editable);
+  AddRow(grid, 0, "Name:", name);
+  AddRow(grid, 1, "Hyperlink:", link);
+  AddRow(grid, 2, "Description:", scroller);
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog.get()))), grid);
+  gtk_widget_show_all(dialog.get());
+  int response;
+  // "Visit" opens the link as the field holds it and leaves the dialog open.
+  while ((response = gtk_dialog_run(GTK_DIALOG(dialog.get()))) == kVisit) {
+    if (fields.visit) fields.visit(gtk_entry_get_text(GTK_ENTRY(link)));
+  }
+  if (response != GTK_RESPONSE_OK) return false;
+  if (!fields.editable) return true;
+  fields.name = gtk_entry_get_text(GTK_ENTRY(name));
+  fields.link = gtk_entry_get_text(GTK_ENTRY(link));
+  fields.description = BufferText(gtk_bin_get_child(GTK_BIN(scroller)));
   return true;
 }
 

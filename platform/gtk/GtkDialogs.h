@@ -14,6 +14,8 @@ class GtkDialogs : public Dialogs {
                                       const std::vector<FileFilter>& filters) override;
   int PopupMenu(const std::vector<MenuItem>& items, Point screenPoint) override;
   bool Form(const std::string& caption, std::vector<FormField>& fields) override;
+  bool TextDialog(TextDialogFields& fields) override;
+  bool NoteDialog(NoteDialogFields& fields) override;
 };
 
 }  // namespace zolvex::platform

@@ -42,6 +42,15 @@ void ScriptedResponder::QueueForm(std::optional<std::map<std::string, std::strin
   forms_.push_back(std::move(values));
 }
 
+void ScriptedResponder::QueueTextDialog(std::function<bool(TextDialogFields&)> answer) {
+  std::lock_guard lock(mutex_);
+  textDialogs_.push_back(std::move(answer));
+}
+void ScriptedResponder::QueueNoteDialog(std::function<bool(NoteDialogFields&)> answer) {
+  std::lock_guard lock(mutex_);
+  noteDialogs_.push_back(std::move(answer));
+}
+
 std::vector<DialogRecord> ScriptedResponder::Records() const {
   std::lock_guard lock(mutex_);
   return records_;
@@ -100,6 +109,49 @@ bool ScriptedResponder::Form(const std::string& caption, std::vector<FormField>&
     if (value != answer->end()) field.value = value->second;
   }
   return true;
+}
+
+}  // namespace zolvex::platform
+
+namespace zolvex::platform {
+
+// The answer runs without the lock: it may call back (a note's visit) into other services.
+template <typename Fields>
+bool ScriptedResponder::AnswerDialog(std::deque<std::function<bool(Fields&)>>& answers, DialogRecord record,
+                                     Fields& fields) {
+  std::function<bool(Fields&)> answer;
+  {
+    std::lock_guard lock(mutex_);
+    Record(std::move(record));
+    if (auto next = TakeFront(answers)) answer = std::move(*next);
+  }
+  if (!answer) return false;
+  Fields edited = fields;
+  if (!answer(edited)) return false;
+  fields = std::move(edited);
+  return true;
+}
+
+bool ScriptedResponder::TextDialog(TextDialogFields& fields) {
+  return AnswerDialog(textDialogs_,
+                      {"text",
+                       fields.text,
+                       "Load Text",
+                       MessageIcon::None,
+                       MessageButtons::OkCancel,
+                       {fields.font, fields.size, std::to_string(fields.colorIndex)}},
+                      fields);
+}
+
+bool ScriptedResponder::NoteDialog(NoteDialogFields& fields) {
+  return AnswerDialog(noteDialogs_,
+                      {"note",
+                       fields.description,
+                       "Note Properties",
+                       MessageIcon::None,
+                       MessageButtons::OkCancel,
+                       {fields.name, fields.link, fields.editable ? "yes" : "no"}},
+                      fields);
 }
 
 }  // namespace zolvex::platform

@@ -81,7 +81,14 @@ void RecordingView::DrawLine(int x1, int y1, int x2, int y2, platform::Color col
 }
 
 platform::Size RecordingView::MeasureText(const std::string& text) {
-  return {static_cast<int>(text.size()) * 8, 16};
+  return {static_cast<int>(text.size()) * fontSize / 2, fontSize};
+}
+
+void RecordingView::SetTextFont(const std::string& face, int size, platform::Color background,
+                                platform::Color shadow) {
+  fontFace = face;
+  fontSize = size;
+  Record("SetTextFont:" + face, {size, background, shadow});
 }
 
 void RecordingView::SetDrawParameter(int kind, int value) {

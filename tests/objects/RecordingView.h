@@ -63,7 +63,9 @@ class RecordingView : public ViewPrimitives {
   void DrawArc(bool arcOnly, int left, int top, int right, int bottom, int x1, int y1, int x2, int y2,
                platform::Color penColor, platform::Color fillColor, int penWidth, int penStyle) override;
   void DrawLine(int x1, int y1, int x2, int y2, platform::Color color, int penWidth, int penStyle) override;
+  // 8 pixels per byte and 16 pixels high at size 16; other sizes scale both.
   platform::Size MeasureText(const std::string& text) override;
+  void SetTextFont(const std::string& face, int size, platform::Color background, platform::Color shadow) override;
   void SetDrawParameter(int kind, int value) override;
   int GetDrawParameter(int kind) const override;
 
@@ -86,6 +88,13 @@ class RecordingView : public ViewPrimitives {
   void PostObjectEvent(const ObjectEvent& event) override { objectEvents.push_back(event); }
   void InvalidateObject(MapObject& object, bool redraw) override;
   void EndObjectCreation(MapObject& object) override;
+  platform::Platform* PlatformServices() override { return services; }
+
+  // The services objects reach through the view; null unless the test gives some.
+  platform::Platform* services = nullptr;
+  // The font last set.
+  std::string fontFace;
+  int fontSize = 16;
 
  private:
   void Record(std::string name, std::vector<long long> args, const ViewImage* image = nullptr);

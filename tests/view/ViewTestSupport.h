@@ -33,6 +33,7 @@ class TestView : public MapView {
   void DrawArc(bool, int, int, int, int, int, int, int, int, platform::Color, platform::Color, int, int) override {}
   void DrawLine(int, int, int, int, platform::Color, int, int) override {}
   platform::Size MeasureText(const std::string& text) override { return {static_cast<int>(text.size()) * 8, 16}; }
+  void SetTextFont(const std::string&, int, platform::Color, platform::Color) override {}
   void SetDrawParameter(int, int) override {}
   int GetDrawParameter(int) const override { return -1; }
 

@@ -4,6 +4,7 @@
 #include "documents/LegacyMapDocument.h"
 #include "documents/MessageTable.h"
 #include "objects/CComponentRect.h"
+#include "objects/CComponentText.h"
 #include "objects/EllipseObject.h"
 #include "tests/xmml/XmmlTestBase.h"
 
@@ -120,7 +121,7 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_EQ(document->GetPrintWidth(), -1);
 
   std::vector<MapObject*> objects = document->LineObjects();
-  ASSERT_EQ(objects.size(), 5u);  // RECT, CIRCLE, SOUND, BITMAP, LOGO
+  ASSERT_EQ(objects.size(), 7u);  // RECT, CIRCLE, SOUND, BITMAP, LOGO, TEXT, the location list
   auto* rect = dynamic_cast<CComponentRect*>(objects[0]);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->GetLink(), "page2.map");
@@ -148,12 +149,22 @@ TEST_F(LegacyMapTest, OpenedFromDiskItShowsItsAreasAndPicturesOverTheImage) {
   EXPECT_TRUE(objects[4]->IsScreenCoordinates());
   EXPECT_EQ(objects[4]->GetWidth(), 30);
 
-  // Texts and the location list wait for their object classes.
-  const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 2u);
-  EXPECT_EQ(unmade[0].tagName, "text");
-  EXPECT_EQ(unmade[0].Attribute("text"), "Hello old town");
-  EXPECT_EQ(unmade[1].tagName, "location");
+  auto* text = dynamic_cast<CComponentText*>(objects[5]);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), "Hello old town");
+  EXPECT_EQ(text->GetFontFace(), "Arial");
+  EXPECT_EQ(text->GetSize(), 12);
+  EXPECT_EQ(text->GetColor(), platform::MakeColor(0xFF, 0, 0));
+  EXPECT_EQ(text->GetShadowColor(), platform::kNoColor);
+  EXPECT_FALSE(text->HasLinkAt(0, 0));
+  EXPECT_EQ(text->GetLayer(), 2);
+  EXPECT_EQ(text->GetMaxLevel(), 1);
+  auto* locations = dynamic_cast<CComponentText*>(objects[6]);
+  ASSERT_NE(locations, nullptr);
+  EXPECT_EQ(locations->GetText(), "Harbour\nOld town");
+  EXPECT_TRUE(locations->IsScreenCoordinates());
+
+  EXPECT_TRUE(document->UnmadeElements().empty());
 
   // Drawn only on the levels of their ranges: the rectangle on levels 1 and 2.
   document->SetLevel(0);

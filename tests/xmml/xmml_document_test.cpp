@@ -4,6 +4,8 @@
 #include "tiles/FolderDocument.h"
 #include "documents/MessageTable.h"
 #include "documents/XmmlDocument.h"
+#include "objects/CComponentText.h"
+#include "objects/NoteObject.h"
 #include "tests/xmml/XmmlTestBase.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
@@ -59,14 +61,18 @@ TEST_F(XmmlDocumentTest, OpenedFromDiskItReadsEveryGroupOverItsBasemap) {
   EXPECT_EQ(index.items[0].tooltipSize, "12");
   EXPECT_EQ(index.items[1].source, "http://elsewhere.example/p2.jpg");
 
-  // The shapes are made; the other object elements are kept as records, map by map.
-  const auto& unmade = document->UnmadeElements();
-  ASSERT_EQ(unmade.size(), 2u);
-  EXPECT_EQ(unmade[0].tagName, "text");
-  EXPECT_EQ(unmade[0].mapId, "streets");
-  EXPECT_EQ(unmade[0].Attribute("text"), "Main street");
-  EXPECT_EQ(unmade[1].tagName, "note");
-  EXPECT_EQ(unmade[1].mapId, "");
+  // Shapes, texts and notes are made; nothing is left as a record.
+  EXPECT_TRUE(document->UnmadeElements().empty());
+  const CComponentText* text = nullptr;
+  const NoteObject* note = nullptr;
+  for (MapObject* object : document->GetObjectList()) {
+    if (auto* made = dynamic_cast<CComponentText*>(object)) text = made;
+    if (auto* made = dynamic_cast<NoteObject*>(object)) note = made;
+  }
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), "Main street");
+  ASSERT_NE(note, nullptr);
+  EXPECT_EQ(note->GetWidth(), 50);
   EXPECT_EQ(document->MapIds(), std::vector<std::string>{"streets"});
 }
 

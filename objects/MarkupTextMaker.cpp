@@ -1,0 +1,138 @@
+#include "objects/MarkupTextMaker.h"
+
+#include <algorithm>
+
+#include "net/Pictures.h"
+#include "net/Url.h"
+#include "objects/ObjectValues.h"
+#include "platform/TextValues.h"
+
+namespace zolvex {
+
+namespace {
+
+constexpr int kDefaultTooltipSize = 14;
+constexpr int kUnlimitedMaxLevel = 9999;
+constexpr platform::Color kTextDefaultColor = platform::MakeColor(0, 0, 0);
+
+// Attribute lookup by name without regard to case; "" when absent.
+class AttributeReader {
+ public:
+  explicit AttributeReader(const MarkupTextMaker::Attributes& attributes) : attributes_(attributes) {}
+  std::string operator[](std::string_view name) const {
+    for (const auto& [key, value] : attributes_)
+      if (EqualsNoCase(key, name)) return value;
+    return {};
+  }
+  const MarkupTextMaker::Attributes& All() const { return attributes_; }
+
+ private:
+  const MarkupTextMaker::Attributes& attributes_;
+};
+
+int LevelBound(const std::string& value, int absent) {
+  if (value.empty()) return absent;
+  return std::max(ParseInt(value) - 1, -1);
+}
+
+// The common attributes both types read.
+void ReadCommon(MapObject& object, const AttributeReader& read) {
+  object.SetLevelRange(LevelBound(read["minlevel"], 0), LevelBound(read["maxlevel"], kUnlimitedMaxLevel));
+  const std::string anchor = read["anchor"];
+  if (EqualsNoCase(read["co-ordinate"], "screen") || IsYes(anchor) || EqualsNoCase(anchor, "center")) {
+    object.SetScreenCoordinates(true);
+    object.SetVirtualSize(-1, -1);
+  }
+  object.SetProperty("anchor", anchor);
+  const std::string tooltipFont = read["tooltipfont"];
+  object.SetProperty("tooltipfont", tooltipFont.empty() ? "Arial" : tooltipFont);
+  const int tooltipSize = ParseInt(read["tooltipsize"]);
+  object.SetProperty("tooltipsize", std::to_string(tooltipSize < 1 ? kDefaultTooltipSize : tooltipSize));
+  object.SetProperty("name", read["name"]);
+  object.SetProperty("group", read["group"]);
+  if (const std::string page = read["basepage"]; !page.empty()) object.SetBasePage(ParseInt(page));
+  object.SetTooltip(read["tooltip"]);
+  if (IsYes(read["allowediting"])) object.SetAllowEditing(true);
+}
+
+// The steps every made object goes through, the view last.
+void Finish(MapObject& object, const AttributeReader& read, ViewPrimitives& view) {
+  object.SetEventListening(IsYes(read["eventlisten"]));
+  if (const std::string coordinate = read["co-ordinate"]; !coordinate.empty())
+    object.SetProperty("co-ordinate", coordinate);
+  object.SetProperty("ifx", read["ifx"]);
+  for (const auto& [name, value] : read.All())
+    if (!name.empty() && name.front() == '_') object.SetProperty(name, value);
+  if (const int layer = ParseInt(read["layer"]); layer > 0) object.SetLayer(layer);
+  object.SetView(&view);
+}
+
+// The first of two attributes that is not empty.
+std::string Either(const AttributeReader& read, std::string_view first, std::string_view second) {
+  std::string value = read[first];
+  return value.empty() ? read[second] : value;
+}
+
+}  // namespace
+
+std::string MarkupTextMaker::TextOfAttribute(const std::string& value) {
+  std::string text;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == 'n') {
+      text += '\n';
+      ++i;
+    } else {
+      text += value[i] == '_' ? ' ' : value[i];
+    }
+  }
+  return text;
+}
+
+std::unique_ptr<CComponentText> MarkupTextMaker::MakeText(const Attributes& attributes, ViewPrimitives& view) {
+  const AttributeReader read(attributes);
+  const platform::Color color = ParseColor(read["color"]).value_or(kTextDefaultColor);
+  auto text = std::make_unique<CComponentText>(ParseInt(read["x"]), ParseInt(read["y"]),
+                                               TextOfAttribute(Either(read, "text", "value")),
+                                               Either(read, "fontface", "font"), ParseInt(read["size"]), color,
+                                               read["href"]);
+  if (const auto background = ParseColor(read["background"])) text->SetBackground(*background);
+  text->SetTextAlign(read["textalign"]);
+  for (const char* name : {"indicator", "indicatorcolor", "indicatoralign", "outline"})
+    if (const std::string value = read[name]; !value.empty()) text->SetProperty(name, value);
+  ReadCommon(*text, read);
+  Finish(*text, read, view);
+  return text;
+}
+
+std::unique_ptr<NoteObject> MarkupTextMaker::MakeNote(const Attributes& attributes, const std::string& basePath,
+                                                      ViewPrimitives& view) {
+  const AttributeReader read(attributes);
+  const std::string source = read["src"];
+  std::shared_ptr<ViewImage> icon;
+  if (!source.empty()) icon = LoadPictureFromUrl(basePath.empty() ? source : ResolveUrl(source, basePath));
+  const int x = ParseInt(read["x"]), y = ParseInt(read["y"]);
+  const std::string bx = read["bx"], by = read["by"], width = read["width"], height = read["height"];
+  const int w = !width.empty() ? ParseInt(width) : !bx.empty() ? ParseInt(bx) - x : NoteObject::kDefaultSize;
+  const int h = !height.empty() ? ParseInt(height) : !by.empty() ? ParseInt(by) - y : NoteObject::kDefaultSize;
+  auto note = std::make_unique<NoteObject>(x, y, w, h, read["href"], icon);
+  if (icon) note->SetPictureSource(source);
+  note->SetDescription(NoteObject::DecodeDescription(read["description"]));
+  const auto color = ParseColor(read["color"]);
+  const auto overColor = ParseColor(read["mouseovercolor"]);
+  note->SetColors(color.value_or(CComponentLink::kDefaultColor), overColor.value_or(CComponentLink::kDefaultColor));
+  const int virtualWidth = ParseInt(read["virtualwidth"]), virtualHeight = ParseInt(read["virtualheight"]);
+  if (virtualWidth > 0 && virtualHeight > 0) note->SetVirtualSize(virtualWidth, virtualHeight);
+  note->SetAlignment(HorizontalAlignment(read["halign"]) | VerticalAlignment(read["valign"]));
+  ReadCommon(*note, read);
+  Finish(*note, read, view);
+  return note;
+}
+
+std::unique_ptr<MapObject> MarkupTextMaker::Make(const std::string& tagName, const Attributes& attributes,
+                                                 const std::string& basePath, ViewPrimitives& view) {
+  if (EqualsNoCase(tagName, "text")) return MakeText(attributes, view);
+  if (EqualsNoCase(tagName, "note")) return MakeNote(attributes, basePath, view);
+  return nullptr;
+}
+
+}  // namespace zolvex
