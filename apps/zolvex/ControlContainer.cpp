@@ -1,34 +1,9 @@
 #include "apps/zolvex/ControlContainer.h"
 
 #include "apps/zolvex/PageScript.h"
+#include "platform/TextValues.h"
 
 namespace zolvex::host {
-
-namespace {
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace
 
 std::string ControlContainer::EventJson(const ControlEvent& event) {
   std::string json = "{\"event\":" + JsonString(event.name) + ",\"id\":" + std::to_string(event.dispatchId) + ",\"args\":[";
