@@ -26,6 +26,8 @@ std::string ToLower(std::string_view text);
 std::string Trim(std::string_view text);
 // The text without trailing white space.
 std::string TrimEnd(std::string_view text);
+// The text as a JSON string literal, quotes included (control characters as \u escapes).
+std::string JsonString(std::string_view text);
 // Numbers separated by ",", each read as ParseInt reads it.
 std::vector<int> ParseIntList(std::string_view text);
 

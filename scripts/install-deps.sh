@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libasio-dev
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  libjavascriptcoregtk-4.1-dev
   fonts-dejavu-core xvfb xauth xdotool imagemagick
   # Texts in Korean, Japanese and Chinese (Noto CJK), and the metric twins of Arial and
   # Times that maps name (Liberation); DejaVu covers Vietnamese and accented Latin.

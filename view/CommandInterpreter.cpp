@@ -166,14 +166,7 @@ void CommandInterpreter::RunExecLink(const std::string& text) {
   }
 }
 
-void CommandInterpreter::PostKey(const std::string& text) {
-  int key = ParseInt(text);
-  MapView& view = view_;
-  view_.GetPlatform().Window().Post([&view, key, alive = std::weak_ptr<int>(alive_)] {
-    if (alive.expired()) return;
-    view.OnKeyDown(key, 0, 0, view.GetPlatform().TimeSource().NowMs());
-  });
-}
+void CommandInterpreter::PostKey(const std::string& text) { view_.PostKeyMessage(ParseInt(text)); }
 
 // ---- Navigation and zoom ----------------------------------------------------------------
 
@@ -669,9 +662,7 @@ bool CommandInterpreter::CreateObject(const std::string& argument) {
   std::size_t comma = argument.find(',');
   std::string type = Trim(argument.substr(0, comma));
   std::string parameters = comma == std::string::npos ? std::string() : argument.substr(comma + 1);
-  std::unique_ptr<MapObject> object;
-  if (objectMaker_) object = objectMaker_(type, parameters);
-  if (!object) object = plugins_.CreateComponent(type, parameters, view_.GetBaseUrl());
+  std::unique_ptr<MapObject> object = MakeObject(type, parameters, view_.GetBaseUrl());
   if (!object) return false;
   object->SetBeingCreated(true);
   if (!object->GetView()) object->SetView(&view_);
@@ -682,6 +673,14 @@ bool CommandInterpreter::CreateObject(const std::string& argument) {
   PostEvent("createobject", "type", std::to_string(id));
   view_.GetPlatform().Window().SetCursor("crosshair");
   return true;
+}
+
+std::unique_ptr<MapObject> CommandInterpreter::MakeObject(const std::string& type, const std::string& attributes,
+                                                          const std::string& baseUrl) {
+  std::unique_ptr<MapObject> object;
+  if (objectMaker_) object = objectMaker_(type, attributes);
+  if (!object) object = plugins_.CreateComponent(type, attributes, baseUrl);
+  return object;
 }
 
 bool CommandInterpreter::CancelCreateObject(const std::string&) {

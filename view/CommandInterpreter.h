@@ -59,6 +59,10 @@ class CommandInterpreter {
   PluginHost& Plugins() { return plugins_; }
   // The object factory's entry; until one is set, only plug-ins make objects.
   void SetObjectMaker(ObjectMaker maker) { objectMaker_ = std::move(maker); }
+  // An object of a type made of its attribute text by the object maker, else by the first
+  // plug-in that makes one; null when none does.
+  std::unique_ptr<MapObject> MakeObject(const std::string& type, const std::string& attributes,
+                                        const std::string& baseUrl);
 
   // Repaints the view with its position unchanged.
   void Redraw();
@@ -138,8 +142,6 @@ class CommandInterpreter {
   bool keepStates_ = false;
   std::vector<std::string> selectedIds_;
   bool exitRequested_ = false;
-  // Tasks posted to the window check it: they may run after the interpreter is gone.
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace zolvex

@@ -326,6 +326,16 @@ void MapView::PostObjectEvent(const ObjectEvent& event) {
   platform_.Window().Post([handler = objectEventHandler_, event] { handler(event); });
 }
 
+void MapView::PostKeyMessage(int key) {
+  if (keyMessageHandler_) {
+    platform_.Window().Post([handler = keyMessageHandler_, key] { handler(key); });
+    return;
+  }
+  platform_.Window().Post([this, key, alive = std::weak_ptr<int>(alive_)] {
+    if (!alive.expired()) OnKeyDown(key, 0, 0, platform_.TimeSource().NowMs());
+  });
+}
+
 void MapView::SetDocumentFactory(std::unique_ptr<DocumentFactory> factory) {
   std::lock_guard lock(viewLock_);
   factory_ = factory ? std::move(factory) : std::make_unique<DocumentFactory>();

@@ -42,6 +42,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
  public:
   using ViewEventHandler = std::function<void(const ViewEvent&)>;
   using ObjectEventHandler = std::function<void(const ObjectEvent&)>;
+  using KeyMessageHandler = std::function<void(int key)>;
 
   static constexpr std::size_t kMaxUrlLength = 8023;
   static constexpr const char* kMessageCaption = "Korvani Zolvex";
@@ -68,6 +69,11 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void SetEventHandlers(ViewEventHandler viewEvents, ObjectEventHandler objectEvents);
   void PostViewEvent(const ViewEvent& event) override;
   void PostObjectEvent(const ObjectEvent& event) override;
+  // The control's key handling, which hears the key-down messages that "keyboard:" links
+  // post; without one they go to the view's own key handling.
+  void SetKeyMessageHandler(KeyMessageHandler handler) { keyMessageHandler_ = std::move(handler); }
+  // Posts a key-down message of a key code to the control's window.
+  void PostKeyMessage(int key);
 
   DocumentFactory& GetDocumentFactory() { return *factory_; }
   // The command interpreter: commands, link schemes, automatic play and scrolling.
@@ -292,6 +298,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   NavigationListener* listener_ = nullptr;
   ViewEventHandler viewEventHandler_;
   ObjectEventHandler objectEventHandler_;
+  KeyMessageHandler keyMessageHandler_;
 
   std::string currentUrl_;
   std::string baseUrl_;

@@ -9,6 +9,7 @@
 
 #include "apps/ktqtool/PyramidBuilder.h"
 #include "apps/ktqtool/SyntheticPicture.h"
+#include "platform/TextValues.h"
 #include "apps/ktqtool/ToolArgs.h"
 #include "image/ViewImage.h"
 #include "image/qmImageUtils.h"
@@ -95,23 +96,6 @@ KtqLocalFile OpenKtq(const std::string& path) {
 
 void SavePicture(const qmImage& image, const std::string& path) {
   if (!qmImageUtils::saveImage(image, path)) throw ToolFailure("cannot write " + path);
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 void PrintInfoJson(const KtqLocalFile& file) {

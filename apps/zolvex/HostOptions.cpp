@@ -27,9 +27,15 @@ std::string HostUsage() {
   return "usage: zolvex [options] [URL]\n"
          "  --headless           render without a window (no display needed)\n"
          "  --size WxH           window size in pixels (default 1024x768)\n"
-         "  --param NAME=VALUE   a property of the viewer, e.g. BackgroundColor=#336699 (repeatable)\n"
+         "  --param NAME=VALUE   a property of the control for its property bag, e.g. BackgroundColor=#336699\n"
+         "                       or Zolvex2.SkinURL=...; other names become browser properties of the view\n"
+         "                       (e.g. firewalled=yes) (repeatable)\n"
+         "  --events             print every event of the control on stdout, one JSON line each:\n"
+         "                       {\"event\":\"OnLoaded\",\"id\":1,\"args\":[\"...\"]}\n"
+         "  --script FILE.js     run a page script: the control is the global `zolvex`, events reach\n"
+         "                       zolvex.OnLoaded = function (url) {...}; host.exit(code) ends the program\n"
          "  --snapshot FILE      save the frame as PNG (or BMP/JPEG by extension) once loaded, then exit\n"
-         "  --timeout SECONDS    longest wait for --snapshot (default 30)\n"
+         "  --timeout SECONDS    longest wait for --snapshot, or for a headless script to exit (default 30)\n"
          "  --help               this text\n"
          "URL: a .ktq file, a ktq:// image on a tile server, an http: or file: URL of an XMML document.\n";
 }
@@ -65,6 +71,12 @@ std::optional<HostOptions> ParseHostOptions(int argc, char** argv, std::string& 
         return std::nullopt;
       }
       options.params.emplace_back(v->substr(0, eq), v->substr(eq + 1));
+    } else if (arg == "--events") {
+      options.events = true;
+    } else if (arg == "--script") {
+      auto v = value("--script");
+      if (!v) return std::nullopt;
+      options.script = *v;
     } else if (arg == "--snapshot") {
       auto v = value("--snapshot");
       if (!v) return std::nullopt;

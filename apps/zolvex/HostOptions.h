@@ -14,6 +14,8 @@ struct HostOptions {
   std::vector<std::pair<std::string, std::string>> params;  // --param NAME=VALUE, in order
   std::string snapshot;                                     // file to save the frame to
   int timeoutSeconds = 30;
+  bool events = false;  // print every event of the control as one JSON line
+  std::string script;   // a page script to run against the control
   std::string url;
   bool help = false;
 };

@@ -1,26 +1,96 @@
-// zolvex: the desktop host of the viewer. It plays the part of the page that embeds the
-// control: it hands the viewer its properties (--param) and URL, shows it in a window or
-// renders it headless, and can save the frame (--snapshot).
+// zolvex: the desktop container of the control. It plays the part of the page that embeds
+// it: the control's property bag comes from --param, its URL from the command line, its
+// events go to stdout (--events) and to a page script (--script); it shows the control in
+// a window or runs it headless, and can save the frame (--snapshot).
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
+#include "apps/zolvex/ControlContainer.h"
 #include "apps/zolvex/HostOptions.h"
-#include "control/ViewWindow.h"
+#include "apps/zolvex/PageScript.h"
+#include "control/ControlProperties.h"
+#include "control/CZolvexCtrl.h"
+#include "control/PropertyBag.h"
 #include "platform/Platform.h"
+#include "platform/TextValues.h"
+#include "view/FlipMapView.h"
+#include "image/qmImageUtils.h"
 
 namespace {
 
 using namespace zolvex;
 
-int RunSnapshot(platform::Platform& platform, ViewWindow& viewer, const host::HostOptions& options) {
+bool IsPersisted(const std::string& name) {
+  for (const char* persisted : ControlProperties::PersistedOrder()) {
+    if (EqualsNoCase(persisted, name)) return true;
+  }
+  return false;
+}
+
+// The bag a page's PARAM elements would fill with the control's persisted properties;
+// errors reach the program (it prints them) instead of a message box unless a parameter
+// says otherwise.
+MemoryPropertyBag MakeBag(const host::HostOptions& options) {
+  MemoryPropertyBag bag;
+  bag.Write(ControlProperties::kCustomErrorHandling, "yes");
+  for (const auto& [name, value] : options.params) {
+    if (IsPersisted(name)) bag.Write(name, value);
+  }
+  return bag;
+}
+
+// Parameters that are no property of the control are the view's browser properties
+// ("firewalled", "DrawZoomArea", ...), set as a page's script would set them; then the
+// URL of the command line opens.
+void ApplyViewParameters(CZolvexCtrl& control, const host::HostOptions& options) {
+  for (const auto& [name, value] : options.params) {
+    if (!IsPersisted(name)) control.SetBrowserProperty(name, value);
+  }
+  if (!options.url.empty()) control.SetContent(options.url);
+}
+
+bool FrameComplete(FlipMapView& view) {
+  if (!view.HasValidDocument()) return false;
+  view.Redraw();
+  return view.PendingTileCount() == 0;
+}
+
+int RunSnapshot(platform::Platform& platform, FlipMapView& view, const host::HostOptions& options, bool expectContent) {
   const std::uint64_t deadline = platform.TimeSource().NowMs() + static_cast<std::uint64_t>(options.timeoutSeconds) * 1000;
-  while (!viewer.FrameComplete() && platform.TimeSource().NowMs() < deadline) platform.Window().RunFor(50);
-  if (!viewer.SaveFrame(options.snapshot)) {
+  if (expectContent) {
+    while (!FrameComplete(view) && platform.TimeSource().NowMs() < deadline) platform.Window().RunFor(50);
+  } else {
+    view.Redraw();
+  }
+  const platform::Surface* frame = view.BackBuffer();
+  auto image = frame ? view.CaptureImage(0, 0, frame->Width(), frame->Height()) : nullptr;
+  if (!image || !qmImageUtils::saveImage(*image, options.snapshot)) {
     std::fprintf(stderr, "zolvex: cannot write %s\n", options.snapshot.c_str());
     return 1;
   }
   std::printf("%s\n", options.snapshot.c_str());
   return 0;
+}
+
+// Runs the window until the script calls host.exit (or the window closes); headless, at
+// most the time-out.
+int RunScript(platform::Platform& platform, host::PageScript& script, const host::HostOptions& options) {
+  if (platform.Kind() == platform::Backend::Gtk) {
+    if (!script.ExitCode()) platform.Window().Run();
+    return script.ExitCode().value_or(0);
+  }
+  const std::uint64_t deadline = platform.TimeSource().NowMs() + static_cast<std::uint64_t>(options.timeoutSeconds) * 1000;
+  while (!script.ExitCode() && platform.TimeSource().NowMs() < deadline) platform.Window().RunFor(50);
+  if (script.ExitCode()) return *script.ExitCode();
+  std::fprintf(stderr, "zolvex: the script did not call host.exit within %d seconds\n", options.timeoutSeconds);
+  return 3;
+}
+
+std::string PageUrlOf(const host::HostOptions& options) {
+  if (options.script.empty()) return {};
+  std::error_code ignored;
+  return std::filesystem::absolute(options.script, ignored).string();
 }
 
 }  // namespace
@@ -45,26 +115,37 @@ int main(int argc, char** argv) {
   if (wantWindow && platformOptions.backend == platform::Backend::Headless) {
     std::fprintf(stderr, "zolvex: no display; rendering headless\n");
   }
+  if (platformOptions.backend == platform::Backend::Headless && options->snapshot.empty() && options->script.empty()) {
+    std::fprintf(stderr, "zolvex: headless without --snapshot or --script has nothing to show\n");
+    return 2;
+  }
   auto platform = platform::CreatePlatform(platformOptions, error);
   if (!platform) {
     std::fprintf(stderr, "zolvex: %s\n", error.c_str());
     return 1;
   }
-  // Errors reach the program instead of a message box; it prints them.
-  std::vector<std::pair<std::string, std::string>> properties{{"CustomErrorHandling", "yes"}};
-  properties.insert(properties.end(), options->params.begin(), options->params.end());
-  ViewWindow viewer(*platform, properties);
-  if (options->url.empty()) {
-    viewer.View().Redraw();
-  } else if (!viewer.Open(options->url, error)) {
-    std::fprintf(stderr, "zolvex: %s\n", error.c_str());
+  host::ControlContainer container(PageUrlOf(*options), options->events);
+  CZolvexCtrl control(&container);
+  control.SetEventSink(&container);
+  control.LoadProperties(MakeBag(*options));
+  std::unique_ptr<host::PageScript> script;
+  if (!options->script.empty()) {
+    // The page's script starts once the control is in place, as a page's would.
+    control.CreateControlWindow(*platform);
+    ApplyViewParameters(control, *options);
+    script = std::make_unique<host::PageScript>(control, platform->Window());
+    container.SetScript(script.get());
+    script->RunFile(options->script);
+    return RunScript(*platform, *script, *options);
+  }
+  control.CreateControlWindow(*platform);
+  ApplyViewParameters(control, *options);
+  const bool hasUrl = !control.GetProperty("Url").value_or("").empty();
+  if (hasUrl && !control.View()->HasValidDocument()) {
+    if (container.LastError().empty()) std::fprintf(stderr, "zolvex: cannot open %s\n", options->url.c_str());
     return 1;
   }
-  if (!options->snapshot.empty()) return RunSnapshot(*platform, viewer, *options);
-  if (platform->Kind() == platform::Backend::Headless) {
-    std::fprintf(stderr, "zolvex: headless without --snapshot has nothing to show\n");
-    return 2;
-  }
+  if (!options->snapshot.empty()) return RunSnapshot(*platform, *control.View(), *options, hasUrl);
   platform->Window().Run();
   return 0;
 }
