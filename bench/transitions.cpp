@@ -15,7 +15,8 @@ namespace {
 using namespace zolvex;
 
 constexpr int kWidth = 1920, kHeight = 1080;
-// Each play runs about this many frames: the clock moves one step per frame.
+// Each play runs about this many frames: the clock moves one step per frame (and by the
+// effects' pauses, which take no real time here).
 constexpr double kDurationMs = 1000;
 constexpr std::uint64_t kStepMs = 10;
 
@@ -26,7 +27,8 @@ class CountingHost : public TransitionHost {
     ++frames;
     now_ += kStepMs;
   }
-  void Pause(std::uint32_t) override {}
+  // Simulated time: the pause passes without waiting.
+  void Pause(std::uint32_t ms) override { now_ += ms; }
   void PlayFlipSound() override {}
   std::int64_t frames = 0;
 

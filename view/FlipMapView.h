@@ -104,6 +104,8 @@ class FlipMapView : public MapView {
   std::unique_ptr<platform::Surface> newPage_;
   std::function<unsigned()> random_;
   std::minstd_rand randomEngine_;
+  // A flip waits for tiles while other window work runs; a move asked meanwhile just moves.
+  bool flipping_ = false;
   platform::Rect clip_;
   int opacity_ = 0;
   int storedParameter_ = 0;

@@ -113,7 +113,7 @@ void FlipMapView::PlayFlipSound() {
 void FlipMapView::ScrollTo(int x, int y) {
   std::lock_guard lock(ViewLock());
   MapDocument* document = GetDocument();
-  if (!HasValidDocument() || !back_) {
+  if (!HasValidDocument() || !back_ || flipping_) {
     MapView::ScrollTo(x, y);
     return;
   }
@@ -150,7 +150,9 @@ void FlipMapView::ScrollTo(int x, int y) {
     MapView::ScrollTo(x, y);
     return;
   }
+  flipping_ = true;
   FlipToPage(ox, oy, nx, ny, w, h, dx, dy, backward);
+  flipping_ = false;
 }
 
 // Renders the old page at the current level and the new one at the level whose tiles are

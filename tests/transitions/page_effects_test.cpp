@@ -64,10 +64,11 @@ class PageEffectsTest : public ::testing::Test {
     // The new page is rendered at half size, as a page flip renders it at the cache level.
     newPage_.Fill(newPage_.Bounds(), kNew);
   }
+  TransitionStage Stage() {
+    return {frame_, oldPage_, newPage_, {0, 0}, {kWidth, kHeight}, {kWidth / 2, kHeight / 2}, kPixelFormat32};
+  }
   void Play(const std::string& effect, int direction, double duration, bool onePage) {
-    const TransitionStage stage{frame_, oldPage_, newPage_, {0, 0}, {kWidth, kHeight}, {kWidth / 2, kHeight / 2},
-                                kPixelFormat32};
-    PlayTransitionEffect(effect, direction, duration, onePage, stage, host_);
+    PlayTransitionEffect(effect, direction, duration, onePage, Stage(), host_);
   }
   const std::vector<Frame>& Frames() const { return host_.frames; }
 
@@ -110,9 +111,7 @@ TEST_F(PageEffectsTest, DurationsHoldByTheClockAndTheFadeTakesTwice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.effect);
     RecordingHost host(frame_);
-    const TransitionStage stage{frame_, oldPage_, newPage_, {0, 0}, {kWidth, kHeight}, {kWidth / 2, kHeight / 2},
-                                kPixelFormat32};
-    PlayTransitionEffect(c.effect, 0, c.duration, false, stage, host);
+    PlayTransitionEffect(c.effect, 0, c.duration, false, Stage(), host);
     ASSERT_GE(host.frames.size(), 2u);
     // The last frame is the first drawn at or after the end; the one before it is earlier.
     EXPECT_GE(host.frames.back().elapsed, c.lasts);
@@ -133,9 +132,7 @@ TEST_F(PageEffectsTest, TheSoundComesAtStartHalfTimeOrEndByEffect) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.effect) + (c.onePage ? " one page" : ""));
     RecordingHost host(frame_);
-    const TransitionStage stage{frame_, oldPage_, newPage_, {0, 0}, {kWidth, kHeight}, {kWidth / 2, kHeight / 2},
-                                kPixelFormat32};
-    PlayTransitionEffect(c.effect, 0, 1000, c.onePage, stage, host);
+    PlayTransitionEffect(c.effect, 0, 1000, c.onePage, Stage(), host);
     ASSERT_EQ(host.sounds.size(), 1u);
     EXPECT_GE(host.sounds[0], c.from);
     EXPECT_LT(host.sounds[0], c.to);
