@@ -6,9 +6,16 @@
 
 namespace zolvex {
 
+namespace {
+// The built-in page-turn sound: sound 7 of the view, the WAVE resource 300.
+constexpr int kPageSoundNumber = 7;
+constexpr int kPageSoundResource = 300;
+}  // namespace
+
 ViewWindow::ViewWindow(platform::Platform& platform,
                        const std::vector<std::pair<std::string, std::string>>& properties)
     : platform_(platform), view_(std::make_unique<FlipMapView>(platform)) {
+  view_->SetSoundResource(kPageSoundNumber, kPageSoundResource);
   for (const auto& [name, value] : properties) view_->SetBrowserProperty(name, value);
   view_->SetNavigationListener(this);
   platform_.Window().SetListener(this);

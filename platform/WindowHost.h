@@ -59,6 +59,11 @@ class WindowHost {
   virtual void Invalidate() = 0;
   // Drops mouse and key input that has queued up but not been delivered.
   virtual void DrainPendingInput() = 0;
+  // Shows the listener's surface at once, outside the paint cycle: an animation that holds
+  // the window thread presents each of its frames this way.
+  virtual void PresentNow() = 0;
+  // Holds the window thread for ms milliseconds of the host's clock.
+  virtual void Pause(std::uint32_t ms) = 0;
 
   // Handles messages, timers and input until Quit. RunFor stops after ms milliseconds
   // of the host's clock, or earlier at Quit; it answers false when Quit ended it.

@@ -132,10 +132,13 @@ void CommandInterpreter::RunGoto(const std::string& url) {
   std::string mode;
   if (read == 3 && scanner.Literal(',')) scanner.Word(mode);
   if (read < 2) return;
-  // Page transitions are not part of this viewer yet: the request is used up all the same.
   std::string transition = view_.GetBrowserProperty("ifx");
+  if (!transition.empty()) view_.CaptureTransitionSource();
   view_.MoveTo(position[0], position[1], position[2], mode);
-  if (!transition.empty()) view_.SetBrowserProperty("ifx", "");
+  if (!transition.empty()) {
+    view_.RunTransition(transition);
+    view_.SetBrowserProperty("ifx", "");
+  }
   Redraw();
   PostEvent("goto", "", argument);
 }

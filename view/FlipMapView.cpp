@@ -47,7 +47,7 @@ void FlipMapView::InitSurfaces(int width, int height) {
 void FlipMapView::Redraw() { Present(); }
 
 void FlipMapView::Present() {
-  if (!back_) return;
+  if (!back_ || IsDrainingInput()) return;
   DrawFrame(true);
   FlushFrame();
 }
@@ -92,17 +92,7 @@ void FlipMapView::Fill(const platform::Rect& area, platform::Color color) {
 void FlipMapView::ClearBackground() {
   if (!back_) return;
   back_->Fill(back_->Bounds(), GetBackgroundColor());
-  ViewImage* image = GetBackgroundImage();
-  if (!image || image->getWidth() <= 0 || image->getHeight() <= 0) return;
-  const int w = back_->Width(), h = back_->Height();
-  const int iw = image->getWidth(), ih = image->getHeight();
-  if (iw >= w && ih >= h) {
-    BlitImage(*image, 0, 0, iw, ih, (w - iw) / 2, (h - ih) / 2, iw, ih, false, true);
-    return;
-  }
-  for (int y = 0; y < h; y += ih) {
-    for (int x = 0; x < w; x += iw) BlitImage(*image, 0, 0, iw, ih, x, y, iw, ih, false, true);
-  }
+  DrawRegionBackground(back_->Width(), back_->Height(), false);
 }
 
 void FlipMapView::SetFont(const std::string& face, int size) {

@@ -1,5 +1,7 @@
 #pragma once
+#include <functional>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "platform/Canvas.h"
@@ -57,6 +59,32 @@ class FlipMapView : public MapView {
   void SetDrawParameter(int kind, int value) override;
   int GetDrawParameter(int kind) const override;
 
+  // ---- Page transitions (FlipMapViewTransitions.cpp) ------------------------------------
+  void CaptureTransitionSource() override;
+  void RunTransition(const std::string& request) override;
+  // A move to another page flips it when "FlipAnimation" is "yes"; otherwise it scrolls.
+  void ScrollTo(int x, int y) override;
+  // Plays an effect ("alpha", "pageturn", "fenceflip") from the old-page surface to the
+  // new-page surface (its picture in (0, 0, newSize)) in the back buffer's rectangle of
+  // size at origin; every frame is shown as it is drawn.
+  void PlayTransition(const std::string& effect, int direction, double durationMs, platform::Point origin,
+                      platform::Size size, platform::Size newSize, bool onePage);
+  // Draws the region (x, y, width, height) of a level into surface at (dx, dy): the
+  // background, then the image tiles, once they arrived or 1999 ms passed.
+  void RenderRegion(std::unique_ptr<platform::Surface>& surface, int dx, int dy, int x, int y, int width, int height, int level,
+                    bool stretchBackground);
+  // Keeps surface when it has that size, else makes a new one; false when it cannot.
+  static bool EnsureSurface(std::unique_ptr<platform::Surface>& surface, int width, int height);
+  // The back buffer's pixel format: always 32-bit here.
+  int PixelFormat() const;
+  // The page sound: the downloaded one when there is one, else built-in sound 7; none
+  // when "FlipSound" is "no".
+  void PlayFlipSound();
+  // The source of "random" transitions (tests fix it).
+  void SetTransitionRandom(std::function<unsigned()> random) { random_ = std::move(random); }
+  const platform::Surface* OldPageSurface() const { return oldPage_.get(); }
+  const platform::Surface* NewPageSurface() const { return newPage_.get(); }
+
  protected:
   void ClipDrawing(const platform::Rect& area) override;
   void ResetDrawingClip() override;
@@ -66,11 +94,19 @@ class FlipMapView : public MapView {
   void ApplyPen(platform::Color color, int width, int style);
   void ApplyFill(platform::Color color);
   void Fill(const platform::Rect& area, platform::Color color);
+  void DrawRegionBackground(int width, int height, bool stretch);
+  void FlipToPage(int ox, int oy, int nx, int ny, int w, int h, int dx, int dy, bool backward);
 
   std::unique_ptr<platform::Surface> back_;
   std::unique_ptr<platform::Surface> extraBack_;
   std::unique_ptr<platform::Surface> blendScratch_;
   std::unique_ptr<platform::Canvas> canvas_;
+  std::unique_ptr<platform::Surface> oldPage_;
+  std::unique_ptr<platform::Surface> newPage_;
+  std::function<unsigned()> random_;
+  std::minstd_rand randomEngine_;
+  // A flip waits for tiles while other window work runs; a move asked meanwhile just moves.
+  bool flipping_ = false;
   platform::Rect clip_;
   int opacity_ = 0;
   int storedParameter_ = 0;

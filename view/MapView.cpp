@@ -167,6 +167,7 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
 
   std::string transition = GetBrowserProperty("ifx");
   if (HasValidDocument()) {
+    if (!transition.empty()) CaptureTransitionSource();
     previousUrl_ = currentUrl_;
     previousX_ = viewX_;
     previousY_ = viewY_;
@@ -207,7 +208,10 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
   if (!succeeded) return FallBack();
 
   if (HasValidDocument()) {
-    if (!transition.empty()) SetBrowserProperty("ifx", "");
+    if (!transition.empty()) {
+      PlayRequestedTransition(transition);
+      SetBrowserProperty("ifx", "");
+    }
     Redraw();
   }
   history_.Add(opened);
@@ -436,10 +440,6 @@ bool MapView::Execute(const std::string& command, const std::string& argument) {
 void MapView::RunLinkCommand(const std::string& url) { commands_->RunLink(url); }
 
 void MapView::Redraw() { platform_.Window().Invalidate(); }
-
-// The view's own short sounds arrive with the frame renderer's resources; until then
-// there is nothing to play.
-void MapView::PlayBuiltInSound(int /*number*/) {}
 
 void MapView::StopSound() {
   platform_.SoundService().Stop();

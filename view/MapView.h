@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <functional>
 #include <memory>
 #include <atomic>
@@ -110,6 +111,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   ViewImage* GetBackgroundImage() const { return backgroundImage_.get(); }
   void SetBackgroundImage(std::unique_ptr<ViewImage> image);
   void SetSuspended(bool suspended) { suspended_ = suspended; }
+  bool IsSuspended() const { return suspended_; }
   void SetInputBusy(bool busy) { inputBusy_ = busy; }
   // The draw items of the last frame.
   const std::vector<MapObject*>& VisibleItems() const { return visibleItems_; }
@@ -121,6 +123,22 @@ class MapView : public ViewPrimitives, public DocumentHost {
   virtual void FlushFrame() {}
   // Runs a view command on the window thread; workers use it for what servers ask.
   void PostCommand(const std::string& command, const std::string& argument) override;
+
+  // ---- Page transitions (MapViewTransitions.cpp; the renderer plays them) --------------
+  // Keeps the frame now shown as the old page of the next transition.
+  virtual void CaptureTransitionSource() {}
+  // Plays the transition an "ifx" request names, from the kept frame to the current state.
+  virtual void RunTransition(const std::string& /*request*/) {}
+  // Built-in sounds 1 to 7 by the identifier of their WAVE resource (0: none); other
+  // numbers are ignored.
+  void SetSoundResource(int number, int identifier);
+  // The page sound the control downloaded ("flipsoundurl"), played instead of sound 7.
+  void SetFlipSoundPath(const std::string& path) { flipSoundPath_ = path; }
+  const std::string& GetFlipSoundPath() const { return flipSoundPath_; }
+  // Drops pending mouse and key input and lets other pending window work run; frames are
+  // not presented meanwhile.
+  void DrainInput();
+  bool IsDrainingInput() const { return drainingInput_; }
 
   // ---- Input (window pixels; flags: platform::Modifier bits) ---------------------------
   void OnMouseMove(int x, int y, unsigned flags, std::uint64_t time);
@@ -137,7 +155,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // A click of kind 1 (left) or 2 (right).
   void Click(int x, int y, unsigned flags, ObjectButton kind);
   // Moves the view's top-left corner to (x, y) of the current level.
-  void ScrollTo(int x, int y);
+  virtual void ScrollTo(int x, int y);
   bool IsDragging() const { return dragging_; }
   // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
   // while a further level exists, "default" at the last.
@@ -259,6 +277,17 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Restricts drawing to an area of the window, and lifts the restriction.
   virtual void ClipDrawing(const platform::Rect&) {}
   virtual void ResetDrawingClip() {}
+  // Moves the view's corner without validation: a renderer that draws a region of another
+  // level places the items with it, and puts the corner back afterwards.
+  void SetOriginUnchecked(int x, int y) {
+    viewX_ = x;
+    viewY_ = y;
+  }
+  // Waits (at most 1999 ms) for the tiles of the view to arrive, then plays the transition.
+  void PlayRequestedTransition(const std::string& request);
+  // Polls every 20 ms, draining input, while the document still loads tiles, for at most
+  // 1999 ms.
+  void WaitForPendingTiles();
 
  private:
   struct PendingPosition {
@@ -385,6 +414,9 @@ class MapView : public ViewPrimitives, public DocumentHost {
   static void RemoveCursorFile(const std::string& file);
   int maxPendingTiles_ = 0;
   std::unique_ptr<ViewImage> backgroundImage_;
+  std::array<int, 7> soundResources_{};
+  std::string flipSoundPath_;
+  bool drainingInput_ = false;
   void DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden);
   void DrawProgressBar();
   void DrawSelection();

@@ -327,6 +327,24 @@ void GtkWindowHost::DrainPendingInput() {
   droppingInput_ = false;
 }
 
+// Paints the drawing area now through a draw frame of its window, so that an animation
+// holding the window thread shows each frame without going through the main loop.
+void GtkWindowHost::PresentNow() {
+  GdkWindow* window = area_ ? gtk_widget_get_window(area_) : nullptr;
+  const Surface* surface = listener_ ? listener_->OnPaint() : nullptr;
+  if (!window || !surface || !gdk_window_is_visible(window)) return;
+  cairo_region_t* region = gdk_window_get_visible_region(window);
+  GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
+  cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
+  cairo_set_source_surface(cr, surface->Native().surface, 0, 0);
+  cairo_paint(cr);
+  gdk_window_end_draw_frame(window, context);
+  cairo_region_destroy(region);
+  gdk_display_flush(gdk_window_get_display(window));
+}
+
+void GtkWindowHost::Pause(std::uint32_t ms) { g_usleep(static_cast<gulong>(ms) * 1000); }
+
 void GtkWindowHost::Run() {
   quit_ = false;
   gtk_main();

@@ -30,6 +30,8 @@ class GtkWindowHost : public WindowHost {
   std::string CurrentCursor() const override;
   void Invalidate() override;
   void DrainPendingInput() override;
+  void PresentNow() override;
+  void Pause(std::uint32_t ms) override;
   void Run() override;
   bool RunFor(std::uint32_t ms) override;
   void Quit() override;

@@ -9,6 +9,7 @@ HeadlessWindowHost::HeadlessWindowHost(Size size, std::shared_ptr<Clock> clock)
     : clock_(std::move(clock)), size_(size), owner_(std::this_thread::get_id()) {
   if (!clock_) clock_ = std::make_shared<SystemClock>();
   realTime_ = dynamic_cast<SystemClock*>(clock_.get()) != nullptr;
+  manualClock_ = dynamic_cast<ManualClock*>(clock_.get());
 }
 
 void HeadlessWindowHost::SetListener(WindowListener* listener) { listener_ = listener; }
@@ -63,6 +64,22 @@ void HeadlessWindowHost::Invalidate() {
 void HeadlessWindowHost::DrainPendingInput() {
   std::lock_guard lock(mutex_);
   std::erase_if(queue_, [](const Entry& e) { return e.input; });
+}
+
+void HeadlessWindowHost::PresentNow() {
+  ++presents_;
+  const Surface* frame = listener_ ? listener_->OnPaint() : nullptr;
+  if (frame && frameSink_) frameSink_(*frame);
+  if (manualClock_) manualClock_->Advance(frameIntervalMs_);
+}
+
+void HeadlessWindowHost::Pause(std::uint32_t ms) {
+  if (manualClock_) {
+    manualClock_->Advance(ms);
+    return;
+  }
+  if (!realTime_) return;  // a clock of the test's own: nothing to wait for
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void HeadlessWindowHost::InjectMouse(const MouseEvent& event) {

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,8 @@ class HeadlessWindowHost : public WindowHost {
   std::string CurrentCursor() const override;
   void Invalidate() override;
   void DrainPendingInput() override;
+  void PresentNow() override;
+  void Pause(std::uint32_t ms) override;
   void Run() override;
   bool RunFor(std::uint32_t ms) override;
   void Quit() override;
@@ -45,6 +48,15 @@ class HeadlessWindowHost : public WindowHost {
   // Handles every queued message, input and due timer without waiting.
   void RunPending();
   int PaintCount() const { return paints_; }
+
+  // Frames shown with PresentNow go to the sink, which tests use to capture animations.
+  using FrameSink = std::function<void(const Surface&)>;
+  void SetFrameSink(FrameSink sink) { frameSink_ = std::move(sink); }
+  int PresentCount() const { return presents_; }
+  // With a manual clock the host plays a display that refreshes every intervalMs: each
+  // PresentNow moves the clock on by one refresh (0 leaves the clock to the test), and
+  // Pause moves it on by the pause. Default 16 ms.
+  void SetFrameIntervalMs(std::uint32_t intervalMs) { frameIntervalMs_ = intervalMs; }
   const std::string& Title() const { return title_; }
 
  private:
@@ -65,7 +77,11 @@ class HeadlessWindowHost : public WindowHost {
   std::uint64_t NextWakeMs(std::uint64_t deadline) const;
 
   std::shared_ptr<Clock> clock_;
+  ManualClock* manualClock_ = nullptr;
   bool realTime_;
+  FrameSink frameSink_;
+  int presents_ = 0;
+  std::uint32_t frameIntervalMs_ = 16;
   WindowListener* listener_ = nullptr;
   Size size_;
   std::string title_;

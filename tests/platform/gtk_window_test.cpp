@@ -78,5 +78,14 @@ TEST(GtkWindow, PaintsTheListenersSurfaceIntoARealWindow) {
   platform->Window().SetCursor(dir.File("settings.ini"));
   EXPECT_EQ(platform->Window().CurrentCursor(), file);
   platform->Window().RunFor(50);
+
+  // An animation holding the window thread shows its frame at once, without the main loop.
+  listener.surface->Fill(listener.surface->Bounds(), MakeColor(0, 255, 0));
+  platform->Window().PresentNow();
+  ASSERT_EQ(test::RunCommand("import -window root -crop 200x120+0+0 +repage '" + shot + "' 2>/dev/null"), 0);
+  pixels = test::MagickRead(shot);
+  ASSERT_TRUE(pixels);
+  expect(5, 60, 0, 255, 0);
+  expect(150, 100, 0, 255, 0);
   platform->Window().SetListener(nullptr);
 }
