@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_set>
 
 #include "documents/MessageTable.h"
 #include "platform/WorkerThread.h"
@@ -86,19 +87,35 @@ void CKTQConnectionHandler::HandleConnect() {
   socket_->Connect();
 }
 
+bool CKTQConnectionHandler::Pending(const TileRequest& request) const {
+  if (request.IsTile()) return pendingTiles_.count(TileKey{request.level, request.column, request.row}) > 0;
+  return pendingFiles_.count(request.name) > 0;
+}
+
+void CKTQConnectionHandler::Count(const TileRequest& request, int delta) {
+  auto adjust = [delta](auto& counts, const auto& key) {
+    auto found = counts.try_emplace(key, 0).first;
+    if ((found->second += delta) <= 0) counts.erase(found);
+  };
+  if (request.IsTile()) adjust(pendingTiles_, TileKey{request.level, request.column, request.row});
+  else adjust(pendingFiles_, request.name);
+}
+
 void CKTQConnectionHandler::HandleEnqueue(TileRequest request) {
+  // After Close, whatever is still queued for the worker is dropped unread, so that closing
+  // never waits for thousands of requests to be filed first.
+  if (closed_) return;
   {
     std::lock_guard lock(listMutex_);
-    auto same = [&](const TileRequest& other) { return request.SameTarget(other); };
-    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(written_.begin(), written_.end(), same))
-      return;
+    if (Pending(request)) return;
+    Count(request, +1);
     queue_.push_back(std::move(request));
   }
   worker_->Post([this] { HandleSendNext(); });
 }
 
 void CKTQConnectionHandler::HandleSendNext() {
-  if (closing_ || !socket_ || !IsReady()) return;
+  if (closed_ || closing_ || !socket_ || !IsReady()) return;
   std::lock_guard lock(listMutex_);
   // Everything queued goes out: records put back after a lost connection wait here too.
   while (!queue_.empty()) {
@@ -108,23 +125,27 @@ void CKTQConnectionHandler::HandleSendNext() {
       queue_.push_front(std::move(request));
       return;
     }
-    written_.push_back(std::move(request));
+    const std::int32_t number = request.id;
+    written_.insert_or_assign(number, std::move(request));
   }
 }
 
 void CKTQConnectionHandler::HandleNeededSet(int level, const std::vector<std::pair<int, int>>& columnsAndRows) {
+  if (closed_) return;
   std::vector<TileRequest> cancellations;
   {
     std::lock_guard lock(listMutex_);
-    std::erase_if(queue_, [](const TileRequest& r) { return r.IsTile() && !r.sticky; });
-    auto needed = [&](const TileRequest& r) {
-      return r.level == level &&
-             std::find(columnsAndRows.begin(), columnsAndRows.end(), std::make_pair(r.column, r.row)) !=
-                 columnsAndRows.end();
-    };
-    std::erase_if(written_, [&](const TileRequest& r) {
-      if (!r.IsTile() || r.sticky || needed(r)) return false;
+    std::erase_if(queue_, [&](const TileRequest& r) {
+      if (!r.IsTile() || r.sticky) return false;
+      Forget(r);
+      return true;
+    });
+    const std::unordered_set<std::pair<int, int>, TilePositionHash> set(columnsAndRows.begin(), columnsAndRows.end());
+    std::erase_if(written_, [&](const auto& entry) {
+      const TileRequest& r = entry.second;
+      if (!r.IsTile() || r.sticky || (r.level == level && set.count({r.column, r.row}))) return false;
       cancellations.push_back(r.Cancellation());
+      Forget(r);
       return true;
     });
   }
@@ -145,6 +166,8 @@ void CKTQConnectionHandler::HandleQuit() {
     std::lock_guard lock(listMutex_);
     queue_.clear();
     written_.clear();
+    pendingTiles_.clear();
+    pendingFiles_.clear();
   }
   {
     std::lock_guard lock(eventMutex_);
@@ -160,6 +183,7 @@ void CKTQConnectionHandler::OnLoaded(const ImageDescription& description) {
     protocolVersion_ = description.version;
     lastError_.clear();
   }
+  levels_ = description.levels;
   client_.OnLoaded(description);
   Signal();
 }
@@ -188,7 +212,10 @@ void CKTQConnectionHandler::ReportError(const std::string& text) {
 
 void CKTQConnectionHandler::RequeueUnanswered() {
   std::lock_guard lock(listMutex_);
-  queue_.insert(queue_.begin(), std::make_move_iterator(written_.begin()), std::make_move_iterator(written_.end()));
+  std::vector<TileRequest> unanswered;
+  unanswered.reserve(written_.size());
+  for (auto& [number, request] : written_) unanswered.push_back(std::move(request));
+  queue_.insert(queue_.begin(), std::make_move_iterator(unanswered.begin()), std::make_move_iterator(unanswered.end()));
   written_.clear();
 }
 
@@ -212,14 +239,18 @@ void CKTQConnectionHandler::OnFrame(ServerFrame& frame) {
 
 bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered) {
   std::lock_guard lock(listMutex_);
-  auto it = std::find_if(written_.begin(), written_.end(),
-                         [&](const TileRequest& r) { return r.id == requestNumber; });
+  auto it = written_.find(requestNumber);
   if (it == written_.end()) return false;
-  answered = std::move(*it);
+  answered = std::move(it->second);
   written_.erase(it);
-  if (duplicates) {
-    auto same = [&](const TileRequest& r) { return answered.SameTarget(r); };
-    std::erase_if(written_, same);
+  Forget(answered);
+  if (duplicates && Pending(answered)) {
+    auto same = [&](const TileRequest& r) {
+      if (!answered.SameTarget(r)) return false;
+      Forget(r);
+      return true;
+    };
+    std::erase_if(written_, [&](const auto& entry) { return same(entry.second); });
     std::erase_if(queue_, same);
   }
   return true;
@@ -227,11 +258,27 @@ bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplic
 
 void CKTQConnectionHandler::DeliverResult(const TileRequest& request, const ServerFrame& frame) {
   if (request.IsTile()) {
-    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion());
+    auto [tileWidth, tileHeight] = TileBound(request.level);
+    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion(), tileWidth,
+                                     tileHeight);
     client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
   } else {
     client_.OnFileArrived(request.name, frame.payload);
   }
+}
+
+// The largest tile a level may deliver: its tile size, or for a level the description does
+// not have, the largest tile size it declares.
+std::pair<int, int> CKTQConnectionHandler::TileBound(int level) const {
+  if (level >= 0 && level < static_cast<int>(levels_.size())) {
+    const LevelInfo& info = levels_[static_cast<size_t>(level)];
+    return {info.tileWidth, info.tileHeight};
+  }
+  std::pair<int, int> largest{1, 1};
+  for (const LevelInfo& info : levels_) {
+    largest = {std::max(largest.first, info.tileWidth), std::max(largest.second, info.tileHeight)};
+  }
+  return largest;
 }
 
 void CKTQConnectionHandler::DeliverFailure(const TileRequest& request) {

@@ -72,7 +72,7 @@ void CTileRetriever::Fetch(HttpTileRecord record) {
   FetchResult result = PerformHttpFetch(*client_, fetch);
   if (stop_) return;
   if (!result.Ok()) {
-    bool network = result.lengthOrStatus == kFetchClientFailed || result.lengthOrStatus == kFetchBodyFailed;
+    bool network = IsNetworkFailure(result.lengthOrStatus);
     if (!record.file && network && ++record.attempts < kMaxAttempts) {
       // A growing pause keeps a failing server from being hammered.
       for (int waited = 0; waited < 100 * record.attempts && !stop_; waited += 10) {
@@ -98,7 +98,8 @@ void CTileRetriever::Fetch(HttpTileRecord record) {
   if (record.file) {
     queue_.FileArrived(record, std::vector<std::uint8_t>(body.begin() + kFrameHeader, body.end()));
   } else {
-    queue_.TileArrived(record, TilePayload::Decode(body.data() + kFrameHeader, body.size() - kFrameHeader, 11));
+    queue_.TileArrived(record, TilePayload::Decode(body.data() + kFrameHeader, body.size() - kFrameHeader, 11,
+                                                             record.tileWidth, record.tileHeight));
   }
 }
 

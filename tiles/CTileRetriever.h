@@ -23,6 +23,7 @@ struct HttpTileRecord {
   int priority = 1;
   std::int64_t descriptionTime = 0;  // Last-Modified of the description (file time), 0: unknown
   int attempts = 0;                  // network failures so far
+  int tileWidth = 0, tileHeight = 0;  // of the tile's level: no decoded tile may be larger
 
   bool SameAs(const HttpTileRecord& other) const;
 };

@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kFrameHeader = 12;
 
 bool NetworkFailure(const std::optional<FetchResult>& result) {
-  return !result || result->lengthOrStatus == kFetchClientFailed || result->lengthOrStatus == kFetchBodyFailed;
+  return !result || IsNetworkFailure(result->lengthOrStatus);
 }
 }  // namespace
 
@@ -65,6 +65,9 @@ void HttpTileSource::LoadDescription(const HttpSourceSettings& settings, const T
   if (NetworkFailure(result)) throw CReaderException(GetMessageText(fixedMode_ ? 412 : 402, messageFile_, url));
   if (!result->Ok()) {
     if (result->lengthOrStatus == 401) throw CReaderException(GetMessageText(409, messageFile_, url));
+    // The server answered, so the network is fine: its own error is reported as the
+    // server's, never as a connection that could not be made.
+    if (IsServerError(result->lengthOrStatus)) throw CReaderException(GetMessageText(410, messageFile_, url));
     throw CReaderException(GetMessageText(401, messageFile_, settings.path));
   }
   const std::vector<std::uint8_t>& body = *result->bytes;
@@ -161,6 +164,8 @@ std::unique_ptr<ViewImage> HttpTileSource::RequestTile(const std::string& name, 
   record.row = row;
   record.priority = priority;
   record.descriptionTime = descriptionTime_;
+  record.tileWidth = info->tileWidth;
+  record.tileHeight = info->tileHeight;
   Enqueue(std::move(record));
   return nullptr;
 }

@@ -190,7 +190,10 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   const int level = GetLevel();
   cache_->SetCentre(level, rect.column + rect.columns / 2, rect.row + rect.rows / 2);
   auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
-  auto entries = cache_->GetTiles(level, order, tell);
+  // The handles keep this frame's tiles alive until the next frame asks, whatever the
+  // cache evicts meanwhile.
+  frameTiles_ = cache_->GetTiles(level, order, tell);
+  const auto& entries = frameTiles_;
   if (cacheAhead_) worker_->SetRectangle(level, rect.column, rect.row, rect.columns, rect.rows);
   int missing = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -198,7 +201,7 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
     bool inside = column >= 0 && row >= 0 && column < source_->GetColumns(level) && row < source_->GetRows(level);
     if (!inside) continue;
     if (!entries[i] || entries[i]->IsDraft()) ++missing;
-    if (entries[i]) items.push_back(entries[i]);
+    if (entries[i]) items.push_back(entries[i].get());
   }
   pending_ = missing;
   AppendObjects(items);

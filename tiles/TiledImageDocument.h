@@ -76,6 +76,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
     int column = -1, row = -1, columns = 0, rows = 0;
     friend bool operator==(const TileRect&, const TileRect&) = default;
   } lastRect_;
+  std::vector<TileHandle> frameTiles_;  // the tiles of the last draw list
   std::atomic<int> pending_ = 0;
   bool loaded_ = false;
 };

@@ -215,6 +215,38 @@ TEST(ConnectionHandler, TwoEnqueuesOfOneTileGiveOneLine) {
                                                       "3 GETFILE /maps/x.xml", "4 GETTILE 0 0 0 1"}));
 }
 
+// A tile larger than its level's tile size (16 here) is refused: it reaches the client as a
+// failed tile, whatever it would decode to.
+TEST(ConnectionHandler, ATileLargerThanItsLevelsTileSizeArrivesAsAFailure) {
+  FakeKtqServer server(LoadingServer(PictureBytes("xc:#FF0000", "jpg", 32)));
+  RecordingClient client;
+  CKTQConnectionHandler handler(LocalParams(server.Port()), client);
+  ASSERT_TRUE(handler.Open()) << handler.LastError();
+  handler.Enqueue(TileRequest::ForTile(0, 1, 1, 1));
+  ASSERT_TRUE(client.WaitFor([&] { return client.tiles.size() == 1; }));
+  EXPECT_FALSE(client.tiles[0].image);
+}
+
+// Thousands of outstanding requests: duplicates are still found, and closing does not
+// first work through what is queued for the worker.
+TEST(ConnectionHandler, TwentyThousandRequestsAreFiledOnceAndClosingDoesNotWaitForThem) {
+  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
+    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
+  });
+  RecordingClient client;
+  CKTQConnectionHandler handler(LocalParams(server.Port()), client);
+  ASSERT_TRUE(handler.Open());
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < 20000; ++i) handler.Enqueue(TileRequest::ForTile(0, i % 200, i / 200, 1));
+  }
+  handler.Enqueue(TileRequest::ForFile("/maps/end.xml"));
+  ASSERT_TRUE(server.WaitForLines(20002));
+  EXPECT_EQ(handler.WrittenCount() + handler.QueuedCount(), 20001u);
+  for (int i = 0; i < 20000; ++i) handler.Enqueue(TileRequest::ForTile(1, i % 200, i / 200, 1));
+  handler.Close();
+  EXPECT_EQ(handler.WrittenCount() + handler.QueuedCount(), 0u);
+}
+
 TEST(ConnectionHandler, TheNeededSetCancelsOtherLevelsKeepsItsOwnAndDropsTheQueue) {
   FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
     if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));

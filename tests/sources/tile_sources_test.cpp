@@ -9,6 +9,7 @@
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedResponder.h"
+#include "tests/support/HttpTestServer.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tiles/FileTileSource.h"
@@ -227,6 +228,24 @@ TEST_F(TileSourcesTest, AWrongAuthenticationIsRefusedWithItsMessage) {
   settings.authString = "secret";
   HttpTileSource accepted(settings);
   EXPECT_GT(accepted.GetLevelCount(), 0);
+}
+
+// A server that answers 500 was reached: that is the server's error, reported as one and
+// not retried, never the "could not connect" message that advises another mode.
+TEST(HttpTunnelErrors, AServerErrorIsReportedAsTheServersNotAsANetworkFailure) {
+  test::HttpTestServer server;
+  server.Route("/s.ktq/a1", test::HttpTestServer::Response::Text("oops", 500));
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server.Port());
+  settings.path = "/s.ktq";
+  try {
+    HttpTileSource source(settings);
+    FAIL() << "a server error opened the image";
+  } catch (const CReaderException& error) {
+    EXPECT_EQ(error.Message().substr(0, 3), "10.") << error.Message();
+  }
+  EXPECT_EQ(server.RequestCount(), 1u);
 }
 
 TEST(HttpTunnelRules, PortsTimeoutsAndTileAddresses) {
