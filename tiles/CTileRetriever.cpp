@@ -27,6 +27,16 @@ bool HttpTileRecord::SameAs(const HttpTileRecord& other) const {
   return file || (level == other.level && column == other.column && row == other.row);
 }
 
+HttpTileRecord::Target HttpTileRecord::TargetOf() const {
+  Target target{file, ToLower(name), {}};
+  if (!file) target.tile = TileKey{level, column, row};
+  return target;
+}
+
+std::size_t HttpTileRecord::TargetHash::operator()(const Target& target) const noexcept {
+  return std::hash<std::string>{}(target.name) ^ (TileKeyHash{}(target.tile) << 1) ^ std::size_t{target.file};
+}
+
 CTileRetriever::CTileRetriever(HttpTileQueue& queue, RetrieverSettings settings)
     : queue_(queue), settings_(std::move(settings)), client_(platform::CreateHttpClient("zolvex")) {
   thread_ = std::thread([this] { Run(); });

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "tiles/TileKey.h"
 
 namespace zolvex {
 
@@ -26,6 +27,18 @@ struct HttpTileRecord {
   int tileWidth = 0, tileHeight = 0;  // of the tile's level: no decoded tile may be larger
 
   bool SameAs(const HttpTileRecord& other) const;
+
+  // What SameAs compares, hashable: queues find a duplicate in constant time.
+  struct Target {
+    bool file = false;
+    std::string name;  // lower case
+    TileKey tile;      // tiles only
+    friend bool operator==(const Target&, const Target&) = default;
+  };
+  struct TargetHash {
+    std::size_t operator()(const Target& target) const noexcept;
+  };
+  Target TargetOf() const;
 };
 
 // Where retrievers take their work and hand their results.

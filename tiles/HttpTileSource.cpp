@@ -1,6 +1,7 @@
 #include "tiles/HttpTileSource.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "documents/CReaderException.h"
 #include "documents/MessageTable.h"
@@ -112,6 +113,7 @@ void HttpTileSource::Close() {
     if (stopping_) return;
     stopping_ = true;
     queue_.clear();
+    pending_.clear();
     retrievers.swap(retrievers_);
     for (auto& retriever : retrievers) retriever->Stop();
   }
@@ -144,10 +146,8 @@ void HttpTileSource::Enqueue(HttpTileRecord record) {
   {
     std::lock_guard lock(queueLock_);
     if (stopping_) return;
-    auto same = [&](const HttpTileRecord& other) { return other.SameAs(record); };
-    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(inProgress_.begin(), inProgress_.end(), same)) {
-      return;
-    }
+    if (pending_.count(record.TargetOf())) return;
+    Count(record, +1);
     queue_.push_back(std::move(record));
   }
   wake_.notify_all();
@@ -185,14 +185,19 @@ bool HttpTileSource::GetFile(const std::string& name, std::vector<std::uint8_t>&
   return false;
 }
 
+void HttpTileSource::Count(const HttpTileRecord& record, int delta) {
+  auto found = pending_.try_emplace(record.TargetOf(), 0).first;
+  if ((found->second += delta) <= 0) pending_.erase(found);
+}
+
 void HttpTileSource::SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>& rows) {
+  std::unordered_set<std::pair<int, int>, TilePositionHash> needed;
+  for (size_t i = 0; i < columns.size() && i < rows.size(); ++i) needed.emplace(columns[i], rows[i]);
   std::lock_guard lock(queueLock_);
   std::erase_if(queue_, [&](const HttpTileRecord& record) {
     if (record.file || record.priority == 3) return false;
-    if (record.level != level || !record.name.empty()) return true;
-    for (size_t i = 0; i < columns.size() && i < rows.size(); ++i) {
-      if (columns[i] == record.column && rows[i] == record.row) return false;
-    }
+    if (record.level == level && record.name.empty() && needed.count({record.column, record.row})) return false;
+    Count(record, -1);
     return true;
   });
 }
@@ -204,7 +209,11 @@ void HttpTileSource::CancelTile(const std::string& name, int level, int column, 
   target.level = level;
   target.column = column;
   target.row = row;
-  std::erase_if(queue_, [&](const HttpTileRecord& record) { return record.SameAs(target); });
+  std::erase_if(queue_, [&](const HttpTileRecord& record) {
+    if (!record.SameAs(target)) return false;
+    Count(record, -1);
+    return true;
+  });
 }
 
 bool HttpTileSource::Take(HttpTileRecord& record) {
@@ -220,7 +229,9 @@ bool HttpTileSource::Take(HttpTileRecord& record) {
 void HttpTileSource::Done(const HttpTileRecord& record) {
   std::lock_guard lock(queueLock_);
   auto found = std::find_if(inProgress_.begin(), inProgress_.end(), [&](const auto& r) { return r.SameAs(record); });
-  if (found != inProgress_.end()) inProgress_.erase(found);
+  if (found == inProgress_.end()) return;
+  inProgress_.erase(found);
+  Count(record, -1);
 }
 
 void HttpTileSource::Requeue(HttpTileRecord record) {
@@ -228,6 +239,7 @@ void HttpTileSource::Requeue(HttpTileRecord record) {
     std::lock_guard lock(queueLock_);
     if (stopping_) return;
     record.priority = 1;
+    Count(record, +1);
     queue_.push_back(std::move(record));
   }
   wake_.notify_all();
