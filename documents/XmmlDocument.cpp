@@ -50,8 +50,8 @@ MapPlacement ReadPlacement(const XmlReader& map) {
   const std::string minLevel = map.GetAttribute("minlevel");
   const std::string maxLevel = map.GetAttribute("maxlevel");
   placement.hasLevels = !minLevel.empty() || !maxLevel.empty();
-  placement.minLevel = minLevel.empty() ? -1 : ParseInt(minLevel) - 1;
-  placement.maxLevel = maxLevel.empty() ? -1 : ParseInt(maxLevel) - 1;
+  placement.minLevel = minLevel.empty() ? -1 : ParseOneBasedIndex(minLevel);
+  placement.maxLevel = maxLevel.empty() ? -1 : ParseOneBasedIndex(maxLevel);
   return placement;
 }
 
