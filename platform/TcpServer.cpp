@@ -42,13 +42,18 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   std::size_t UnsentBytes() const override { return unsent_.load(); }
 
   void PauseReading() override {
-    asio::dispatch(strand_, [self = shared_from_this()] { self->sessionPaused_ = true; });
+    asio::dispatch(strand_, [self = shared_from_this()] {
+      self->sessionPaused_ = true;
+      // No read is outstanding now, and maybe no write: the connection keeps itself.
+      self->keepAlive_ = self;
+    });
   }
 
   void ResumeReading() override {
     asio::dispatch(strand_, [self = shared_from_this()] {
       self->sessionPaused_ = false;
       self->ReadIfAllowed();
+      self->keepAlive_.reset();  // the read (or the writes it waits for) hold it now
     });
   }
 
@@ -81,6 +86,7 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
     // The unsent answers go now, and their memory with them.
     std::deque<std::vector<std::uint8_t>>().swap(queue_);
     unsent_ = 0;
+    keepAlive_.reset();
     if (session_) {
       session_->OnClosed();
       session_.reset();  // the session may hold this connection: break the cycle
@@ -145,6 +151,8 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   std::deque<std::vector<std::uint8_t>> queue_;
   std::string peer_;
   std::atomic<std::size_t> unsent_ = 0;
+  // Set while the session has paused reading: then no handler holds the connection.
+  std::shared_ptr<AsioServerConnection> keepAlive_;
   bool writing_ = false;
   bool reading_ = false;
   bool sessionPaused_ = false;

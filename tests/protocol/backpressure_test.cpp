@@ -108,3 +108,23 @@ TEST(Backpressure, ClientsThatDoNotReadCannotGrowTheServer) {
   EXPECT_TRUE(WaitUntil([&] { return server.ResidentMb() - before < 40; }))
       << "still " << server.ResidentMb() << " MB after the clients left (from " << before << " MB)";
 }
+
+// A client that pipelines more requests than the server queues is held back, not dropped:
+// while the server does not read, the connection must stay alive, and every request is
+// answered in the end.
+TEST(Backpressure, AClientThatPipelinesThousandsOfRequestsGetsEveryAnswer) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("maps"));
+  ASSERT_TRUE(WriteTestImage(dir.File("maps/a.ktq"), 3, 32));
+  ServerProcess server(std::string(ZOLVEX_BINARY_DIR) + "/apps/ktqserve/ktqserve", {dir.Path(), "--port", "0"});
+  ASSERT_TRUE(server.Running()) << server.Output();
+  for (int round = 0; round < 3; ++round) {
+    RecordingClient client;
+    CKTQConnectionHandler handler(LocalParams(static_cast<std::uint16_t>(server.Port())), client);
+    ASSERT_TRUE(handler.Open()) << handler.LastError();
+    constexpr int kRequests = 5000;
+    for (int i = 0; i < kRequests; ++i) handler.Enqueue(TileRequest::ForFile("/maps/none" + std::to_string(i) + ".xml"));
+    EXPECT_TRUE(client.WaitFor([&] { return client.files.size() == kRequests; }, std::chrono::seconds(30)))
+        << client.files.size() << " of " << kRequests << " answered";
+  }
+}
