@@ -24,10 +24,10 @@ bool CKTQConnectionHandler::Open() {
   worker_ = std::make_unique<platform::WorkerThread>("ktq-connection");
   worker_->Post([this] { HandleConnect(); });
   std::unique_lock lock(eventMutex_);
-  // Connecting and LOAD each end by the connection's own time-out; this bound only guards
-  // against a report that never comes.
+  // The time-out bounds connecting and LOAD together: a server that accepts and then stays
+  // silent, or drips a byte now and then, holds the opening no longer than that.
   if (params_.timeoutMs > 0) {
-    auto bound = std::chrono::milliseconds(2LL * params_.timeoutMs + 5000);
+    auto bound = std::chrono::milliseconds(params_.timeoutMs);
     if (!event_.wait_for(lock, bound, [this] { return signalled_; }) && lastError_.empty())
       lastError_ = GetMessageText(params_.fixedMode ? 412 : 402, params_.messageFile);
   } else {
@@ -107,9 +107,13 @@ void CKTQConnectionHandler::HandleEnqueue(TileRequest request) {
   if (closed_) return;
   {
     std::lock_guard lock(listMutex_);
-    if (Pending(request)) return;
-    Count(request, +1);
-    queue_.push_back(std::move(request));
+    // A request already queued (kept from a closed connection) is sent by this one: the
+    // next request is what reconnects.
+    if (Pending(request) && queue_.empty()) return;
+    if (!Pending(request)) {
+      Count(request, +1);
+      queue_.push_back(std::move(request));
+    }
   }
   worker_->Post([this] { HandleSendNext(); });
 }
@@ -189,16 +193,44 @@ void CKTQConnectionHandler::OnLoaded(const ImageDescription& description) {
 }
 
 void CKTQConnectionHandler::OnLoadFailed(const std::string& text) {
-  RequeueUnanswered();
+  // After the image had loaded this was a reconnection: what waits for it fails now, so
+  // that the tiles' users may ask again later instead of waiting without end.
+  if (IsReady()) FailOutstanding();
+  else RequeueUnanswered();
   ReportError(text);
 }
 
 void CKTQConnectionHandler::OnBroken(const std::string& text) {
-  RequeueUnanswered();
+  KeepUnanswered();
   ReportError(text);
 }
 
-void CKTQConnectionHandler::OnServerClosed() { RequeueUnanswered(); }
+void CKTQConnectionHandler::OnServerClosed() { KeepUnanswered(); }
+
+// The server left with requests unanswered: they wait for the next request, which
+// reconnects. A server that keeps closing without answering anything fails them instead.
+void CKTQConnectionHandler::KeepUnanswered() {
+  if (++closesWithoutAnswer_ > kMaxClosesWithoutAnswer) {
+    closesWithoutAnswer_ = 0;
+    FailOutstanding();
+    return;
+  }
+  RequeueUnanswered();
+}
+
+void CKTQConnectionHandler::FailOutstanding() {
+  std::vector<TileRequest> failed;
+  {
+    std::lock_guard lock(listMutex_);
+    for (auto& [number, request] : written_) failed.push_back(std::move(request));
+    failed.insert(failed.end(), std::make_move_iterator(queue_.begin()), std::make_move_iterator(queue_.end()));
+    written_.clear();
+    queue_.clear();
+    pendingTiles_.clear();
+    pendingFiles_.clear();
+  }
+  for (const TileRequest& request : failed) DeliverFailure(request);
+}
 
 void CKTQConnectionHandler::ReportError(const std::string& text) {
   if (closing_) return;
@@ -221,6 +253,7 @@ void CKTQConnectionHandler::RequeueUnanswered() {
 
 void CKTQConnectionHandler::OnFrame(ServerFrame& frame) {
   if (closing_) return;
+  closesWithoutAnswer_ = 0;
   TileRequest request;
   switch (frame.type) {
     case ServerFrame::kResult:

@@ -84,6 +84,9 @@ class CKTQConnectionHandler : private TileSocket::Events {
 
   void ReportError(const std::string& text);
   void RequeueUnanswered();
+  void KeepUnanswered();
+  // Every queued and written request reaches the client as failed.
+  void FailOutstanding();
   // Removes the written record answering requestNumber; with duplicates, also every
   // other record for the same target. False when nothing was waiting for that number.
   bool TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered);
@@ -119,6 +122,8 @@ class CKTQConnectionHandler : private TileSocket::Events {
   std::vector<LevelInfo> levels_;  // of the last LOAD; worker only
 
   bool closing_ = false;  // worker only
+  static constexpr int kMaxClosesWithoutAnswer = 3;
+  int closesWithoutAnswer_ = 0;  // worker only
   std::atomic<bool> closed_ = false;  // set by Close; later requests are ignored
 };
 

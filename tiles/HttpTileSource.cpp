@@ -1,6 +1,7 @@
 #include "tiles/HttpTileSource.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_set>
 
 #include "documents/CReaderException.h"
@@ -59,8 +60,14 @@ void HttpTileSource::LoadDescription(const HttpSourceSettings& settings, const T
   const std::string url = imageUrl_ + "/a1";
   const std::string auth = GetAuthString();
   std::optional<FetchResult> result;
+  // The second attempt has what the first left of the overall time-out, so that the
+  // opening as a whole ends within it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts.overallMs);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    result = CHTTPFileRetriever::Retrieve(url, auth, post_ ? 1 : 0, timeouts.transfer, timeouts.overallMs);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (attempt > 0 && left.count() < 1) break;
+    result = CHTTPFileRetriever::Retrieve(url, auth, post_ ? 1 : 0, timeouts.transfer,
+                                          static_cast<int>(std::max<std::int64_t>(left.count(), 1)));
     if (!NetworkFailure(result)) break;
   }
   if (NetworkFailure(result)) throw CReaderException(GetMessageText(fixedMode_ ? 412 : 402, messageFile_, url));

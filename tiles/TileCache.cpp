@@ -365,9 +365,9 @@ void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size
   if (owner_) owner_->OnTileEntryArrived(nullptr);
 }
 
-void TileCache::OnError(int code) {
+void TileCache::OnError(int code, const std::string& message) {
   std::lock_guard link(linkLock_);
-  if (owner_) owner_->OnCacheError(code);
+  if (owner_) owner_->OnCacheError(code, message);
 }
 
 void TileCache::OnServerMessage(const std::string& name, const std::string& value) {

@@ -27,7 +27,7 @@ class TileCacheOwner {
   virtual ~TileCacheOwner() = default;
   // A tile arrived (entry null: a named file arrived).
   virtual void OnTileEntryArrived(CComponentTile* entry) = 0;
-  virtual void OnCacheError(int code) = 0;
+  virtual void OnCacheError(int code, const std::string& message) = 0;
   virtual void OnCacheServerMessage(const std::string& name, const std::string& value) = 0;
 };
 
@@ -88,7 +88,7 @@ class TileCache : public TileSourceListener {
   void OnTileArrived(std::unique_ptr<ViewImage> image, const std::string& name, int level, int column,
                      int row) override;
   void OnFileArrived(const std::string& name, const std::uint8_t* data, std::size_t length) override;
-  void OnError(int code) override;
+  void OnError(int code, const std::string& message) override;
   void OnServerMessage(const std::string& name, const std::string& value) override;
   void OnRequestAhead(int level, int column, int row, int priority) override;
 

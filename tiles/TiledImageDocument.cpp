@@ -214,9 +214,11 @@ bool TiledImageDocument::GetFile(const std::string& name, std::vector<std::uint8
 
 void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { view_.MarkDirty(); }
 
-void TiledImageDocument::OnCacheError(int code) {
+// The image stays open (the source reconnects on the next request); the page hears why
+// tiles stopped coming.
+void TiledImageDocument::OnCacheError(int, const std::string& message) {
+  view_.ReportErrorAfterLoading(message);
   view_.MarkDirty();
-  (void)code;
 }
 
 void TiledImageDocument::OnCacheServerMessage(const std::string& name, const std::string& value) {

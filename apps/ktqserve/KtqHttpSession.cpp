@@ -61,16 +61,17 @@ const char* Reason(int status) {
   }
 }
 
-// The ";"-separated pieces of a cookie list, trimmed, empty ones left out.
+// The ";"-separated pieces of a cookie list, trimmed, empty ones left out; a piece without
+// "=" is a name with an empty value, as a client installs it ("secret" is sent "secret=").
 std::vector<std::string> CookiePieces(const std::string& cookies) {
   std::vector<std::string> pieces;
-  size_t start = 0;
-  while (start <= cookies.size()) {
-    size_t end = cookies.find(';', start);
-    if (end == std::string::npos) end = cookies.size();
+  for (size_t start = 0; start <= cookies.size();) {
+    size_t end = std::min(cookies.find(';', start), cookies.size());
     std::string piece = Trim(cookies.substr(start, end - start));
-    if (!piece.empty()) pieces.push_back(std::move(piece));
     start = end + 1;
+    if (piece.empty()) continue;
+    if (piece.find('=') == std::string::npos) piece += '=';
+    pieces.push_back(std::move(piece));
   }
   return pieces;
 }

@@ -20,6 +20,12 @@ int RunSnapshot(platform::Platform& platform, ViewWindow& viewer, const host::Ho
     return 1;
   }
   std::printf("%s\n", options.snapshot.c_str());
+  // The frame is saved as far as it came; an error on the way (a connection lost after
+  // loading) is still a failure.
+  if (!viewer.LastError().empty()) {
+    std::fprintf(stderr, "zolvex: %s\n", viewer.LastError().c_str());
+    return 1;
+  }
   return 0;
 }
 
@@ -52,6 +58,9 @@ int main(int argc, char** argv) {
   }
   // Errors reach the program instead of a message box; it prints them.
   std::vector<std::pair<std::string, std::string>> properties{{"CustomErrorHandling", "yes"}};
+  // --timeout bounds opening too: the tile sources wait no longer than that for an image,
+  // unless the page's own "timeout" is given.
+  properties.emplace_back("timeout", std::to_string(options->timeoutSeconds * 1000));
   properties.insert(properties.end(), options->params.begin(), options->params.end());
   ViewWindow viewer(*platform, properties);
   if (options->url.empty()) {

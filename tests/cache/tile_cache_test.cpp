@@ -67,7 +67,7 @@ class FakeSource : public TileSource {
 
 struct RecordingOwner : TileCacheOwner {
   void OnTileEntryArrived(CComponentTile* entry) override { arrived.push_back(entry); }
-  void OnCacheError(int code) override { errors.push_back(code); }
+  void OnCacheError(int code, const std::string&) override { errors.push_back(code); }
   void OnCacheServerMessage(const std::string& name, const std::string&) override { messages.push_back(name); }
   std::vector<CComponentTile*> arrived;
   std::vector<int> errors;

@@ -29,7 +29,7 @@ class TileCollector : public TileSourceListener {
     changed_.notify_all();
   }
   void OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) override {}
-  void OnError(int) override {}
+  void OnError(int, const std::string&) override {}
   void OnServerMessage(const std::string& name, const std::string&) override {
     std::lock_guard lock(mutex_);
     messages_.push_back(name);
@@ -158,6 +158,31 @@ TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   auto remote = snapshot("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq");
   ASSERT_TRUE(local && remote);
   EXPECT_TRUE(SamePixels(*local, *remote));
+}
+
+// The server goes away after the image has loaded: the page hears why tiles stopped coming,
+// and the tiles that cannot come are given up after a few tries, so that the frame ends.
+TEST_F(TileSourcesTest, AConnectionLostAfterLoadingReachesThePageAndTheFrameEnds) {
+  StartServer();
+  platform::PlatformOptions options;
+  options.width = 300;
+  options.height = 200;
+  test::TempDir settingsDir;
+  options.settingsFile = settingsDir.File("settings.ini");
+  std::string error;
+  auto platform = platform::CreatePlatform(options, error);
+  ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}, {"timeout", "3000"}});
+  ASSERT_TRUE(window.Open("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq,0,0,3", error)) << error;
+  for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+  ASSERT_TRUE(window.FrameComplete());
+  EXPECT_TRUE(window.LastError().empty()) << window.LastError();
+
+  server_->Stop();
+  window.View().SetPosition(700, 600, true, false);  // tiles not asked for yet
+  for (int i = 0; i < 300 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+  EXPECT_TRUE(window.FrameComplete());
+  EXPECT_EQ(window.LastError().substr(0, 2), "2.") << window.LastError();
+  EXPECT_TRUE(window.View().HasValidDocument());
 }
 
 TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
