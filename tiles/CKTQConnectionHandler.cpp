@@ -24,10 +24,11 @@ bool CKTQConnectionHandler::Open() {
   worker_ = std::make_unique<platform::WorkerThread>("ktq-connection");
   worker_->Post([this] { HandleConnect(); });
   std::unique_lock lock(eventMutex_);
-  // The time-out bounds connecting and LOAD together: a server that accepts and then stays
-  // silent, or drips a byte now and then, holds the opening no longer than that.
+  // The socket's time-out bounds connecting and LOAD together (a server that accepts and
+  // then stays silent, or drips a byte now and then, holds the opening no longer than
+  // that); this bound only guards against a report that never comes.
   if (params_.timeoutMs > 0) {
-    auto bound = std::chrono::milliseconds(params_.timeoutMs);
+    auto bound = std::chrono::milliseconds(params_.timeoutMs + 1000);
     if (!event_.wait_for(lock, bound, [this] { return signalled_; }) && lastError_.empty())
       lastError_ = GetMessageText(params_.fixedMode ? 412 : 402, params_.messageFile);
   } else {
