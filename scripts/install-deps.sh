@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libasio-dev
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core xvfb xauth xdotool imagemagick
+  fonts-dejavu-core xvfb xauth xdotool imagemagick python3
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
 )
 

@@ -214,6 +214,7 @@ void CKTQConnectionHandler::KeepUnanswered() {
   if (++closesWithoutAnswer_ > kMaxClosesWithoutAnswer) {
     closesWithoutAnswer_ = 0;
     FailOutstanding();
+    ReportError(GetMessageText(405, params_.messageFile));
     return;
   }
   RequeueUnanswered();
