@@ -418,11 +418,14 @@ void XmmlDocument::ShowMenu(const std::string& argument) {
   std::vector<platform::MenuItem> items;
   std::vector<std::string> links;
   if (!BuildMenu(id, items, links)) return;
-  const int chosen = View().GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
+  // The menu runs a nested main loop in which posted tasks may replace (and destroy) this
+  // document: from here on only locals and the view are used.
+  MapView& view = View();
+  const int chosen = view.GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
   if (chosen <= 0 || chosen > static_cast<int>(links.size())) return;
   std::string link = links[static_cast<std::size_t>(chosen - 1)];
   ReplaceAll(link, "%s", parameter);
-  RunCommandString(link);
+  view.OpenUrl(link, false, 0, 0, 0);
 }
 
 // The last thing a command does: a link may replace (and destroy) this document, so the
