@@ -24,6 +24,13 @@ FakeKtqServer::Script LoadingServer(Bytes tile) {
   };
 }
 
+// A server that loads every image and answers nothing else.
+FakeKtqServer::Script LoadsOnly() {
+  return [](ServerConnection& c, const std::string& line) {
+    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
+  };
+}
+
 bool IsRed(const ViewImage& image) {
   auto colour = image.getPixelColor(image.getWidth() / 2, image.getHeight() / 2);
   return colour.red > 235 && colour.green < 20 && colour.blue < 20;
@@ -193,9 +200,7 @@ TEST(ConnectionHandler, ARelayIsUsedInsteadOfTheServerWhenSet) {
 }
 
 TEST(ConnectionHandler, TwoEnqueuesOfOneTileGiveOneLine) {
-  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
-    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
-  });
+  FakeKtqServer server(LoadsOnly());
   RecordingClient client;
   CKTQConnectionHandler handler(LocalParams(server.Port()), client);
   ASSERT_TRUE(handler.Open());
@@ -230,9 +235,7 @@ TEST(ConnectionHandler, ATileLargerThanItsLevelsTileSizeArrivesAsAFailure) {
 // Thousands of outstanding requests: duplicates are still found, and closing does not
 // first work through what is queued for the worker.
 TEST(ConnectionHandler, TwentyThousandRequestsAreFiledOnceAndClosingDoesNotWaitForThem) {
-  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
-    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
-  });
+  FakeKtqServer server(LoadsOnly());
   RecordingClient client;
   CKTQConnectionHandler handler(LocalParams(server.Port()), client);
   ASSERT_TRUE(handler.Open());
@@ -248,9 +251,7 @@ TEST(ConnectionHandler, TwentyThousandRequestsAreFiledOnceAndClosingDoesNotWaitF
 }
 
 TEST(ConnectionHandler, TheNeededSetCancelsOtherLevelsKeepsItsOwnAndDropsTheQueue) {
-  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
-    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
-  });
+  FakeKtqServer server(LoadsOnly());
   RecordingClient client;
   CKTQConnectionHandler handler(LocalParams(server.Port()), client);
   ASSERT_TRUE(handler.Open());

@@ -85,8 +85,22 @@ class TileSourcesTest : public ::testing::Test {
     ASSERT_TRUE(server_->Running()) << server_->Output();
   }
 
+  // A headless platform of that size with settings of its own.
+  std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height) {
+    platform::PlatformOptions options;
+    options.width = width;
+    options.height = height;
+    options.settingsFile = settingsDir_.File("settings-" + std::to_string(++platforms_) + ".ini");
+    std::string error;
+    auto made = platform::CreatePlatform(options, error);
+    EXPECT_TRUE(made) << error;
+    return made;
+  }
+
   static test::TempDir* dir_;
   std::unique_ptr<test::ServerProcess> server_;
+  test::TempDir settingsDir_;
+  int platforms_ = 0;
 };
 
 test::TempDir* TileSourcesTest::dir_ = nullptr;
@@ -141,13 +155,8 @@ TEST_F(TileSourcesTest, ARefusedServerIsAConnectionFailure) {
 TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   StartServer();
   auto snapshot = [&](const std::string& url) {
-    platform::PlatformOptions options;
-    options.width = 500;
-    options.height = 400;
-    test::TempDir settingsDir;
-    options.settingsFile = settingsDir.File("settings.ini");
     std::string error;
-    auto platform = platform::CreatePlatform(options, error);
+    auto platform = HeadlessPlatform(500, 400);
     ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}});
     EXPECT_TRUE(window.Open(url + ",700,600,3,center", error)) << error;
     for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
@@ -164,13 +173,8 @@ TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
 // and the tiles that cannot come are given up after a few tries, so that the frame ends.
 TEST_F(TileSourcesTest, AConnectionLostAfterLoadingReachesThePageAndTheFrameEnds) {
   StartServer();
-  platform::PlatformOptions options;
-  options.width = 300;
-  options.height = 200;
-  test::TempDir settingsDir;
-  options.settingsFile = settingsDir.File("settings.ini");
   std::string error;
-  auto platform = platform::CreatePlatform(options, error);
+  auto platform = HeadlessPlatform(300, 200);
   ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}, {"timeout", "3000"}});
   ASSERT_TRUE(window.Open("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq,0,0,3", error)) << error;
   for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
@@ -219,13 +223,8 @@ TEST_F(TileSourcesTest, AutoFallsBackFromARefusedDirectPortToTheTunnel) {
   test::ServerProcess closed(KTQSERVE_PROGRAM, {dir_->Path(), "--port", "0"});
   int refusedPort = closed.Port();
   closed.Stop();
-  platform::PlatformOptions options;
-  options.width = 300;
-  options.height = 200;
-  test::TempDir settingsDir;
-  options.settingsFile = settingsDir.File("settings.ini");
   std::string error;
-  auto platform = platform::CreatePlatform(options, error);
+  auto platform = HeadlessPlatform(300, 200);
   ViewWindow window(*platform, {{"CustomErrorHandling", "yes"},
                                 {"DefaultProtocol", "auto"},
                                 {"HTTPPort", std::to_string(server_->Ports()[1])}});
