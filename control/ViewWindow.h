@@ -29,6 +29,9 @@ class ViewWindow : public platform::WindowListener, public NavigationListener {
   bool Open(const std::string& url, std::string& error);
   // True once the content is loaded and every tile of the frame has arrived.
   bool FrameComplete();
+  // The last error the page would have heard through OnError (empty: none), also one of a
+  // document that stayed open, such as a connection lost after loading.
+  const std::string& LastError() const { return lastError_; }
   FlipMapView& View() { return *view_; }
   const std::string& LoadedUrl() const { return loadedUrl_; }
   // Saves the current frame (PNG, BMP or JPEG by extension).

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace zolvex {
 
@@ -8,7 +9,6 @@ namespace platform {
 class Platform;
 }
 
-class CReaderException;
 class MapDocument;
 class MosaicLayout;
 class ViewPrimitives;
@@ -23,6 +23,10 @@ enum class SubDocumentKind {
 };
 
 struct SubDocumentRequest {
+  SubDocumentRequest(SubDocumentKind kind, std::string url, const MosaicLayout* layout = nullptr,
+                     std::string hint = {})
+      : kind(kind), url(std::move(url)), layout(layout), hint(std::move(hint)) {}
+
   SubDocumentKind kind = SubDocumentKind::Image;
   std::string url;                       // Mosaic: the base the layout's sources join
   const MosaicLayout* layout = nullptr;  // Mosaic only
@@ -56,9 +60,9 @@ class DocumentHost {
   virtual void PostViewEvent(const ViewEvent& event) = 0;
   // Opens a URL or runs a link command at once; answers the URL opened or "".
   virtual std::string OpenUrl(const std::string& url, bool resetHistory, int x, int y, int level) = 0;
-  // A failure the user must hear of, after the document was made (the view shows it and
-  // tells the page). Call on the window thread.
-  virtual void ReportError(const CReaderException& error) = 0;
+  // A failure of a document that stays open (its connection broke after loading): the
+  // page hears it through OnError and the document is kept. Safe from any thread.
+  virtual void ReportErrorAfterLoading(const std::string& message) = 0;
 
   // A document made by the document factory for this one to hold (its basemap, for
   // example). Raises CReaderException when it cannot be read; answers null when the

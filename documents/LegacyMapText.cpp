@@ -168,8 +168,8 @@ void LegacyMapText::ReadSound(const char* rest) {
   LegacyMapItem item = NewItem("SOUND", 2);
   item.x = x1;
   item.y = y1;
-  item.width = x2 - x1;
-  item.height = y2 - y1;
+  item.width = SpanBetween(x1, x2);
+  item.height = SpanBetween(y1, y2);
   item.target = f[1];
   item.outline = read >= 7;
   items.push_back(std::move(item));

@@ -47,8 +47,8 @@ MapPlacement ReadPlacement(const XmlReader& map) {
   const std::string minLevel = map.GetAttribute("minlevel");
   const std::string maxLevel = map.GetAttribute("maxlevel");
   placement.hasLevels = !minLevel.empty() || !maxLevel.empty();
-  placement.minLevel = minLevel.empty() ? -1 : ParseInt(minLevel) - 1;
-  placement.maxLevel = maxLevel.empty() ? -1 : ParseInt(maxLevel) - 1;
+  placement.minLevel = minLevel.empty() ? -1 : ParseOneBasedIndex(minLevel);
+  placement.maxLevel = maxLevel.empty() ? -1 : ParseOneBasedIndex(maxLevel);
   return placement;
 }
 
@@ -404,11 +404,14 @@ void XmmlDocument::ShowMenu(const std::string& argument) {
   std::vector<platform::MenuItem> items;
   std::vector<std::string> links;
   if (!BuildMenu(id, items, links)) return;
-  const int chosen = Host().GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
+  // The menu runs a nested main loop in which posted tasks may replace (and destroy) this
+  // document: from here on only locals and the view are used.
+  DocumentHost& host = Host();
+  const int chosen = host.GetPlatform().DialogBox().PopupMenu(items, platform::Point{0, 0});
   if (chosen <= 0 || chosen > static_cast<int>(links.size())) return;
   std::string link = links[static_cast<std::size_t>(chosen - 1)];
   ReplaceAll(link, "%s", parameter);
-  RunCommandString(link);
+  host.OpenUrl(link, false, 0, 0, 0);
 }
 
 // The last thing a command does: a link may replace (and destroy) this document, so the

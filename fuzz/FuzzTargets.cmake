@@ -3,7 +3,17 @@
 # regressions/<name>/; the picture decoders share one source, told apart by the format.
 set(ZOLVEX_FUZZ_TARGETS
   ktq_local_file image_description tile_payload frame_parser xml_reader legacy_map
-  mon_index url xmml_document image_gif image_bmp image_tga image_jpeg image_png image_tiff)
+  mon_index url xmml_document image_gif image_bmp image_tga image_jpeg image_png image_tiff
+  ktqserve_request_line ktqserve_http_request)
+
+# zolvex_fuzz_target_libraries(NAME LIBS_VAR): the tile server's targets also link its sessions.
+function(zolvex_fuzz_target_libraries name libs_var)
+  if(name MATCHES "^ktqserve_")
+    set(${libs_var} libzolvex zolvex_ktqserve PARENT_SCOPE)
+  else()
+    set(${libs_var} libzolvex PARENT_SCOPE)
+  endif()
+endfunction()
 
 # zolvex_fuzz_target_source(NAME SOURCE_VAR DEFINITIONS_VAR)
 function(zolvex_fuzz_target_source name source_var defs_var)

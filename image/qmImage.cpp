@@ -20,6 +20,9 @@ using zolvex::platform::TickCountMs;
 namespace {
 
 std::atomic<std::uint64_t> gMaxPixels{std::uint64_t{1} << 28};
+// The SizeLimit in force on this thread; 0 means none.
+thread_local int tLimitWidth = 0;
+thread_local int tLimitHeight = 0;
 
 void putLE32(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v);
@@ -148,6 +151,23 @@ qmImage& qmImage::operator=(qmImage&& other) noexcept {
 std::uint64_t qmImage::maxPixels() { return gMaxPixels.load(); }
 void qmImage::setMaxPixels(std::uint64_t pixels) { gMaxPixels.store(pixels); }
 
+qmImage::SizeLimit::SizeLimit(int maxWidth, int maxHeight) : savedWidth_(tLimitWidth), savedHeight_(tLimitHeight) {
+  tLimitWidth = std::max(maxWidth, 1);
+  tLimitHeight = std::max(maxHeight, 1);
+}
+
+qmImage::SizeLimit::~SizeLimit() {
+  tLimitWidth = savedWidth_;
+  tLimitHeight = savedHeight_;
+}
+
+bool qmImage::sizeAllowed(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) return false;
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxPixels()) return false;
+  if (tLimitWidth > 0 && (width > tLimitWidth || height > tLimitHeight)) return false;
+  return true;
+}
+
 int qmImage::normaliseBitsPerPixel(int bitsPerPixel) {
   if (bitsPerPixel <= 1) return 1;
   if (bitsPerPixel <= 4) return 4;
@@ -164,8 +184,7 @@ std::int64_t qmImage::strideFor(std::int64_t width, int bitsPerPixel) {
 bool qmImage::create(int width, int height, int bitsPerPixel) {
   const int bpp = normaliseBitsPerPixel(bitsPerPixel);
   clear();
-  if (width <= 0 || height <= 0) return false;
-  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxPixels()) return false;
+  if (!sizeAllowed(width, height)) return false;
   const std::int64_t stride = strideFor(width, bpp);
   const int entries = paletteEntriesFor(bpp);
   const std::uint64_t imageBytes = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);

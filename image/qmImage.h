@@ -61,6 +61,22 @@ class qmImage {
   // allocation. Process-wide, 2^28 by default.
   static std::uint64_t maxPixels();
   static void setMaxPixels(std::uint64_t pixels);
+  // Narrows, for the calling thread and for the scope's lifetime, what may be created to
+  // width x height: a decoder told a small picture (a tile) then refuses a header that
+  // declares a large one before it allocates anything. Scopes nest; the inner one holds.
+  class SizeLimit {
+   public:
+    SizeLimit(int maxWidth, int maxHeight);
+    ~SizeLimit();
+    SizeLimit(const SizeLimit&) = delete;
+    SizeLimit& operator=(const SizeLimit&) = delete;
+
+   private:
+    int savedWidth_, savedHeight_;
+  };
+  // Whether a picture of this size may be created on the calling thread (the pixel cap and
+  // any SizeLimit in force); decoders ask before they allocate working memory.
+  static bool sizeAllowed(std::int64_t width, std::int64_t height);
   // Bits per pixel after normalisation: <=1 -> 1, 2-4 -> 4, 5-8 -> 8, above -> 24.
   static int normaliseBitsPerPixel(int bitsPerPixel);
   // Bytes per row for a width and depth, or 0 when it would not fit in 31 bits.
@@ -69,7 +85,8 @@ class qmImage {
   // (Re)creates the block; frees the old block and alpha plane. The information keeps
   // its descriptive fields (quality, format, transparency, resolution) but takes the new
   // size. Pixels start at 0; palette images get a grey palette. False (and an empty
-  // image) for a size of 0, a negative size or more pixels than maxPixels().
+  // image) for a size of 0, a negative size, more pixels than maxPixels() or a size beyond
+  // the SizeLimit in force.
   bool create(int width, int height, int bitsPerPixel);
   void clear();  // back to an empty image
   // Takes over the other image's block, alpha plane and information.

@@ -9,10 +9,17 @@
 
 namespace zolvex {
 
-// Statuses of a fetch that brought no bytes, beside the HTTP statuses of the answer.
+// Statuses of a fetch that brought no bytes, beside the HTTP statuses of the answer. None of
+// them is an HTTP status, so that a server's answer (500 included) is never taken for a
+// failure of the network.
 inline constexpr std::int32_t kFetchFileFailed = 0;      // a local file could not be read
-inline constexpr std::int32_t kFetchBodyFailed = 500;    // the body of a 200/304 answer failed
+inline constexpr std::int32_t kFetchBodyFailed = 998;    // the body of a 200/304 answer failed
 inline constexpr std::int32_t kFetchClientFailed = 999;  // no connection, send or receive error
+
+// Whether a status is a failure of the transfer rather than an answer of the server.
+inline bool IsNetworkFailure(std::int32_t status) { return status == kFetchClientFailed || status == kFetchBodyFailed; }
+// Whether a status is the server's own error (5xx): the network worked.
+inline bool IsServerError(std::int32_t status) { return status >= 500 && status <= 599; }
 
 // The outcome of every operation here that returns bytes. With bytes, lengthOrStatus is
 // their count (an empty body is bytes of length 0, a success); without, it is the status.

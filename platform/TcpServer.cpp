@@ -3,6 +3,7 @@
 #include <asio.hpp>
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -27,10 +28,39 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   }
 
   void Write(std::vector<std::uint8_t> bytes) override {
+    unsent_ += bytes.size();
     asio::dispatch(strand_, [self = shared_from_this(), bytes = std::move(bytes)]() mutable {
-      if (self->closed_) return;
+      if (self->closed_) {
+        self->unsent_ -= bytes.size();
+        return;
+      }
       self->queue_.push_back(std::move(bytes));
       self->WriteNext();
+    });
+  }
+
+  std::size_t UnsentBytes() const override { return unsent_.load(); }
+
+  void PauseReading() override {
+    asio::dispatch(strand_, [self = shared_from_this()] {
+      self->sessionPaused_ = true;
+      // No read is outstanding now, and maybe no write: the connection keeps itself.
+      self->keepAlive_ = self;
+    });
+  }
+
+  void ResumeReading() override {
+    asio::dispatch(strand_, [self = shared_from_this()] {
+      self->sessionPaused_ = false;
+      self->ReadIfAllowed();
+      self->keepAlive_.reset();  // the read (or the writes it waits for) hold it now
+    });
+  }
+
+  void CallWhenWritable() override {
+    asio::dispatch(strand_, [self = shared_from_this()] {
+      self->notifyWritable_ = true;
+      self->Drained();
     });
   }
 
@@ -53,7 +83,10 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
     asio::error_code ignored;
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
-    queue_.clear();
+    // The unsent answers go now, and their memory with them.
+    std::deque<std::vector<std::uint8_t>>().swap(queue_);
+    unsent_ = 0;
+    keepAlive_.reset();
     if (session_) {
       session_->OnClosed();
       session_.reset();  // the session may hold this connection: break the cycle
@@ -62,13 +95,37 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
 
  private:
   void Read() {
+    reading_ = true;
     socket_.async_read_some(asio::buffer(buffer_),
                             asio::bind_executor(strand_, [self = shared_from_this()](const std::error_code& ec, std::size_t n) {
+                              self->reading_ = false;
                               if (self->closed_) return;
                               if (ec) return self->Shut();
                               if (self->session_) self->session_->OnData(self->buffer_.data(), n);
-                              if (!self->closed_) self->Read();
+                              self->ReadIfAllowed();
                             }));
+  }
+
+  // Reads on unless the session paused or the peer leaves too much unread.
+  void ReadIfAllowed() {
+    if (closed_ || reading_ || sessionPaused_) return;
+    if (unsent_.load() > kUnsentHighWater) {
+      readBlocked_ = true;
+      return;
+    }
+    Read();
+  }
+
+  void Drained() {
+    if (closed_ || unsent_.load() > kUnsentLowWater) return;
+    if (notifyWritable_) {
+      notifyWritable_ = false;
+      if (session_) session_->OnWritable();
+    }
+    if (readBlocked_) {
+      readBlocked_ = false;
+      ReadIfAllowed();
+    }
   }
 
   void WriteNext() {
@@ -79,9 +136,11 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
                         self->writing_ = false;
                         if (self->closed_) return;
                         if (ec) return self->Shut();
+                        self->unsent_ -= self->queue_.front().size();
                         self->queue_.pop_front();
                         if (self->queue_.empty() && self->closeWhenDrained_) return self->Shut();
                         self->WriteNext();
+                        self->Drained();
                       }));
   }
 
@@ -91,7 +150,14 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   std::array<std::uint8_t, 16384> buffer_{};
   std::deque<std::vector<std::uint8_t>> queue_;
   std::string peer_;
+  std::atomic<std::size_t> unsent_ = 0;
+  // Set while the session has paused reading: then no handler holds the connection.
+  std::shared_ptr<AsioServerConnection> keepAlive_;
   bool writing_ = false;
+  bool reading_ = false;
+  bool sessionPaused_ = false;
+  bool readBlocked_ = false;      // reading stopped for the unsent bytes
+  bool notifyWritable_ = false;   // the session waits for OnWritable
   bool closed_ = false;
   bool closeWhenDrained_ = false;
 };

@@ -11,10 +11,27 @@ namespace zolvex::platform {
 // One accepted connection of a TcpServer. Reads are delivered to the session's data
 // handler on the server's threads, one at a time per connection; Write may be called from
 // any thread and keeps the order of calls.
+//
+// Back-pressure: while more than kUnsentHighWater bytes wait to be sent, the connection
+// reads nothing more (a peer that does not read its answers stops being heard), and reads
+// again when they fall to kUnsentLowWater. A session stops answering while UnsentBytes is
+// above the high mark and asks CallWhenWritable to hear when to go on; it may also pause
+// reading for the sake of a queue of its own.
 class ServerConnection {
  public:
+  static constexpr std::size_t kUnsentHighWater = 1 << 20;
+  static constexpr std::size_t kUnsentLowWater = 256 << 10;
+
   virtual ~ServerConnection() = default;
   virtual void Write(std::vector<std::uint8_t> bytes) = 0;
+  // Bytes handed to Write and not yet sent.
+  virtual std::size_t UnsentBytes() const = 0;
+  // The session's own pause: no data is delivered between the two calls.
+  virtual void PauseReading() = 0;
+  virtual void ResumeReading() = 0;
+  // The session's OnWritable follows once the unsent bytes are at most kUnsentLowWater
+  // (at once when they already are).
+  virtual void CallWhenWritable() = 0;
   // Closes after everything written so far has gone out.
   virtual void CloseAfterWrites() = 0;
   virtual void Close() = 0;
@@ -26,6 +43,8 @@ class ServerSession {
  public:
   virtual ~ServerSession() = default;
   virtual void OnData(const std::uint8_t* data, std::size_t length) = 0;
+  // Asked for by CallWhenWritable; on a server thread.
+  virtual void OnWritable() {}
   virtual void OnClosed() {}
 };
 

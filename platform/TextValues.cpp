@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 namespace zolvex {
@@ -23,6 +24,16 @@ int ParseInt(std::string_view text) {
   }
   if (negative) value = -value;
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+int ParseOneBasedIndex(std::string_view text) {
+  const int value = ParseInt(text);
+  return value == INT_MIN ? INT_MIN : value - 1;
+}
+
+int SaturatedInt(double value) {
+  if (std::isnan(value)) return 0;
+  return static_cast<int>(std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
 std::optional<platform::Color> ParseColor(std::string_view text) {

@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libjavascriptcoregtk-4.1-dev
-  fonts-dejavu-core xvfb xauth xdotool imagemagick
+  fonts-dejavu-core xvfb xauth xdotool imagemagick python3
   # Texts in Korean, Japanese and Chinese (Noto CJK), and the metric twins of Arial and
   # Times that maps name (Liberation); DejaVu covers Vietnamese and accented Latin.
   fonts-noto-cjk fonts-liberation

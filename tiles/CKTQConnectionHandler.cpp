@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_set>
 
 #include "documents/MessageTable.h"
 #include "platform/WorkerThread.h"
@@ -23,10 +24,11 @@ bool CKTQConnectionHandler::Open() {
   worker_ = std::make_unique<platform::WorkerThread>("ktq-connection");
   worker_->Post([this] { HandleConnect(); });
   std::unique_lock lock(eventMutex_);
-  // Connecting and LOAD each end by the connection's own time-out; this bound only guards
-  // against a report that never comes.
+  // The socket's time-out bounds connecting and LOAD together (a server that accepts and
+  // then stays silent, or drips a byte now and then, holds the opening no longer than
+  // that); this bound only guards against a report that never comes.
   if (params_.timeoutMs > 0) {
-    auto bound = std::chrono::milliseconds(2LL * params_.timeoutMs + 5000);
+    auto bound = std::chrono::milliseconds(params_.timeoutMs + 1000);
     if (!event_.wait_for(lock, bound, [this] { return signalled_; }) && lastError_.empty())
       lastError_ = GetMessageText(params_.fixedMode ? 412 : 402, params_.messageFile);
   } else {
@@ -86,19 +88,39 @@ void CKTQConnectionHandler::HandleConnect() {
   socket_->Connect();
 }
 
+bool CKTQConnectionHandler::Pending(const TileRequest& request) const {
+  if (request.IsTile()) return pendingTiles_.count(TileKey{request.level, request.column, request.row}) > 0;
+  return pendingFiles_.count(request.name) > 0;
+}
+
+void CKTQConnectionHandler::Count(const TileRequest& request, int delta) {
+  auto adjust = [delta](auto& counts, const auto& key) {
+    auto found = counts.try_emplace(key, 0).first;
+    if ((found->second += delta) <= 0) counts.erase(found);
+  };
+  if (request.IsTile()) adjust(pendingTiles_, TileKey{request.level, request.column, request.row});
+  else adjust(pendingFiles_, request.name);
+}
+
 void CKTQConnectionHandler::HandleEnqueue(TileRequest request) {
+  // After Close, whatever is still queued for the worker is dropped unread, so that closing
+  // never waits for thousands of requests to be filed first.
+  if (closed_) return;
   {
     std::lock_guard lock(listMutex_);
-    auto same = [&](const TileRequest& other) { return request.SameTarget(other); };
-    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(written_.begin(), written_.end(), same))
-      return;
-    queue_.push_back(std::move(request));
+    // A request already queued (kept from a closed connection) is sent by this one: the
+    // next request is what reconnects.
+    if (Pending(request) && queue_.empty()) return;
+    if (!Pending(request)) {
+      Count(request, +1);
+      queue_.push_back(std::move(request));
+    }
   }
   worker_->Post([this] { HandleSendNext(); });
 }
 
 void CKTQConnectionHandler::HandleSendNext() {
-  if (closing_ || !socket_ || !IsReady()) return;
+  if (closed_ || closing_ || !socket_ || !IsReady()) return;
   std::lock_guard lock(listMutex_);
   // Everything queued goes out: records put back after a lost connection wait here too.
   while (!queue_.empty()) {
@@ -108,23 +130,27 @@ void CKTQConnectionHandler::HandleSendNext() {
       queue_.push_front(std::move(request));
       return;
     }
-    written_.push_back(std::move(request));
+    const std::int32_t number = request.id;
+    written_.insert_or_assign(number, std::move(request));
   }
 }
 
 void CKTQConnectionHandler::HandleNeededSet(int level, const std::vector<std::pair<int, int>>& columnsAndRows) {
+  if (closed_) return;
   std::vector<TileRequest> cancellations;
   {
     std::lock_guard lock(listMutex_);
-    std::erase_if(queue_, [](const TileRequest& r) { return r.IsTile() && !r.sticky; });
-    auto needed = [&](const TileRequest& r) {
-      return r.level == level &&
-             std::find(columnsAndRows.begin(), columnsAndRows.end(), std::make_pair(r.column, r.row)) !=
-                 columnsAndRows.end();
-    };
-    std::erase_if(written_, [&](const TileRequest& r) {
-      if (!r.IsTile() || r.sticky || needed(r)) return false;
+    std::erase_if(queue_, [&](const TileRequest& r) {
+      if (!r.IsTile() || r.sticky) return false;
+      Forget(r);
+      return true;
+    });
+    const std::unordered_set<std::pair<int, int>, TilePositionHash> set(columnsAndRows.begin(), columnsAndRows.end());
+    std::erase_if(written_, [&](const auto& entry) {
+      const TileRequest& r = entry.second;
+      if (!r.IsTile() || r.sticky || (r.level == level && set.count({r.column, r.row}))) return false;
       cancellations.push_back(r.Cancellation());
+      Forget(r);
       return true;
     });
   }
@@ -145,6 +171,8 @@ void CKTQConnectionHandler::HandleQuit() {
     std::lock_guard lock(listMutex_);
     queue_.clear();
     written_.clear();
+    pendingTiles_.clear();
+    pendingFiles_.clear();
   }
   {
     std::lock_guard lock(eventMutex_);
@@ -160,21 +188,51 @@ void CKTQConnectionHandler::OnLoaded(const ImageDescription& description) {
     protocolVersion_ = description.version;
     lastError_.clear();
   }
+  levels_ = description.levels;
   client_.OnLoaded(description);
   Signal();
 }
 
 void CKTQConnectionHandler::OnLoadFailed(const std::string& text) {
-  RequeueUnanswered();
+  // After the image had loaded this was a reconnection: what waits for it fails now, so
+  // that the tiles' users may ask again later instead of waiting without end.
+  if (IsReady()) FailOutstanding();
+  else RequeueUnanswered();
   ReportError(text);
 }
 
 void CKTQConnectionHandler::OnBroken(const std::string& text) {
-  RequeueUnanswered();
+  KeepUnanswered();
   ReportError(text);
 }
 
-void CKTQConnectionHandler::OnServerClosed() { RequeueUnanswered(); }
+void CKTQConnectionHandler::OnServerClosed() { KeepUnanswered(); }
+
+// The server left with requests unanswered: they wait for the next request, which
+// reconnects. A server that keeps closing without answering anything fails them instead.
+void CKTQConnectionHandler::KeepUnanswered() {
+  if (++closesWithoutAnswer_ > kMaxClosesWithoutAnswer) {
+    closesWithoutAnswer_ = 0;
+    FailOutstanding();
+    ReportError(GetMessageText(405, params_.messageFile));
+    return;
+  }
+  RequeueUnanswered();
+}
+
+void CKTQConnectionHandler::FailOutstanding() {
+  std::vector<TileRequest> failed;
+  {
+    std::lock_guard lock(listMutex_);
+    for (auto& [number, request] : written_) failed.push_back(std::move(request));
+    failed.insert(failed.end(), std::make_move_iterator(queue_.begin()), std::make_move_iterator(queue_.end()));
+    written_.clear();
+    queue_.clear();
+    pendingTiles_.clear();
+    pendingFiles_.clear();
+  }
+  for (const TileRequest& request : failed) DeliverFailure(request);
+}
 
 void CKTQConnectionHandler::ReportError(const std::string& text) {
   if (closing_) return;
@@ -188,12 +246,16 @@ void CKTQConnectionHandler::ReportError(const std::string& text) {
 
 void CKTQConnectionHandler::RequeueUnanswered() {
   std::lock_guard lock(listMutex_);
-  queue_.insert(queue_.begin(), std::make_move_iterator(written_.begin()), std::make_move_iterator(written_.end()));
+  std::vector<TileRequest> unanswered;
+  unanswered.reserve(written_.size());
+  for (auto& [number, request] : written_) unanswered.push_back(std::move(request));
+  queue_.insert(queue_.begin(), std::make_move_iterator(unanswered.begin()), std::make_move_iterator(unanswered.end()));
   written_.clear();
 }
 
 void CKTQConnectionHandler::OnFrame(ServerFrame& frame) {
   if (closing_) return;
+  closesWithoutAnswer_ = 0;
   TileRequest request;
   switch (frame.type) {
     case ServerFrame::kResult:
@@ -212,14 +274,18 @@ void CKTQConnectionHandler::OnFrame(ServerFrame& frame) {
 
 bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered) {
   std::lock_guard lock(listMutex_);
-  auto it = std::find_if(written_.begin(), written_.end(),
-                         [&](const TileRequest& r) { return r.id == requestNumber; });
+  auto it = written_.find(requestNumber);
   if (it == written_.end()) return false;
-  answered = std::move(*it);
+  answered = std::move(it->second);
   written_.erase(it);
-  if (duplicates) {
-    auto same = [&](const TileRequest& r) { return answered.SameTarget(r); };
-    std::erase_if(written_, same);
+  Forget(answered);
+  if (duplicates && Pending(answered)) {
+    auto same = [&](const TileRequest& r) {
+      if (!answered.SameTarget(r)) return false;
+      Forget(r);
+      return true;
+    };
+    std::erase_if(written_, [&](const auto& entry) { return same(entry.second); });
     std::erase_if(queue_, same);
   }
   return true;
@@ -227,11 +293,27 @@ bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplic
 
 void CKTQConnectionHandler::DeliverResult(const TileRequest& request, const ServerFrame& frame) {
   if (request.IsTile()) {
-    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion());
+    auto [tileWidth, tileHeight] = TileBound(request.level);
+    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion(), tileWidth,
+                                     tileHeight);
     client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
   } else {
     client_.OnFileArrived(request.name, frame.payload);
   }
+}
+
+// The largest tile a level may deliver: its tile size, or for a level the description does
+// not have, the largest tile size it declares.
+std::pair<int, int> CKTQConnectionHandler::TileBound(int level) const {
+  if (level >= 0 && level < static_cast<int>(levels_.size())) {
+    const LevelInfo& info = levels_[static_cast<size_t>(level)];
+    return {info.tileWidth, info.tileHeight};
+  }
+  std::pair<int, int> largest{1, 1};
+  for (const LevelInfo& info : levels_) {
+    largest = {std::max(largest.first, info.tileWidth), std::max(largest.second, info.tileHeight)};
+  }
+  return largest;
 }
 
 void CKTQConnectionHandler::DeliverFailure(const TileRequest& request) {

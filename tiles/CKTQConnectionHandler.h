@@ -3,14 +3,18 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "tiles/KtqConnectionClient.h"
 #include "tiles/KtqConnectionParams.h"
+#include "tiles/LevelInfo.h"
+#include "tiles/TileKey.h"
 #include "tiles/TileRequest.h"
 #include "tiles/TileSocket.h"
 
@@ -80,12 +84,21 @@ class CKTQConnectionHandler : private TileSocket::Events {
 
   void ReportError(const std::string& text);
   void RequeueUnanswered();
+  void KeepUnanswered();
+  // Every queued and written request reaches the client as failed.
+  void FailOutstanding();
   // Removes the written record answering requestNumber; with duplicates, also every
   // other record for the same target. False when nothing was waiting for that number.
   bool TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered);
   void DeliverResult(const TileRequest& request, const ServerFrame& frame);
   void DeliverFailure(const TileRequest& request);
+  std::pair<int, int> TileBound(int level) const;
   void Signal();
+  // Bookkeeping of the targets in the two lists, so that a duplicate is found in
+  // constant time however many requests are outstanding (under the list lock).
+  bool Pending(const TileRequest& request) const;
+  void Count(const TileRequest& request, int delta);
+  void Forget(const TileRequest& request) { Count(request, -1); }
 
   KtqConnectionParams params_;
   KtqConnectionClient& client_;
@@ -94,7 +107,9 @@ class CKTQConnectionHandler : private TileSocket::Events {
 
   mutable std::mutex listMutex_;
   std::deque<TileRequest> queue_;
-  std::deque<TileRequest> written_;
+  std::map<std::int32_t, TileRequest> written_;  // by request number, that is in writing order
+  std::unordered_map<TileKey, int, TileKeyHash> pendingTiles_;
+  std::unordered_map<std::string, int> pendingFiles_;
 
   // The event the opening and closing caller waits on, and what it reads afterwards.
   mutable std::mutex eventMutex_;
@@ -104,8 +119,11 @@ class CKTQConnectionHandler : private TileSocket::Events {
   bool ready_ = false;
   std::string lastError_;
   int protocolVersion_ = 11;
+  std::vector<LevelInfo> levels_;  // of the last LOAD; worker only
 
   bool closing_ = false;  // worker only
+  static constexpr int kMaxClosesWithoutAnswer = 3;
+  int closesWithoutAnswer_ = 0;  // worker only
   std::atomic<bool> closed_ = false;  // set by Close; later requests are ignored
 };
 

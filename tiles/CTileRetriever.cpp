@@ -27,6 +27,16 @@ bool HttpTileRecord::SameAs(const HttpTileRecord& other) const {
   return file || (level == other.level && column == other.column && row == other.row);
 }
 
+HttpTileRecord::Target HttpTileRecord::TargetOf() const {
+  Target target{file, ToLower(name), {}};
+  if (!file) target.tile = TileKey{level, column, row};
+  return target;
+}
+
+std::size_t HttpTileRecord::TargetHash::operator()(const Target& target) const noexcept {
+  return std::hash<std::string>{}(target.name) ^ (TileKeyHash{}(target.tile) << 1) ^ std::size_t{target.file};
+}
+
 CTileRetriever::CTileRetriever(HttpTileQueue& queue, RetrieverSettings settings)
     : queue_(queue), settings_(std::move(settings)), client_(platform::CreateHttpClient("zolvex")) {
   thread_ = std::thread([this] { Run(); });
@@ -72,7 +82,7 @@ void CTileRetriever::Fetch(HttpTileRecord record) {
   FetchResult result = PerformHttpFetch(*client_, fetch);
   if (stop_) return;
   if (!result.Ok()) {
-    bool network = result.lengthOrStatus == kFetchClientFailed || result.lengthOrStatus == kFetchBodyFailed;
+    bool network = IsNetworkFailure(result.lengthOrStatus);
     if (!record.file && network && ++record.attempts < kMaxAttempts) {
       // A growing pause keeps a failing server from being hammered.
       for (int waited = 0; waited < 100 * record.attempts && !stop_; waited += 10) {
@@ -98,7 +108,8 @@ void CTileRetriever::Fetch(HttpTileRecord record) {
   if (record.file) {
     queue_.FileArrived(record, std::vector<std::uint8_t>(body.begin() + kFrameHeader, body.end()));
   } else {
-    queue_.TileArrived(record, TilePayload::Decode(body.data() + kFrameHeader, body.size() - kFrameHeader, 11));
+    queue_.TileArrived(record, TilePayload::Decode(body.data() + kFrameHeader, body.size() - kFrameHeader, 11,
+                                                             record.tileWidth, record.tileHeight));
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "tiles/TileKey.h"
 
 namespace zolvex {
 
@@ -23,8 +24,21 @@ struct HttpTileRecord {
   int priority = 1;
   std::int64_t descriptionTime = 0;  // Last-Modified of the description (file time), 0: unknown
   int attempts = 0;                  // network failures so far
+  int tileWidth = 0, tileHeight = 0;  // of the tile's level: no decoded tile may be larger
 
   bool SameAs(const HttpTileRecord& other) const;
+
+  // What SameAs compares, hashable: queues find a duplicate in constant time.
+  struct Target {
+    bool file = false;
+    std::string name;  // lower case
+    TileKey tile;      // tiles only
+    friend bool operator==(const Target&, const Target&) = default;
+  };
+  struct TargetHash {
+    std::size_t operator()(const Target& target) const noexcept;
+  };
+  Target TargetOf() const;
 };
 
 // Where retrievers take their work and hand their results.

@@ -33,8 +33,17 @@ int FileTileSource::GetLevelCount() const { return file_.LevelCount(); }
 std::unique_ptr<ViewImage> FileTileSource::RequestTile(const std::string&, int level, int column, int row, int) {
   auto info = LevelAt(level);
   if (!info || !info->HasTile(column, row)) return nullptr;
-  std::lock_guard lock(readLock_);
-  return file_.DecodeTile(level, column, row);
+  std::unique_ptr<ViewImage> tile;
+  {
+    std::lock_guard lock(readLock_);
+    tile = file_.DecodeTile(level, column, row);
+  }
+  // A tile that does not decode is reported like a failed remote one, so that the cache
+  // stops asking for it after a few tries.
+  if (!tile) {
+    if (TileSourceListener* listener = Listener()) listener->OnTileArrived(nullptr, "", level, column, row);
+  }
+  return tile;
 }
 
 std::unique_ptr<ViewImage> FileTileSource::GetThumbnail() {

@@ -1,6 +1,8 @@
 #include "tiles/HttpTileSource.h"
 
 #include <algorithm>
+#include <chrono>
+#include <unordered_set>
 
 #include "documents/CReaderException.h"
 #include "documents/MessageTable.h"
@@ -16,7 +18,7 @@ namespace {
 constexpr size_t kFrameHeader = 12;
 
 bool NetworkFailure(const std::optional<FetchResult>& result) {
-  return !result || result->lengthOrStatus == kFetchClientFailed || result->lengthOrStatus == kFetchBodyFailed;
+  return !result || IsNetworkFailure(result->lengthOrStatus);
 }
 }  // namespace
 
@@ -58,13 +60,22 @@ void HttpTileSource::LoadDescription(const HttpSourceSettings& settings, const T
   const std::string url = imageUrl_ + "/a1";
   const std::string auth = GetAuthString();
   std::optional<FetchResult> result;
+  // The second attempt has what the first left of the overall time-out, so that the
+  // opening as a whole ends within it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts.overallMs);
   for (int attempt = 0; attempt < 2; ++attempt) {
-    result = CHTTPFileRetriever::Retrieve(url, auth, post_ ? 1 : 0, timeouts.transfer, timeouts.overallMs);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (attempt > 0 && left.count() < 1) break;
+    result = CHTTPFileRetriever::Retrieve(url, auth, post_ ? 1 : 0, timeouts.transfer,
+                                          static_cast<int>(std::max<std::int64_t>(left.count(), 1)));
     if (!NetworkFailure(result)) break;
   }
   if (NetworkFailure(result)) throw CReaderException(GetMessageText(fixedMode_ ? 412 : 402, messageFile_, url));
   if (!result->Ok()) {
     if (result->lengthOrStatus == 401) throw CReaderException(GetMessageText(409, messageFile_, url));
+    // The server answered, so the network is fine: its own error is reported as the
+    // server's, never as a connection that could not be made.
+    if (IsServerError(result->lengthOrStatus)) throw CReaderException(GetMessageText(410, messageFile_, url));
     throw CReaderException(GetMessageText(401, messageFile_, settings.path));
   }
   const std::vector<std::uint8_t>& body = *result->bytes;
@@ -109,6 +120,7 @@ void HttpTileSource::Close() {
     if (stopping_) return;
     stopping_ = true;
     queue_.clear();
+    pending_.clear();
     retrievers.swap(retrievers_);
     for (auto& retriever : retrievers) retriever->Stop();
   }
@@ -141,10 +153,8 @@ void HttpTileSource::Enqueue(HttpTileRecord record) {
   {
     std::lock_guard lock(queueLock_);
     if (stopping_) return;
-    auto same = [&](const HttpTileRecord& other) { return other.SameAs(record); };
-    if (std::any_of(queue_.begin(), queue_.end(), same) || std::any_of(inProgress_.begin(), inProgress_.end(), same)) {
-      return;
-    }
+    if (pending_.count(record.TargetOf())) return;
+    Count(record, +1);
     queue_.push_back(std::move(record));
   }
   wake_.notify_all();
@@ -161,6 +171,8 @@ std::unique_ptr<ViewImage> HttpTileSource::RequestTile(const std::string& name, 
   record.row = row;
   record.priority = priority;
   record.descriptionTime = descriptionTime_;
+  record.tileWidth = info->tileWidth;
+  record.tileHeight = info->tileHeight;
   Enqueue(std::move(record));
   return nullptr;
 }
@@ -180,14 +192,19 @@ bool HttpTileSource::GetFile(const std::string& name, std::vector<std::uint8_t>&
   return false;
 }
 
+void HttpTileSource::Count(const HttpTileRecord& record, int delta) {
+  auto found = pending_.try_emplace(record.TargetOf(), 0).first;
+  if ((found->second += delta) <= 0) pending_.erase(found);
+}
+
 void HttpTileSource::SetNeededTiles(int level, const std::vector<int>& columns, const std::vector<int>& rows) {
+  std::unordered_set<std::pair<int, int>, TilePositionHash> needed;
+  for (size_t i = 0; i < columns.size() && i < rows.size(); ++i) needed.emplace(columns[i], rows[i]);
   std::lock_guard lock(queueLock_);
   std::erase_if(queue_, [&](const HttpTileRecord& record) {
     if (record.file || record.priority == 3) return false;
-    if (record.level != level || !record.name.empty()) return true;
-    for (size_t i = 0; i < columns.size() && i < rows.size(); ++i) {
-      if (columns[i] == record.column && rows[i] == record.row) return false;
-    }
+    if (record.level == level && record.name.empty() && needed.count({record.column, record.row})) return false;
+    Count(record, -1);
     return true;
   });
 }
@@ -199,7 +216,11 @@ void HttpTileSource::CancelTile(const std::string& name, int level, int column, 
   target.level = level;
   target.column = column;
   target.row = row;
-  std::erase_if(queue_, [&](const HttpTileRecord& record) { return record.SameAs(target); });
+  std::erase_if(queue_, [&](const HttpTileRecord& record) {
+    if (!record.SameAs(target)) return false;
+    Count(record, -1);
+    return true;
+  });
 }
 
 bool HttpTileSource::Take(HttpTileRecord& record) {
@@ -215,7 +236,9 @@ bool HttpTileSource::Take(HttpTileRecord& record) {
 void HttpTileSource::Done(const HttpTileRecord& record) {
   std::lock_guard lock(queueLock_);
   auto found = std::find_if(inProgress_.begin(), inProgress_.end(), [&](const auto& r) { return r.SameAs(record); });
-  if (found != inProgress_.end()) inProgress_.erase(found);
+  if (found == inProgress_.end()) return;
+  inProgress_.erase(found);
+  Count(record, -1);
 }
 
 void HttpTileSource::Requeue(HttpTileRecord record) {
@@ -223,6 +246,7 @@ void HttpTileSource::Requeue(HttpTileRecord record) {
     std::lock_guard lock(queueLock_);
     if (stopping_) return;
     record.priority = 1;
+    Count(record, +1);
     queue_.push_back(std::move(record));
   }
   wake_.notify_all();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tiles/CTileRetriever.h"
@@ -74,6 +75,9 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   std::condition_variable wake_;
   std::deque<HttpTileRecord> queue_;
   std::vector<HttpTileRecord> inProgress_;
+  // How many records of each target are queued or in progress (under the queue lock).
+  std::unordered_map<HttpTileRecord::Target, int, HttpTileRecord::TargetHash> pending_;
+  void Count(const HttpTileRecord& record, int delta);
   bool stopping_ = false;
   bool workersStarted_ = false;
   std::vector<std::unique_ptr<CTileRetriever>> retrievers_;

@@ -112,6 +112,13 @@ std::unique_ptr<ViewImage> KtqFormat::DecodeStream(const std::uint8_t* bytes, si
   return qmImageUtils::decodeFromMemory(bytes, length, format);
 }
 
+std::unique_ptr<ViewImage> KtqFormat::DecodeTileStream(const std::uint8_t* bytes, size_t length, int formatId,
+                                                       int tileWidth, int tileHeight) {
+  if (tileWidth <= 0 || tileHeight <= 0) return DecodeStream(bytes, length, formatId);
+  qmImage::SizeLimit limit(tileWidth, tileHeight);
+  return DecodeStream(bytes, length, formatId);
+}
+
 std::optional<std::vector<std::uint8_t>> KtqFormat::EncodeStream(const qmImage& image, int formatId,
                                                                  int jpegQuality) {
   auto encoder = qmImageUtils::createEncoder(CanonicalFormat(formatId));

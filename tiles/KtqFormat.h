@@ -43,6 +43,11 @@ class KtqFormat {
   // by signature). None for an empty
   // stream, a format without a codec or a stream that does not decode.
   static std::unique_ptr<ViewImage> DecodeStream(const std::uint8_t* bytes, size_t length, int formatId);
+  // DecodeStream for one tile of at most tileWidth x tileHeight (both above 0; otherwise
+  // unbounded): a stream that declares a larger picture is refused before the decoder
+  // allocates for it.
+  static std::unique_ptr<ViewImage> DecodeTileStream(const std::uint8_t* bytes, size_t length, int formatId,
+                                                     int tileWidth, int tileHeight);
   // Encodes an image as one stream of formatId; jpegQuality 1-100 for JPEG.
   static std::optional<std::vector<std::uint8_t>> EncodeStream(const qmImage& image, int formatId,
                                                                int jpegQuality = 85);

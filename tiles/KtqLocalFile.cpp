@@ -220,13 +220,16 @@ std::optional<std::vector<std::uint8_t>> KtqLocalFile::ReadLocalTile(int level, 
 std::unique_ptr<ViewImage> KtqLocalFile::DecodeTile(int level, int column, int row) const {
   auto bytes = ReadLocalTile(level, column, row);
   if (!bytes) return nullptr;
-  return KtqFormat::DecodeStream(bytes->data(), bytes->size(), codec_);
+  // Zero while the probe finds the tile size; from then on no tile may exceed it.
+  const LevelInfo& info = levels_[level].info;
+  return KtqFormat::DecodeTileStream(bytes->data(), bytes->size(), codec_, info.tileWidth, info.tileHeight);
 }
 
 std::vector<std::uint8_t> KtqLocalFile::ReadThumbnailBlock(const std::string& path) {
   Reader reader(LocalPath(path));
   auto length = reader.ReadInt(12);
-  if (!length || *length <= 0) return {};
+  // The declared length is checked against the file before anything is allocated for it.
+  if (!length || *length <= 0 || !reader.Fits(kHeaderSize, *length)) return {};
   std::vector<std::uint8_t> block(static_cast<size_t>(*length));
   if (!reader.Read(kHeaderSize, block.data(), *length)) return {};
   return block;

@@ -30,7 +30,9 @@ platform::Size LargestLevel(TiledImageDocument& document) {
 
 MosaicDocument::MosaicDocument(DocumentHost& host, const std::string& indexUrl, SourceMakers& makers) {
   SetHost(&host);
-  auto index = MosaicIndex::Load(platform::NativePath(indexUrl));
+  std::string problem;
+  auto index = MosaicIndex::Load(platform::NativePath(indexUrl), &problem);
+  if (!index && !problem.empty()) throw CReaderException(problem);
   if (!index) throw CReaderException(GetMessageText(401, host.GetBrowserProperty("ErrorMsgXml"), indexUrl));
   columns_ = index->Columns();
   rows_ = index->Rows();

@@ -76,17 +76,31 @@ constexpr size_t kMaxIndexBytes = 1 << 20;
 
 MosaicIndex::MosaicIndex(int columns, int rows) : columns_(columns), rows_(rows) {}
 
-std::optional<MosaicIndex> MosaicIndex::Load(const std::string& path) {
+std::optional<MosaicIndex> MosaicIndex::Load(const std::string& path, std::string* problem) {
   auto bytes = platform::ReadFileBytes(path);
-  if (!bytes || bytes->size() > kMaxIndexBytes) return std::nullopt;
-  return Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path);
+  if (!bytes) return std::nullopt;
+  if (bytes->size() > kMaxIndexBytes) {
+    if (problem) {
+      *problem = "The mosaic index " + path + " is too large: " + std::to_string(bytes->size()) +
+                 " bytes, at most " + std::to_string(kMaxIndexBytes) + " are read.";
+    }
+    return std::nullopt;
+  }
+  return Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), path, problem);
 }
 
-std::optional<MosaicIndex> MosaicIndex::Parse(std::string_view text, const std::string& indexPath) {
+std::optional<MosaicIndex> MosaicIndex::Parse(std::string_view text, const std::string& indexPath,
+                                              std::string* problem) {
   auto sections = ParseProfile(text);
   int columns = std::max(ParseInt(Lookup(sections, "info", "Width")), 0);
   int rows = std::max(ParseInt(Lookup(sections, "info", "Height")), 0);
-  if (static_cast<long long>(columns) * rows > kMaxCells) return std::nullopt;
+  if (static_cast<long long>(columns) * rows > kMaxCells) {
+    if (problem) {
+      *problem = "The mosaic " + indexPath + " is too large: " + std::to_string(columns) + " x " +
+                 std::to_string(rows) + " cells, at most " + std::to_string(kMaxCells) + " are allowed.";
+    }
+    return std::nullopt;
+  }
   // A grid without columns or without rows has no cells at all (and nothing to walk).
   if (columns == 0 || rows == 0) columns = rows = 0;
   MosaicIndex index(columns, rows);

@@ -19,11 +19,13 @@ class MosaicIndex {
   MosaicIndex() = default;
   MosaicIndex(int columns, int rows);
 
-  // Reads the index at path; none when it cannot be read or its grid is absurdly large.
-  static std::optional<MosaicIndex> Load(const std::string& path);
+  // Reads the index at path; none when it cannot be read or it is too large (then, with
+  // problem given, *problem says what is too large and what the limit is).
+  static std::optional<MosaicIndex> Load(const std::string& path, std::string* problem = nullptr);
   // Reads index text; relative names are joined to the folder of indexPath (its text up
-  // to and including the last '/' or '\').
-  static std::optional<MosaicIndex> Parse(std::string_view text, const std::string& indexPath);
+  // to and including the last '/' or '\'). None for a grid of more than kMaxCells cells.
+  static std::optional<MosaicIndex> Parse(std::string_view text, const std::string& indexPath,
+                                          std::string* problem = nullptr);
   // "File" + the 1-based cell number.
   static std::string KeyFor(int column, int row, int columns);
 

@@ -1,6 +1,7 @@
 #include "tiles/SocketTileSource.h"
 
 #include "documents/CReaderException.h"
+#include "documents/MessageTable.h"
 #include "image/qmImageUtils.h"
 #include "net/FetchUrl.h"
 #include "net/Url.h"
@@ -70,7 +71,10 @@ void SocketTileSource::OnLoaded(const ImageDescription& description) {
 
 void SocketTileSource::OnConnectionError(const std::string& text) {
   TileSourceListener* listener = Listener();
-  if (listener && IsLoaded()) listener->OnError(ParseInt(text));
+  if (!listener || !IsLoaded()) return;
+  // A connection that broke without a word of its own still gets a message.
+  const std::string message = text.empty() ? GetMessageText(405, messageFile_) : text;
+  listener->OnError(ParseInt(message), message);
 }
 
 void SocketTileSource::OnTileArrived(std::unique_ptr<ViewImage> image, int level, int column, int row) {

@@ -181,9 +181,13 @@ std::unique_ptr<TileSource> SourceOpener::Make(ConnectionMode mode, const Target
 std::unique_ptr<TileSource> SourceOpener::SwitchAfterFailure(ConnectionMode failed, const Target& target,
                                                               const std::string& error) {
   Remember(kLastMode, -1);
+  // Only a connection that could not be made ("2. ...") speaks for another mode; a server
+  // that answered with an error would answer the same in any mode.
+  const bool connectionFailed = !error.empty() && error[0] == '2';
+  if (autoSwitch_ && !connectionFailed) throw CReaderException(error);
   if (!autoSwitch_) {
     bool prompt = !fixedMode_ && !noPrompt_ && !Stored(kNoWizard).value_or(0) &&
-                  failed != ConnectionMode::HttpTunnel && !error.empty() && error[0] == '2';
+                  failed != ConnectionMode::HttpTunnel && connectionFailed;
     if (!prompt) throw CReaderException(error);
     std::vector<platform::FormField> fields{
         {"mode", "Could not connect to " + target.host + ":" + std::to_string(target.ktqPort) + "\n" + error +

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <optional>
 
+#include <limits>
+
+#include "platform/Clock.h"
 #include "tiles/CacheAheadWorker.h"
 #include "tiles/TileSource.h"
 
@@ -14,23 +17,27 @@ constexpr long long kOtherLevelDistance = 1'000'000'000;
 }
 
 TileCache::TileCache(TileSource& source, platform::Color background, bool drafts)
-    : source_(source), background_(background), drafts_(drafts) {}
+    : source_(source), background_(background), drafts_(drafts), clock_(platform::TickCountMs) {}
 
 TileCache::~TileCache() = default;
 
-std::string TileCache::Key(int level, int column, int row) {
-  return std::to_string(level) + ":" + std::to_string(column) + ":" + std::to_string(row);
-}
-
 void TileCache::Configure(int capacity, int lowWater, int pinned) {
   std::lock_guard lock(mapLock_);
-  int pinnedTiles = 0;
-  for (int level = 0; level < pinned; ++level) {
-    pinnedTiles += std::max(source_.GetColumns(level), 0) * std::max(source_.GetRows(level), 0);
+  // A hostile description may declare levels of billions of tiles: the sums saturate.
+  constexpr std::int64_t kMost = std::numeric_limits<int>::max();
+  std::int64_t pinnedTiles = 0;
+  for (int level = 0; level < pinned && pinnedTiles < kMost; ++level) {
+    pinnedTiles += std::int64_t{std::max(source_.GetColumns(level), 0)} * std::max(source_.GetRows(level), 0);
   }
-  capacity_ = capacity + pinnedTiles;
-  lowWater_ = lowWater + pinnedTiles;
+  capacity_ = static_cast<int>(std::clamp(capacity + pinnedTiles, std::int64_t{0}, kMost));
+  lowWater_ = static_cast<int>(std::clamp(lowWater + pinnedTiles, std::int64_t{0}, kMost));
   pinned_ = pinned;
+  evictAt_ = static_cast<std::size_t>(capacity_);
+}
+
+void TileCache::SetClock(Clock clock) {
+  std::lock_guard lock(mapLock_);
+  clock_ = std::move(clock);
 }
 
 int TileCache::Capacity() const {
@@ -68,25 +75,31 @@ bool TileCache::InsideLevel(int level, int column, int row) const {
   return column >= 0 && row >= 0 && column < source_.GetColumns(level) && row < source_.GetRows(level);
 }
 
-std::vector<CComponentTile*> TileCache::GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify) {
+std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify) {
   std::lock_guard lock(mapLock_);
-  evicted_.clear();
   neededLevel_ = level;
-  needed_ = tiles;
-  std::vector<CComponentTile*> result(tiles.size(), nullptr);
+  needed_ = {tiles.begin(), tiles.end()};
+  std::vector<TileHandle> result(tiles.size());
   bool told = false;
   std::unique_lock<std::mutex> workerPaused;
   for (size_t j = 0; j < tiles.size(); ++j) {
     auto [column, row] = tiles[j];
     if (!InsideLevel(level, column, row)) continue;
-    auto found = entries_.find(Key(level, column, row));
-    CComponentTile* entry = found == entries_.end() ? nullptr : found->second.get();
+    const TileKey key{level, column, row};
+    TileHandle entry = Lookup(key);
     if (entry && !entry->IsDraft()) {
-      result[j] = entry;
+      result[j] = std::move(entry);
+      continue;
+    }
+    const Retry retry = RetryState(key);
+    if (retry != Retry::Ask) {
+      result[j] = retry == Retry::GiveUp ? ShowForGood(key) : std::move(entry);
       continue;
     }
     if (!told && notify) {
       std::vector<int> columns, rows;
+      columns.reserve(tiles.size());
+      rows.reserve(tiles.size());
       for (auto [c, r] : tiles) {
         columns.push_back(c);
         rows.push_back(r);
@@ -106,9 +119,46 @@ std::vector<CComponentTile*> TileCache::GetTiles(int level, const std::vector<Ti
     } else if (image) {
       entry = Insert(level, column, row, std::move(image), false);
     }
-    result[j] = entry;
+    result[j] = std::move(entry);
   }
   return result;
+}
+
+TileHandle TileCache::Lookup(const TileKey& key) const {
+  auto found = entries_.find(key);
+  return found == entries_.end() ? nullptr : found->second;
+}
+
+TileCache::Retry TileCache::RetryState(const TileKey& key) const {
+  auto found = failures_.find(key);
+  if (found == failures_.end()) return Retry::Ask;
+  if (found->second.count >= kMaxTileFailures) return Retry::GiveUp;
+  return clock_() < found->second.retryAtMs ? Retry::Wait : Retry::Ask;
+}
+
+void TileCache::RecordFailure(const TileKey& key) {
+  std::lock_guard lock(mapLock_);
+  Failure& failure = failures_[key];
+  ++failure.count;
+  failure.retryAtMs = clock_() + (kFirstRetryPauseMs << std::min(failure.count - 1, 16));
+}
+
+bool TileCache::GaveUp(int level, int column, int row) const {
+  std::lock_guard lock(mapLock_);
+  return RetryState(TileKey{level, column, row}) == Retry::GiveUp;
+}
+
+// A tile that failed for good keeps its draft (or the background) as its final picture,
+// so that it is neither asked for again nor waited for.
+TileHandle TileCache::ShowForGood(const TileKey& key) {
+  TileHandle entry = Lookup(key);
+  if (entry && !entry->IsDraft()) return entry;
+  std::unique_ptr<ViewImage> image = MakeDraft(key.level, key.column, key.row);
+  if (!image) image = BackgroundTile(key.level);
+  if (!image) return entry;
+  if (!entry) return Insert(key.level, key.column, key.row, std::move(image), false);
+  entry->SetImage(std::move(image), false, rotation_);
+  return entry;
 }
 
 void TileCache::SetCentre(int level, int column, int row) {
@@ -138,46 +188,43 @@ void TileCache::SetRotation(int degrees) {
   for (auto& [key, entry] : entries_) entry->SetRotation(degrees);
 }
 
-CComponentTile* TileCache::Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft) {
+TileHandle TileCache::Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft) {
   std::lock_guard lock(mapLock_);
-  const std::string key = Key(level, column, row);
+  const TileKey key{level, column, row};
+  if (!draft) failures_.erase(key);
   auto found = entries_.find(key);
   if (found != entries_.end()) {
-    CComponentTile* existing = found->second.get();
+    TileHandle existing = found->second;
     // A final tile never goes back to a draft, nor is it replaced.
     if (existing->IsDraft()) {
       existing->SetImage(std::move(image), draft, rotation_);
     }
     return existing;
   }
-  if (static_cast<int>(entries_.size()) >= capacity_) Evict();
-  auto entry = std::make_unique<CComponentTile>(level, column, row, source_.GetTileWidth(level),
+  if (entries_.size() >= evictAt_) Evict();
+  auto entry = std::make_shared<CComponentTile>(level, column, row, source_.GetTileWidth(level),
                                                 source_.GetTileHeight(level), source_.GetLevelWidth(level),
                                                 source_.GetLevelHeight(level));
   entry->SetImage(std::move(image), draft, rotation_);
   entry->SetOffset(offsetX_, offsetY_);
   entry->SetScale(scaleX_, scaleY_);
-  CComponentTile* raw = entry.get();
-  entries_[key] = std::move(entry);
-  return raw;
+  entries_[key] = entry;
+  return entry;
 }
 
 long long TileCache::Distance(const CComponentTile& entry) const {
   if (entry.Level() != centreLevel_) return kOtherLevelDistance;
-  if (entry.Level() == neededLevel_ &&
-      std::find(needed_.begin(), needed_.end(), TilePosition{entry.Column(), entry.Row()}) != needed_.end()) {
-    return 0;
-  }
+  if (entry.Level() == neededLevel_ && needed_.count(TilePosition{entry.Column(), entry.Row()})) return 0;
   long long dr = centreRow_ - entry.Row(), dc = centreColumn_ - entry.Column();
   return dr * dr + dc * dc;
 }
 
 // Removes, in one pass, the entries farthest from the view down to the low-water mark;
-// pinned levels and the tiles the view needs stay.
+// pinned levels and the tiles the view needs stay. Entries still held by a frame live on
+// in their handles.
 void TileCache::Evict() {
   const size_t count = entries_.size() - std::min<size_t>(entries_.size(), static_cast<size_t>(std::max(lowWater_, 0)));
-  if (count == 0) return;
-  std::vector<std::pair<long long, std::string>> candidates;
+  std::vector<std::pair<long long, TileKey>> candidates;
   for (const auto& [key, entry] : entries_) {
     if (entry->Level() <= pinned_) continue;
     long long distance = Distance(*entry);
@@ -186,13 +233,11 @@ void TileCache::Evict() {
   size_t take = std::min(count, candidates.size());
   std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(take), candidates.end(),
                     [](const auto& a, const auto& b) { return a.first > b.first; });
-  for (size_t i = 0; i < take; ++i) {
-    auto node = entries_.extract(candidates[i].second);
-    evicted_.push_back(std::move(node.mapped()));
-  }
+  for (size_t i = 0; i < take; ++i) entries_.erase(candidates[i].second);
+  evictAt_ = std::max(static_cast<size_t>(std::max(capacity_, 1)), 2 * entries_.size());
 }
 
-std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) {
+std::unique_ptr<ViewImage> TileCache::BackgroundTile(int level) const {
   const int tileWidth = source_.GetTileWidth(level), tileHeight = source_.GetTileHeight(level);
   if (tileWidth <= 0 || tileHeight <= 0) return nullptr;
   auto draft = std::make_unique<ViewImage>(tileWidth, tileHeight, 24);
@@ -207,7 +252,12 @@ std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) 
       line[x * 3 + 2] = fill.red;
     }
   }
-  if (!drafts_) return draft;
+  return draft;
+}
+
+std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) {
+  auto draft = BackgroundTile(level);
+  if (!draft || !drafts_) return draft;
   // The next finer level first (its tiles are sharper), then the coarser ones downwards.
   const int levels = source_.GetLevelCount();
   std::vector<int> candidates;
@@ -242,7 +292,7 @@ bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, Vie
   std::vector<CComponentTile*> covering;
   for (int r = firstRow; r <= lastRow; ++r) {
     for (int c = firstColumn; c <= lastColumn; ++c) {
-      auto found = entries_.find(Key(candidate, c, r));
+      auto found = entries_.find(TileKey{candidate, c, r});
       if (found == entries_.end() || !found->second->IsLoaded()) return false;
       covering.push_back(found->second.get());
     }
@@ -296,19 +346,18 @@ std::size_t TileCache::Size() const {
   return entries_.size();
 }
 
-CComponentTile* TileCache::Find(int level, int column, int row) const {
+TileHandle TileCache::Find(int level, int column, int row) const {
   std::lock_guard lock(mapLock_);
-  auto found = entries_.find(Key(level, column, row));
-  return found == entries_.end() ? nullptr : found->second.get();
+  return Lookup(TileKey{level, column, row});
 }
 
 void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::string&, int level, int column, int row) {
-  CComponentTile* entry = nullptr;
-  if (image) entry = Insert(level, column, row, std::move(image), false);
-  // A failed tile leaves its draft in place.
-  if (!entry) return;
+  // A failed tile (none, or one that did not decode) keeps its draft and is asked for
+  // again, after a pause, by a later frame.
+  if (!image) return RecordFailure(TileKey{level, column, row});
+  TileHandle entry = Insert(level, column, row, std::move(image), false);
   std::lock_guard link(linkLock_);
-  if (owner_) owner_->OnTileEntryArrived(entry);
+  if (owner_) owner_->OnTileEntryArrived(entry.get());
 }
 
 void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) {
@@ -316,9 +365,9 @@ void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size
   if (owner_) owner_->OnTileEntryArrived(nullptr);
 }
 
-void TileCache::OnError(int code) {
+void TileCache::OnError(int code, const std::string& message) {
   std::lock_guard link(linkLock_);
-  if (owner_) owner_->OnCacheError(code);
+  if (owner_) owner_->OnCacheError(code, message);
 }
 
 void TileCache::OnServerMessage(const std::string& name, const std::string& value) {

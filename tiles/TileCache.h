@@ -1,14 +1,18 @@
 #pragma once
-#include <map>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "platform/Geometry.h"
 #include "tiles/CComponentTile.h"
+#include "tiles/TileKey.h"
 #include "tiles/TileSourceListener.h"
 
 namespace zolvex {
@@ -23,18 +27,29 @@ class TileCacheOwner {
   virtual ~TileCacheOwner() = default;
   // A tile arrived (entry null: a named file arrived).
   virtual void OnTileEntryArrived(CComponentTile* entry) = 0;
-  virtual void OnCacheError(int code) = 0;
+  virtual void OnCacheError(int code, const std::string& message) = 0;
   virtual void OnCacheServerMessage(const std::string& name, const std::string& value) = 0;
 };
 
 // A (column, row) pair of a level.
 using TilePosition = std::pair<int, int>;
 
+// An entry as the cache hands it out. The rule: whoever holds a handle may draw the tile
+// for as long as it holds it; eviction only drops the cache's own reference.
+using TileHandle = std::shared_ptr<CComponentTile>;
+
 // The decoded tiles of one image, bounded in number: visible tiles are requested from the
 // source centre first, missing ones stand in as drafts made from other levels, and when
-// the cache is full the tiles farthest from the view go first.
+// the cache is full the tiles farthest from the view go first. A tile that fails is asked
+// for again after growing pauses, and after kMaxTileFailures failures its draft stands
+// for good.
 class TileCache : public TileSourceListener {
  public:
+  static constexpr int kMaxTileFailures = 4;
+  // The pause after the first failure; it doubles with each further one.
+  static constexpr std::uint64_t kFirstRetryPauseMs = 250;
+  using Clock = std::function<std::uint64_t()>;
+
   TileCache(TileSource& source, platform::Color background, bool drafts);
   ~TileCache() override;
 
@@ -47,7 +62,11 @@ class TileCache : public TileSourceListener {
   // The entries of the given tiles of a level, in order; null where a tile is outside the
   // level or has nothing to show yet. Missing tiles are requested; with notify the source
   // first hears the new needed set.
-  std::vector<CComponentTile*> GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify);
+  std::vector<TileHandle> GetTiles(int level, const std::vector<TilePosition>& tiles, bool notify);
+  // Whether the tile failed for good: its draft is all it will show.
+  bool GaveUp(int level, int column, int row) const;
+  // The millisecond clock of the retry pauses (the platform's tick count by default).
+  void SetClock(Clock clock);
   void SetCentre(int level, int column, int row);
   void SetOffset(int x, int y);
   void SetRotation(int degrees);
@@ -60,25 +79,36 @@ class TileCache : public TileSourceListener {
   void Attach(TileCacheOwner* owner);
   void Detach();
   std::size_t Size() const;
-  CComponentTile* Find(int level, int column, int row) const;
+  TileHandle Find(int level, int column, int row) const;
 
   // Orders a rectangle of tiles from its centre outwards.
   static std::vector<TilePosition> CentreFirst(int firstColumn, int firstRow, int columns, int rows);
-  static std::string Key(int level, int column, int row);
 
   // Listener of the source.
   void OnTileArrived(std::unique_ptr<ViewImage> image, const std::string& name, int level, int column,
                      int row) override;
   void OnFileArrived(const std::string& name, const std::uint8_t* data, std::size_t length) override;
-  void OnError(int code) override;
+  void OnError(int code, const std::string& message) override;
   void OnServerMessage(const std::string& name, const std::string& value) override;
   void OnRequestAhead(int level, int column, int row, int priority) override;
 
  private:
+  // How a missing tile is to be treated now.
+  enum class Retry { Ask, Wait, GiveUp };
+  struct Failure {
+    int count = 0;
+    std::uint64_t retryAtMs = 0;
+  };
+
   bool InsideLevel(int level, int column, int row) const;
-  CComponentTile* Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft);
+  TileHandle Lookup(const TileKey& key) const;
+  Retry RetryState(const TileKey& key) const;
+  void RecordFailure(const TileKey& key);
+  TileHandle ShowForGood(const TileKey& key);
+  TileHandle Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft);
   void Evict();
   long long Distance(const CComponentTile& entry) const;
+  std::unique_ptr<ViewImage> BackgroundTile(int level) const;
   std::unique_ptr<ViewImage> MakeDraft(int level, int column, int row);
   bool CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft);
 
@@ -92,11 +122,14 @@ class TileCache : public TileSourceListener {
   int rotation_ = 0;
   double scaleX_ = 1.0, scaleY_ = 1.0;
   int neededLevel_ = -1;
-  std::vector<TilePosition> needed_;
+  std::unordered_set<TilePosition, TilePositionHash> needed_;
   int centreLevel_ = -1, centreColumn_ = 0, centreRow_ = 0;
-  std::map<std::string, std::unique_ptr<CComponentTile>> entries_;
-  // Evicted entries wait here until the next GetTiles: the frame being drawn may still hold them.
-  std::vector<std::unique_ptr<CComponentTile>> evicted_;
+  std::unordered_map<TileKey, TileHandle, TileKeyHash> entries_;
+  // The size at which the next eviction runs: the capacity, or twice what the last one had
+  // to keep (when the view itself needs more tiles), so that it never runs per insert.
+  std::size_t evictAt_ = 200;
+  std::unordered_map<TileKey, Failure, TileKeyHash> failures_;
+  Clock clock_;
   mutable std::recursive_mutex mapLock_;
   std::mutex linkLock_;
   TileCacheOwner* owner_ = nullptr;

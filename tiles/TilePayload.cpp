@@ -25,10 +25,12 @@ std::optional<TilePayload::Stream> TilePayload::Unwrap(const std::uint8_t* bytes
   return stream;
 }
 
-std::unique_ptr<ViewImage> TilePayload::DecodeTilePayload(const std::uint8_t* bytes, size_t length, int version) {
+std::unique_ptr<ViewImage> TilePayload::DecodeTilePayload(const std::uint8_t* bytes, size_t length, int version,
+                                                      int tileWidth, int tileHeight) {
   auto stream = Unwrap(bytes, length, version);
   if (!stream) return nullptr;
-  return KtqFormat::DecodeStream(stream->bytes.data(), stream->bytes.size(), stream->formatId);
+  return KtqFormat::DecodeTileStream(stream->bytes.data(), stream->bytes.size(), stream->formatId, tileWidth,
+                                     tileHeight);
 }
 
 std::vector<std::uint8_t> TilePayload::Encode(const std::uint8_t* stream, size_t length, int version, int formatId,

@@ -24,10 +24,14 @@ class TilePayload {
   };
   // None for a version other than 10 and 11, or a version-11 payload shorter than its header.
   static std::optional<Stream> Unwrap(const std::uint8_t* bytes, size_t length, int version);
-  // Unwrap and decode; none when the stream does not decode.
-  static std::unique_ptr<ViewImage> DecodeTilePayload(const std::uint8_t* bytes, size_t length, int version);
-  static std::unique_ptr<ViewImage> Decode(const std::uint8_t* bytes, size_t length, int version) {
-    return DecodeTilePayload(bytes, length, version);
+  // Unwrap and decode; none when the stream does not decode. With a tile size (both above
+  // 0), a stream that declares a larger picture is refused before anything is allocated
+  // for it: a tile never costs more than its level's tile size.
+  static std::unique_ptr<ViewImage> DecodeTilePayload(const std::uint8_t* bytes, size_t length, int version,
+                                                      int tileWidth = 0, int tileHeight = 0);
+  static std::unique_ptr<ViewImage> Decode(const std::uint8_t* bytes, size_t length, int version,
+                                           int tileWidth = 0, int tileHeight = 0) {
+    return DecodeTilePayload(bytes, length, version, tileWidth, tileHeight);
   }
 
   // Builds a payload around an image stream of formatId. Version 10 carries the stream as

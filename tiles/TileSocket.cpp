@@ -1,5 +1,6 @@
 #include "tiles/TileSocket.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "documents/MessageTable.h"
@@ -30,6 +31,7 @@ void TileSocket::Connect() {
   if (!enabled_) return;
   state_ = State::Connecting;
   sending_ = false;
+  connectStarted_ = std::chrono::steady_clock::now();
   const bool relay = params_.UsesRelay();
   const std::uint32_t timeout = params_.timeoutMs > 0 ? static_cast<std::uint32_t>(params_.timeoutMs) : 0;
   connection_->Connect(relay ? params_.relayHost : params_.host, relay ? params_.relayPort : params_.port, timeout);
@@ -65,7 +67,11 @@ void TileSocket::StartLoad() {
   if (params_.timeoutMs <= 0) return;
   std::uint64_t attempt = ++loadAttempt_;
   std::weak_ptr<int> alive = alive_;
-  loadTimer_ = worker_.RunAfter(static_cast<std::uint32_t>(params_.timeoutMs), [this, alive, attempt] {
+  // Connecting and loading share the time-out: LOAD has what connecting left of it.
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                           connectStarted_).count();
+  const auto left = static_cast<std::uint32_t>(std::max<std::int64_t>(params_.timeoutMs - spent, 1));
+  loadTimer_ = worker_.RunAfter(left, [this, alive, attempt] {
     if (alive.lock()) LoadTimedOut(attempt);
   });
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -102,6 +103,7 @@ class TileSocket : private platform::TcpListener {
   int protocolVersion_ = 11;
   std::optional<ImageDescription> description_;
   std::uint64_t loadAttempt_ = 0;
+  std::chrono::steady_clock::time_point connectStarted_ = std::chrono::steady_clock::now();
   std::uint64_t loadTimer_ = 0;
   // Timer tasks hold a weak reference and do nothing once the socket is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -31,7 +31,7 @@ class ViewSourceOptions : public SourceOptions {
 
 double PositiveOrOne(const std::string& text) {
   double value = std::atof(text.c_str());
-  return value > 0 ? value : 1.0;
+  return value > 0 && std::isfinite(value) ? value : 1.0;
 }
 
 int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
@@ -111,10 +111,10 @@ int TiledImageDocument::SourceHeight(int level) const {
 
 int TiledImageDocument::GetLevelCount() { return loaded_ ? source_->GetLevelCount() : 0; }
 int TiledImageDocument::GetLevelWidth(int level) {
-  return loaded_ ? static_cast<int>(SourceWidth(level) * (Rotated() ? ratioY_ : ratioX_)) : 0;
+  return loaded_ ? SaturatedInt(SourceWidth(level) * (Rotated() ? ratioY_ : ratioX_)) : 0;
 }
 int TiledImageDocument::GetLevelHeight(int level) {
-  return loaded_ ? static_cast<int>(SourceHeight(level) * (Rotated() ? ratioX_ : ratioY_)) : 0;
+  return loaded_ ? SaturatedInt(SourceHeight(level) * (Rotated() ? ratioX_ : ratioY_)) : 0;
 }
 int TiledImageDocument::GetWidth() { return GetLevelWidth(GetLevel()); }
 int TiledImageDocument::GetHeight() { return GetLevelHeight(GetLevel()); }
@@ -167,10 +167,10 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
     y = levelHeight - y - height;
   }
   if (ratioX_ != 1.0 || ratioY_ != 1.0) {
-    x = static_cast<int>(x / ratioX_);
-    width = static_cast<int>(width / ratioX_);
-    y = static_cast<int>(y / ratioY_);
-    height = static_cast<int>(height / ratioY_);
+    x = SaturatedInt(x / ratioX_);
+    width = SaturatedInt(width / ratioX_);
+    y = SaturatedInt(y / ratioY_);
+    height = SaturatedInt(height / ratioY_);
   }
   if (!loaded_ || tileWidth_ <= 0 || tileHeight_ <= 0) {
     AppendObjects(items);
@@ -190,7 +190,10 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   const int level = GetLevel();
   cache_->SetCentre(level, rect.column + rect.columns / 2, rect.row + rect.rows / 2);
   auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
-  auto entries = cache_->GetTiles(level, order, tell);
+  // The handles keep this frame's tiles alive until the next frame asks, whatever the
+  // cache evicts meanwhile.
+  frameTiles_ = cache_->GetTiles(level, order, tell);
+  const auto& entries = frameTiles_;
   if (cacheAhead_) worker_->SetRectangle(level, rect.column, rect.row, rect.columns, rect.rows);
   int missing = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -198,7 +201,7 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
     bool inside = column >= 0 && row >= 0 && column < source_->GetColumns(level) && row < source_->GetRows(level);
     if (!inside) continue;
     if (!entries[i] || entries[i]->IsDraft()) ++missing;
-    if (entries[i]) items.push_back(entries[i]);
+    if (entries[i]) items.push_back(entries[i].get());
   }
   pending_ = missing;
   AppendObjects(items);
@@ -223,9 +226,11 @@ void TiledImageDocument::PreloadLevel(int level) {
 
 void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { host_.MarkDirty(); }
 
-void TiledImageDocument::OnCacheError(int code) {
+// The image stays open (the source reconnects on the next request); the page hears why
+// tiles stopped coming.
+void TiledImageDocument::OnCacheError(int, const std::string& message) {
+  host_.ReportErrorAfterLoading(message);
   host_.MarkDirty();
-  (void)code;
 }
 
 void TiledImageDocument::OnCacheServerMessage(const std::string& name, const std::string& value) {

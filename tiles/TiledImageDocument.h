@@ -55,7 +55,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
 
  private:
   void OnTileEntryArrived(CComponentTile* entry) override;
-  void OnCacheError(int code) override;
+  void OnCacheError(int code, const std::string& message) override;
   void OnCacheServerMessage(const std::string& name, const std::string& value) override;
   bool Rotated() const { return rotation_ == 90 || rotation_ == -90; }
   int SourceWidth(int level) const;
@@ -77,6 +77,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
     int column = -1, row = -1, columns = 0, rows = 0;
     friend bool operator==(const TileRect&, const TileRect&) = default;
   } lastRect_;
+  std::vector<TileHandle> frameTiles_;  // the tiles of the last draw list
   std::atomic<int> pending_ = 0;
   bool loaded_ = false;
 };

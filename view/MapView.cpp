@@ -308,6 +308,13 @@ void MapView::ReportError(const CReaderException& error) {
   if (listener_) listener_->OnError(CReaderException(CutText(error.Message(), NavigationListener::kMaxErrorText)));
 }
 
+void MapView::ReportErrorAfterLoading(const std::string& message) {
+  platform_.Window().Post([this, alive = std::weak_ptr<int>(alive_), message] {
+    if (alive.expired() || !listener_) return;
+    listener_->OnError(CReaderException(CutText(message, NavigationListener::kMaxErrorText)));
+  });
+}
+
 std::string MapView::ErrorBoxText(const std::string& message) {
   std::string custom = GetBrowserProperty("ErrorMessage");
   if (custom.empty()) return message;

@@ -62,7 +62,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void QueueContent(const std::string& url, bool recordHistory) override;
   // A reading failure: closes the document, shows the message (unless the page handles
   // errors itself) and tells the listener.
-  void ReportError(const CReaderException& error) override;
+  void ReportError(const CReaderException& error);
+  // An error of a document that stays open (its connection broke after loading): the page
+  // hears it through OnError; the document is kept. Any thread.
+  void ReportErrorAfterLoading(const std::string& message) override;
 
   void SetNavigationListener(NavigationListener* listener) { listener_ = listener; }
   NavigationListener* GetNavigationListener() const { return listener_; }

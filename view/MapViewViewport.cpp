@@ -303,7 +303,7 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
   int previous = document_->GetLevel();
 
   std::string snap = GetBrowserProperty("snapzoomlevel");
-  if (!snap.empty() && previous == ParseInt(snap) - 1 && level == ParseInt(snap)) {
+  if (!snap.empty() && previous == ParseOneBasedIndex(snap) && level == ParseInt(snap)) {
     // The anchor becomes the middle of the page under the point.
     int pageX = 0;
     int pageY = 0;

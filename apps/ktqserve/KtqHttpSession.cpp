@@ -1,5 +1,7 @@
 #include "apps/ktqserve/KtqHttpSession.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <ctime>
 
@@ -59,11 +61,37 @@ const char* Reason(int status) {
   }
 }
 
+// The ";"-separated pieces of a cookie list, trimmed, empty ones left out; a piece without
+// "=" is a name with an empty value, as a client installs it ("secret" is sent "secret=").
+std::vector<std::string> CookiePieces(const std::string& cookies) {
+  std::vector<std::string> pieces;
+  for (size_t start = 0; start <= cookies.size();) {
+    size_t end = std::min(cookies.find(';', start), cookies.size());
+    std::string piece = Trim(cookies.substr(start, end - start));
+    start = end + 1;
+    if (piece.empty()) continue;
+    if (piece.find('=') == std::string::npos) piece += '=';
+    pieces.push_back(std::move(piece));
+  }
+  return pieces;
+}
+
+// Whether the Cookie header carries every cookie of the token (the authentication string
+// as the client installs it, "name=value" pieces) exactly. A cookie that merely contains
+// the token, or a piece of it, does not pass.
+bool HasCookies(const std::string& cookies, const std::string& token) {
+  const std::vector<std::string> sent = CookiePieces(cookies);
+  const std::vector<std::string> wanted = CookiePieces(token);
+  return !wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [&](const std::string& piece) {
+    return std::find(sent.begin(), sent.end(), piece) != sent.end();
+  });
+}
+
 bool Authorised(const KtqServerContext& context, const std::string& method, const std::string& cookies,
                 const std::string& body) {
   if (context.authToken.empty()) return true;
   if (method == "POST") return body == context.authToken;
-  return cookies.find(context.authToken) != std::string::npos;
+  return HasCookies(cookies, context.authToken);
 }
 
 // The description in version 11 whatever version the direct port speaks.
@@ -118,11 +146,30 @@ KtqHttpSession::Answer KtqHttpSession::AnswerFor(const KtqServerContext& context
 
 void KtqHttpSession::OnData(const std::uint8_t* data, std::size_t length) {
   buffer_.append(reinterpret_cast<const char*>(data), length);
-  while (HandleBuffered()) {
-  }
+  AnswerBuffered();
   if (buffer_.size() > kMaxHeaderBytes + kMaxBodyBytes) {
     if (auto connection = connection_.lock()) connection->Close();
   }
+}
+
+void KtqHttpSession::AnswerBuffered() {
+  auto connection = connection_.lock();
+  if (!connection || waitingForWritable_) return;
+  do {
+    if (connection->UnsentBytes() > platform::ServerConnection::kUnsentHighWater) {
+      waitingForWritable_ = true;
+      connection->PauseReading();
+      connection->CallWhenWritable();
+      return;
+    }
+  } while (HandleBuffered());
+}
+
+void KtqHttpSession::OnWritable() {
+  if (!waitingForWritable_) return;
+  waitingForWritable_ = false;
+  if (auto connection = connection_.lock()) connection->ResumeReading();
+  AnswerBuffered();
 }
 
 // Handles one complete request from the buffer; false when none is complete yet.
@@ -187,6 +234,8 @@ void KtqHttpSession::OnClosed() {
   if (context_.log) {
     context_.log(peer_ + " http requests=" + std::to_string(requests_) + " bytes=" + std::to_string(bytes_));
   }
+  // What the connection held goes back to the system, not only to the allocator.
+  malloc_trim(0);
 }
 
 }  // namespace zolvex

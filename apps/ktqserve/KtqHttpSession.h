@@ -24,6 +24,7 @@ class KtqHttpSession : public platform::ServerSession {
 
   KtqHttpSession(std::shared_ptr<platform::ServerConnection> connection, const KtqServerContext& context);
   void OnData(const std::uint8_t* data, std::size_t length) override;
+  void OnWritable() override;
   void OnClosed() override;
 
   struct Answer {
@@ -36,6 +37,9 @@ class KtqHttpSession : public platform::ServerSession {
                           const std::string& cookies, const std::string& body);
 
  private:
+  // Answers the buffered requests while the client reads what it is sent; otherwise stops
+  // reading until it has (OnWritable goes on).
+  void AnswerBuffered();
   bool HandleBuffered();
   void Respond(const Answer& answer, bool keepAlive);
 
@@ -45,6 +49,7 @@ class KtqHttpSession : public platform::ServerSession {
   int requests_ = 0;
   std::uint64_t bytes_ = 0;
   std::string peer_;
+  bool waitingForWritable_ = false;
 };
 
 }  // namespace zolvex

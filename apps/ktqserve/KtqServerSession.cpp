@@ -1,5 +1,7 @@
 #include "apps/ktqserve/KtqServerSession.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <sstream>
@@ -65,6 +67,8 @@ struct KtqServerSession::State {
   std::deque<Request> queue;
   bool scheduled = false;
   bool closed = false;
+  bool waitingForWritable = false;  // answers wait until the client reads what it has
+  bool readingPaused = false;       // the queue is full
   std::string imageName = "-";
 
   // Worker only.
@@ -110,6 +114,15 @@ void KtqServerSession::OnClosed() {
   if (state_->context.log)
     state_->context.log(state_->peer + " " + image + " requests=" + std::to_string(state_->requests.load()) +
                         " bytes=" + std::to_string(state_->bytesSent.load()));
+  // What the connection held goes back to the system, not only to the allocator.
+  malloc_trim(0);
+}
+
+void KtqServerSession::OnWritable() {
+  std::lock_guard lock(state_->mutex);
+  if (!state_->waitingForWritable || state_->closed) return;
+  state_->waitingForWritable = false;
+  state_->worker.Post([state = state_] { AnswerNext(state); });
 }
 
 void KtqServerSession::HandleLine(const std::string& line) {
@@ -132,6 +145,10 @@ void KtqServerSession::HandleLine(const std::string& line) {
     return;
   }
   state_->queue.push_back(std::move(request));
+  if (state_->queue.size() >= kMaxQueuedRequests && !state_->readingPaused) {
+    state_->readingPaused = true;
+    if (auto connection = state_->connection.lock()) connection->PauseReading();
+  }
   if (!state_->scheduled) {
     state_->scheduled = true;
     state_->worker.Post([state = state_] { AnswerNext(state); });
@@ -140,15 +157,28 @@ void KtqServerSession::HandleLine(const std::string& line) {
 
 void KtqServerSession::AnswerNext(const std::shared_ptr<State>& state) {
   Request request;
+  bool answering = false;
+  auto connection = state->connection.lock();
   {
     std::lock_guard lock(state->mutex);
-    if (state->queue.empty() || state->closed) {
+    if (state->queue.empty() || state->closed || !connection) {
       state->scheduled = false;
       return;
     }
-    request = std::move(state->queue.front());
-    state->queue.pop_front();
+    if (connection->UnsentBytes() > platform::ServerConnection::kUnsentHighWater) {
+      // The client does not read: answer no more until it has (OnWritable goes on).
+      state->waitingForWritable = true;
+    } else {
+      request = std::move(state->queue.front());
+      state->queue.pop_front();
+      answering = true;
+      if (state->readingPaused && state->queue.size() <= kMaxQueuedRequests / 2) {
+        state->readingPaused = false;
+        connection->ResumeReading();
+      }
+    }
   }
+  if (!answering) return connection->CallWhenWritable();
   state->Answer(request);
   // One answer per turn, so cancellations and other connections get their turn too.
   state->worker.Post([state] { AnswerNext(state); });

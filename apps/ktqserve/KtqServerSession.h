@@ -32,12 +32,16 @@ class KtqServerSession : public platform::ServerSession {
   static constexpr std::size_t kMaxLineLength = 4096;
   // The largest payload a frame can carry through the client's receive buffer.
   static constexpr std::size_t kMaxPayload = 1'000'000 - 12;
+  // Requests waiting for the worker; beyond this the connection stops reading until half
+  // of them are answered, so a client that pipelines without end is held back.
+  static constexpr std::size_t kMaxQueuedRequests = 1024;
 
   KtqServerSession(std::shared_ptr<platform::ServerConnection> connection, const KtqServerContext& context,
                    platform::WorkerThread& worker);
   ~KtqServerSession() override;
 
   void OnData(const std::uint8_t* data, std::size_t length) override;
+  void OnWritable() override;
   void OnClosed() override;
 
  private:

@@ -1,16 +1,36 @@
 #include "apps/zolvex/HostOptions.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace zolvex::host {
 
 namespace {
 
+constexpr int kLargestSide = 16384;
+
+// A whole number from 1 to kLargestSide that fills the text exactly; out-of-range digits
+// (4294967297) fail instead of wrapping.
+bool ParseSide(std::string_view text, int& side) {
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kLargestSide) return false;
+  side = value;
+  return true;
+}
+
 bool ParseSize(const std::string& text, int& width, int& height) {
-  char extra = 0;
-  return std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &extra) == 2 && width > 0 && height > 0 &&
-         width <= 16384 && height <= 16384;
+  const size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  int w = 0, h = 0;
+  if (!ParseSide(std::string_view(text).substr(0, x), w) || !ParseSide(std::string_view(text).substr(x + 1), h)) {
+    return false;
+  }
+  width = w;
+  height = h;
+  return true;
 }
 
 bool ParseSeconds(const std::string& text, int& seconds) {
@@ -59,7 +79,7 @@ std::optional<HostOptions> ParseHostOptions(int argc, char** argv, std::string& 
       auto v = value("--size");
       if (!v) return std::nullopt;
       if (!ParseSize(*v, options.width, options.height)) {
-        error = "--size takes WIDTHxHEIGHT, e.g. 1024x768";
+        error = "--size takes WIDTHxHEIGHT, each from 1 to 16384, e.g. 1024x768";
         return std::nullopt;
       }
     } else if (arg == "--param") {

@@ -34,6 +34,9 @@ bool IsPersisted(const std::string& name) {
 MemoryPropertyBag MakeBag(const host::HostOptions& options) {
   MemoryPropertyBag bag;
   bag.Write(ControlProperties::kCustomErrorHandling, "yes");
+  // --timeout bounds opening too: the tile sources wait no longer than that for an image,
+  // unless the page's own "Timeout" is given.
+  bag.Write("Timeout", std::to_string(options.timeoutSeconds * 1000));
   for (const auto& [name, value] : options.params) {
     if (IsPersisted(name)) bag.Write(name, value);
   }
@@ -56,7 +59,8 @@ bool FrameComplete(FlipMapView& view) {
   return view.PendingTileCount() == 0;
 }
 
-int RunSnapshot(platform::Platform& platform, FlipMapView& view, const host::HostOptions& options, bool expectContent) {
+int RunSnapshot(platform::Platform& platform, FlipMapView& view, const host::ControlContainer& container,
+                const host::HostOptions& options, bool expectContent) {
   const std::uint64_t deadline = platform.TimeSource().NowMs() + static_cast<std::uint64_t>(options.timeoutSeconds) * 1000;
   if (expectContent) {
     while (!FrameComplete(view) && platform.TimeSource().NowMs() < deadline) platform.Window().RunFor(50);
@@ -70,6 +74,12 @@ int RunSnapshot(platform::Platform& platform, FlipMapView& view, const host::Hos
     return 1;
   }
   std::printf("%s\n", options.snapshot.c_str());
+  // The frame is saved as far as it came; an error on the way (a connection lost after
+  // loading) is still a failure.
+  if (!container.LastError().empty()) {
+    std::fprintf(stderr, "zolvex: %s\n", container.LastError().c_str());
+    return 1;
+  }
   return 0;
 }
 
@@ -145,7 +155,7 @@ int main(int argc, char** argv) {
     if (container.LastError().empty()) std::fprintf(stderr, "zolvex: cannot open %s\n", options->url.c_str());
     return 1;
   }
-  if (!options->snapshot.empty()) return RunSnapshot(*platform, *control.View(), *options, hasUrl);
+  if (!options->snapshot.empty()) return RunSnapshot(*platform, *control.View(), container, *options, hasUrl);
   platform->Window().Run();
   return 0;
 }

@@ -89,7 +89,21 @@ std::optional<std::string> ScriptedResponder::SaveFile(const std::string& captio
   return TakeFront(files_).value_or(std::nullopt);
 }
 
+void ScriptedResponder::QueueMenuAction(std::function<void()> action) {
+  std::lock_guard lock(mutex_);
+  menuActions_.push_back(std::move(action));
+}
+
 int ScriptedResponder::PopupMenu(const std::vector<MenuItem>& items, Point) {
+  std::function<void()> action;
+  {
+    std::lock_guard lock(mutex_);
+    if (!menuActions_.empty()) {
+      action = std::move(menuActions_.front());
+      menuActions_.pop_front();
+    }
+  }
+  if (action) action();
   std::lock_guard lock(mutex_);
   DialogRecord record{"menu", {}, {}, MessageIcon::None, MessageButtons::Ok, {}};
   CollectLabels(items, record.items);

@@ -35,6 +35,9 @@ class ScriptedResponder : public Dialogs {
   void QueueText(std::optional<std::string> text);
   void QueueSaveFile(std::optional<std::string> path);
   void QueueMenuChoice(int command);
+  // Runs while the next popup menu is open, as the tasks and timers that a real menu's
+  // nested main loop keeps running.
+  void QueueMenuAction(std::function<void()> action);
   void QueueForm(std::optional<std::map<std::string, std::string>> values);
   void QueueTextDialog(std::function<bool(TextDialogFields&)> answer);
   void QueueNoteDialog(std::function<bool(NoteDialogFields&)> answer);
@@ -64,6 +67,7 @@ class ScriptedResponder : public Dialogs {
   std::deque<std::optional<std::string>> texts_;
   std::deque<std::optional<std::string>> files_;
   std::deque<int> menuChoices_;
+  std::deque<std::function<void()>> menuActions_;
   std::deque<std::optional<std::map<std::string, std::string>>> forms_;
   std::deque<std::function<bool(TextDialogFields&)>> textDialogs_;
   std::deque<std::function<bool(NoteDialogFields&)>> noteDialogs_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/support/TestSupport.h"
 
 using zolvex::test::RunCommand;
@@ -49,6 +51,28 @@ TEST(ZolvexProgram, HelpListsTheOptionsAndBadUsageExitsTwo) {
   std::string hint;
   EXPECT_EQ(RunCommand(Program() + " --size big 2>&1", &hint), 2);
   EXPECT_EQ(std::count(hint.begin(), hint.end(), '\n'), 1) << hint;
+  // Numbers beyond int do not wrap into a small size.
+  for (const char* size : {"4294967297x2", "2x4294967298", "0x5", "-1x5", "16385x10", "10x", "x10", "10x10x", "1e3x5"}) {
+    EXPECT_EQ(RunCommand(Program() + " --headless --size " + size + " --snapshot /dev/null >/dev/null 2>&1"), 2)
+        << size;
+  }
+  EXPECT_EQ(RunCommand(Program() + " --timeout 99999999999999999999 >/dev/null 2>&1"), 2);
   EXPECT_EQ(RunCommand(Program() + " --bogus >/dev/null 2>&1"), 2);
   EXPECT_EQ(RunCommand(Program() + " --param novalue >/dev/null 2>&1"), 2);
+}
+
+// A mosaic index with more cells than allowed exists: the message says it is too large and
+// what the limit is, not that the file is missing.
+TEST(ZolvexProgram, AMosaicWithTooManyCellsIsReportedAsTooLarge) {
+  zolvex::test::TempDir dir;
+  std::string index = dir.File("huge.mon");
+  std::ofstream(index) << "[Info]\nWidth=100000\nHeight=100000\n[Files]\nFile1=a.ktq\n";
+  std::string output;
+  EXPECT_EQ(RunCommand(Program() + " --headless --timeout 5 --snapshot " + dir.File("out.png") + " '" + index +
+                           "' 2>&1",
+                       &output),
+            1);
+  EXPECT_NE(output.find("too large"), std::string::npos) << output;
+  EXPECT_NE(output.find("1048576"), std::string::npos) << output;
+  EXPECT_EQ(output.find("not found"), std::string::npos) << output;
 }

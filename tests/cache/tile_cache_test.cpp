@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <set>
 #include <thread>
 
@@ -12,15 +13,26 @@ using namespace zolvex;
 
 namespace {
 
+std::string Key(int level, int column, int row) {
+  return std::to_string(level) + ":" + std::to_string(column) + ":" + std::to_string(row);
+}
+
 // A pyramid of square levels with tiles of 4 x 4 pixels; level n is 8 << n pixels wide.
 // Tiles come back at once when `immediate`, else they are only recorded.
 class FakeSource : public TileSource {
  public:
   explicit FakeSource(int levels, bool immediate) : levels_(levels), immediate_(immediate) {}
+  // A source that reports every tile as failed, the way a server answers a tile that
+  // does not decode.
+  void FailTiles(TileSourceListener* listener) { failTo_ = listener; }
   int GetTileWidth(int) const override { return 4; }
   int GetTileHeight(int) const override { return 4; }
   std::unique_ptr<ViewImage> RequestTile(const std::string&, int level, int column, int row, int) override {
-    requests.push_back(TileCache::Key(level, column, row));
+    requests.push_back(Key(level, column, row));
+    if (failTo_) {
+      failTo_->OnTileArrived(nullptr, "", level, column, row);
+      return nullptr;
+    }
     return immediate_ ? Tile(level, column, row) : nullptr;
   }
   std::unique_ptr<ViewImage> GetThumbnail() override { return nullptr; }
@@ -50,11 +62,12 @@ class FakeSource : public TileSource {
  private:
   int levels_;
   bool immediate_;
+  TileSourceListener* failTo_ = nullptr;
 };
 
 struct RecordingOwner : TileCacheOwner {
   void OnTileEntryArrived(CComponentTile* entry) override { arrived.push_back(entry); }
-  void OnCacheError(int code) override { errors.push_back(code); }
+  void OnCacheError(int code, const std::string&) override { errors.push_back(code); }
   void OnCacheServerMessage(const std::string& name, const std::string&) override { messages.push_back(name); }
   std::vector<CComponentTile*> arrived;
   std::vector<int> errors;
@@ -133,7 +146,7 @@ TEST(TileCache, DraftsComeFromTheFinerLevelFirstThenCoarser) {
   EXPECT_EQ(cache.GetTiles(1, {{0, 0}}, true)[0], nullptr);
   // Level 2 tiles (2, 0), (3, 0), (2, 1), (3, 1) cover tile (1, 0) of level 1.
   for (auto [c, r] : std::vector<TilePosition>{{2, 0}, {3, 0}, {2, 1}, {3, 1}}) cache.OnTileArrived(FakeSource::Tile(2, c, r), "", 2, c, r);
-  CComponentTile* draft = cache.GetTiles(1, {{1, 0}}, true)[0];
+  CComponentTile* draft = cache.GetTiles(1, {{1, 0}}, true)[0].get();
   ASSERT_NE(draft, nullptr);
   EXPECT_TRUE(draft->IsDraft());
   draft->WithImage([](const ViewImage* image) {
@@ -150,7 +163,7 @@ TEST(TileCache, DraftsComeFromTheFinerLevelFirstThenCoarser) {
   // From the coarser level 0 when the finer one is missing: tile (0, 0) of level 0 covers
   // tile (1, 1) of level 1 twice enlarged.
   cache.OnTileArrived(FakeSource::Tile(0, 0, 0), "", 0, 0, 0);
-  CComponentTile* coarse = cache.GetTiles(1, {{1, 1}}, true)[0];
+  CComponentTile* coarse = cache.GetTiles(1, {{1, 1}}, true)[0].get();
   ASSERT_NE(coarse, nullptr);
   coarse->WithImage([](const ViewImage* image) {
     qmRGBQuad p = image->getPixelColor(0, 0);
@@ -163,7 +176,7 @@ TEST(TileCache, DraftsComeFromTheFinerLevelFirstThenCoarser) {
 TEST(TileCache, NoDraftOptionShowsTheBackgroundColour) {
   FakeSource source(2, false);
   TileCache cache(source, platform::MakeColor(10, 20, 30), false);
-  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0];
+  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0].get();
   ASSERT_NE(entry, nullptr);
   entry->WithImage([](const ViewImage* image) { EXPECT_EQ(image->getPixelColor(2, 2), qmMakeColor(10, 20, 30)); });
 }
@@ -173,7 +186,7 @@ TEST(TileCache, ArrivalsReplaceDraftsButNeverFinalTilesAndStopAfterDetach) {
   TileCache cache(source, 0, false);
   RecordingOwner owner;
   cache.Attach(&owner);
-  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0];
+  CComponentTile* entry = cache.GetTiles(1, {{0, 0}}, true)[0].get();
   ASSERT_TRUE(entry->IsDraft());
   cache.OnTileArrived(FakeSource::Tile(1, 0, 0), "", 1, 0, 0);
   EXPECT_FALSE(entry->IsDraft());
@@ -194,6 +207,90 @@ TEST(TileCache, ArrivalsReplaceDraftsButNeverFinalTilesAndStopAfterDetach) {
 bool Drained(const CacheAheadWorker& worker) {
   for (int i = 0; i < 500 && !worker.PendingItems().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return worker.PendingItems().empty();
+}
+
+// A description may declare levels of billions of tiles; pinning them must not wrap the
+// capacity negative (which would evict on every insert).
+TEST(TileCache, PinnedLevelsOfHugeTileCountsSaturateTheCapacity) {
+  struct HugeSource : FakeSource {
+    HugeSource() : FakeSource(4, true) {}
+    int GetRows(int) const override { return 65536; }
+    int GetColumns(int) const override { return 65536; }
+  } source;
+  TileCache cache(source, 0, true);
+  cache.Configure(200, 100, 3);
+  EXPECT_EQ(cache.Capacity(), std::numeric_limits<int>::max());
+  EXPECT_GT(cache.LowWater(), 0);
+}
+
+// More tiles in view than the capacity: none of them may be evicted, and the work must
+// not grow with the square of the count (before, eviction scanned every entry per insert).
+TEST(TileCache, AViewOfTwelveThousandTilesIsServedAndKeptWhole) {
+  struct WideSource : FakeSource {
+    WideSource() : FakeSource(1, true) {}
+    int GetRows(int) const override { return 100; }
+    int GetColumns(int) const override { return 120; }
+    int GetLevelWidth(int) const override { return 480; }
+    int GetLevelHeight(int) const override { return 400; }
+  } source;
+  TileCache cache(source, 0, true);
+  cache.Configure(200, 100, -1);
+  cache.SetCentre(0, 60, 50);
+  const auto view = Rect(0, 0, 120, 100);
+  for (int frame = 0; frame < 3; ++frame) {
+    auto entries = cache.GetTiles(0, view, true);
+    ASSERT_EQ(entries.size(), view.size());
+    for (const auto& entry : entries) ASSERT_NE(entry, nullptr);
+  }
+  EXPECT_EQ(cache.Size(), view.size());
+  EXPECT_EQ(source.requests.size(), view.size());  // each tile asked for once
+}
+
+// A handle outlives the eviction of its entry: the frame that holds it may still draw it.
+TEST(TileCache, HandedOutTilesOutliveTheirEviction) {
+  FakeSource source(6, true);
+  TileCache cache(source, 0, true);
+  cache.Configure(4, 2, -1);
+  cache.SetCentre(5, 0, 0);
+  TileHandle held = cache.GetTiles(5, {{7, 7}}, true)[0];
+  ASSERT_NE(held, nullptr);
+  cache.GetTiles(5, Rect(0, 0, 4, 1), true);  // the far tile goes
+  EXPECT_EQ(cache.Find(5, 7, 7), nullptr);
+  EXPECT_EQ(held->Column(), 7);
+  EXPECT_TRUE(held->IsLoaded());
+}
+
+// A failing tile is asked for again only after growing pauses, and after the last try its
+// draft (here the background) stands for good: final, and never asked for again.
+TEST(TileCache, FailedTilesAreRetriedAfterGrowingPausesThenGivenUp) {
+  FakeSource source(2, false);
+  TileCache cache(source, platform::MakeColor(0, 0, 255), false);
+  source.FailTiles(&cache);
+  std::uint64_t now = 1000;
+  cache.SetClock([&] { return now; });
+  auto ask = [&] { return cache.GetTiles(1, {{0, 0}}, true)[0]; };
+  std::vector<std::uint64_t> askedAt;
+  for (int step = 0; step < 200 && !cache.GaveUp(1, 0, 0); ++step, now += 50) {
+    size_t before = source.requests.size();
+    ask();
+    if (source.requests.size() > before) askedAt.push_back(now);
+  }
+  ASSERT_TRUE(cache.GaveUp(1, 0, 0));
+  ASSERT_EQ(askedAt.size(), static_cast<size_t>(TileCache::kMaxTileFailures));
+  for (size_t i = 2; i < askedAt.size(); ++i) {
+    EXPECT_GT(askedAt[i] - askedAt[i - 1], askedAt[i - 1] - askedAt[i - 2]) << "pauses must grow";
+  }
+  TileHandle shown = ask();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_FALSE(shown->IsDraft());
+  shown->WithImage([](const ViewImage* image) {
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->getPixelColor(1, 1).blue, 255);
+  });
+  const size_t requests = source.requests.size();
+  now += 60000;
+  ask();
+  EXPECT_EQ(source.requests.size(), requests);
 }
 
 TEST(CacheAheadWorker, AsksForTwoRingsAroundTheViewNearestRingFirst) {
@@ -220,7 +317,7 @@ TEST(CacheAheadWorker, AsksForTwoRingsAroundTheViewNearestRingFirst) {
   EXPECT_FALSE(worker.IsRunning());
   ASSERT_EQ(source.requests.size(), items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
-    EXPECT_EQ(source.requests[i], TileCache::Key(5, items[i].column, items[i].row));
+    EXPECT_EQ(source.requests[i], Key(5, items[i].column, items[i].row));
     EXPECT_NE(cache.Find(5, items[i].column, items[i].row), nullptr);
   }
 }

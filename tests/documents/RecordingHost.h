@@ -62,7 +62,7 @@ class RecordingHost : public DocumentHost {
     opened.push_back(url);
     return {};
   }
-  void ReportError(const CReaderException& error) override { errors.push_back(error.Message()); }
+  void ReportErrorAfterLoading(const std::string& message) override { errors.push_back(message); }
   std::unique_ptr<MapDocument> OpenSubDocument(const SubDocumentRequest& request) override;
 
  private:

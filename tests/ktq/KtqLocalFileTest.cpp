@@ -81,6 +81,32 @@ TEST_F(KtqLocalFileTest, DecodesTheThumbnailAndReadsTheRawBlockOfAnotherFile) {
   EXPECT_TRUE(KtqLocalFile::ReadThumbnailBlock(Write(negative, "negative.ktq")).empty());
 }
 
+// The declared thumbnail length is checked against the file before anything is allocated:
+// a 100-byte file that declares 2,000,000,000 bytes costs nothing.
+TEST_F(KtqLocalFileTest, AThumbnailLengthBeyondTheFileIsRefusedBeforeAllocating) {
+  auto bytes = TwoLevelFile().Bytes();
+  PutLE32(bytes, 12, 2'000'000'000);
+  std::string path = Write(bytes, "liar.ktq");
+  std::vector<std::uint8_t> block{1};
+  EXPECT_LT(test::PeakMemoryGrowthMb([&] { block = KtqLocalFile::ReadThumbnailBlock(path); }), 64);
+  EXPECT_TRUE(block.empty());
+}
+
+// The probe tile sets a level's tile size; a later tile that declares a larger picture is
+// refused instead of costing up to the whole-picture cap.
+TEST_F(KtqLocalFileTest, ATileLargerThanItsLevelsTileSizeIsRefused) {
+  HandMadeKtq made = TwoLevelFile();
+  made.levels[1].tiles[4] = test::SolidStream(8, 3, kRed);
+  made.levels[1].tiles[5] = test::BmpHeaderOnly(16384, 16384);
+  KtqLocalFile file;
+  ASSERT_TRUE(file.ReadLocalFile(Write(made.Bytes()))) << file.LastError();
+  EXPECT_TRUE(file.DecodeTile(1, 0, 1));
+  EXPECT_FALSE(file.DecodeTile(1, 1, 1));
+  std::unique_ptr<ViewImage> bomb;
+  EXPECT_LT(test::PeakMemoryGrowthMb([&] { bomb = file.DecodeTile(1, 2, 1); }), 64);
+  EXPECT_FALSE(bomb);
+}
+
 TEST_F(KtqLocalFileTest, AOneTileLevelRunsToTheNextLevelHeaderAndTheLastToTheEndOfTheFile) {
   HandMadeKtq made = TwoLevelFile();
   auto bytes = made.Bytes();

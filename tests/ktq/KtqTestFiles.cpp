@@ -1,5 +1,7 @@
 #include "tests/ktq/KtqTestFiles.h"
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -68,6 +70,35 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace zolvex::test
+
+namespace zolvex::test {
+
+std::int64_t PeakMemoryGrowthMb(const std::function<void()>& f) {
+  auto peakKb = [] {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::int64_t>(usage.ru_maxrss);
+  };
+  const std::int64_t before = peakKb();
+  f();
+  return (peakKb() - before) / 1024;
+}
+
+std::vector<std::uint8_t> BmpHeaderOnly(std::int32_t width, std::int32_t height) {
+  std::vector<std::uint8_t> bytes(54, 0);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  PutLE32(bytes, 2, 54);
+  PutLE32(bytes, 10, 54);
+  PutLE32(bytes, 14, 40);
+  PutLE32(bytes, 18, width);
+  PutLE32(bytes, 22, height);
+  bytes[26] = 1;
+  bytes[28] = 24;
+  return bytes;
 }
 
 }  // namespace zolvex::test

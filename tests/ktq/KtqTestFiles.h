@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,5 +38,17 @@ struct HandMadeKtq {
 void PutLE32(std::vector<std::uint8_t>& bytes, std::int64_t at, std::int32_t value);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
+}  // namespace zolvex::test
+
+namespace zolvex::test {
+
+// How far (in MB) running f raised the process's peak resident memory. The peak only
+// grows, so this shows an allocation that a hostile header provoked.
+std::int64_t PeakMemoryGrowthMb(const std::function<void()>& f);
+
+// The bytes of a BMP file header that declares width x height at 24 bits and carries no
+// pixels: what a picture bomb looks like.
+std::vector<std::uint8_t> BmpHeaderOnly(std::int32_t width, std::int32_t height);
 
 }  // namespace zolvex::test

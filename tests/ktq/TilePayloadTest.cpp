@@ -37,6 +37,28 @@ TEST(TilePayload, Version10IsABareJpegStream) {
   EXPECT_FALSE(TilePayload::DecodeTilePayload(png.data(), png.size(), 10));
 }
 
+// A tile is never allowed more than its level's tile size: a larger stream is refused, and
+// one whose header declares 16384 x 16384 is refused before the decoder allocates for it.
+TEST(TilePayload, AStreamLargerThanTheTileSizeIsRefusedBeforeAllocating) {
+  auto stream = test::SolidStream(6, 4, kBlue, qmFormatPng);
+  auto payload = TilePayload::Encode(stream.data(), stream.size(), 11, qmFormatPng);
+  ExpectBlue(TilePayload::Decode(payload.data(), payload.size(), 11, 6, 4));
+  EXPECT_FALSE(TilePayload::Decode(payload.data(), payload.size(), 11, 5, 4));
+  EXPECT_FALSE(TilePayload::Decode(payload.data(), payload.size(), 11, 6, 3));
+  for (int format : {qmFormatBmp, qmFormatTiff, qmFormatPng, qmFormatJpeg, qmFormatTga, qmFormatGif}) {
+    qmImage big(512, 512, 24);
+    auto bigStream = KtqFormat::EncodeStream(big, format);
+    ASSERT_TRUE(bigStream) << format;
+    auto bigPayload = TilePayload::Encode(bigStream->data(), bigStream->size(), 11, format);
+    EXPECT_FALSE(TilePayload::Decode(bigPayload.data(), bigPayload.size(), 11, 256, 256)) << format;
+  }
+  auto bomb = test::BmpHeaderOnly(16384, 16384);
+  auto bombPayload = TilePayload::Encode(bomb.data(), bomb.size(), 11, qmFormatBmp);
+  std::unique_ptr<ViewImage> image;
+  EXPECT_LT(test::PeakMemoryGrowthMb([&] { image = TilePayload::Decode(bombPayload.data(), bombPayload.size(), 11, 256, 256); }), 64);
+  EXPECT_FALSE(image);
+}
+
 TEST(TilePayload, Version11UnscramblesWithTheKeysLowByte) {
   auto png = test::SolidStream(6, 4, kBlue, qmFormatPng);
   auto payload = Header(1, 4, 511);  // key byte 255

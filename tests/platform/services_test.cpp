@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "platform/Files.h"
 #include "platform/MemoryFile.h"
 #include "platform/SettingsStore.h"
@@ -120,4 +123,17 @@ TEST(TextValues, NumbersColoursAndFlagsReadAsTheViewerReadsThem) {
   EXPECT_TRUE(IsYes("YES"));
   EXPECT_FALSE(IsYes("y"));
   EXPECT_EQ(ParseIntList("1, 2,x,4"), (std::vector<int>{1, 2, 0, 4}));
+}
+
+// Hostile numbers: a 1-based level at the lowest int and scaled positions far beyond int
+// stay at the ends of the range instead of wrapping.
+TEST(TextValues, OneBasedIndicesAndScaledPositionsSaturate) {
+  EXPECT_EQ(ParseOneBasedIndex("3"), 2);
+  EXPECT_EQ(ParseOneBasedIndex("-2147483648"), INT_MIN);
+  EXPECT_EQ(ParseOneBasedIndex("-99999999999"), INT_MIN);
+  EXPECT_EQ(SaturatedInt(2.9), 2);
+  EXPECT_EQ(SaturatedInt(-2.9), -2);
+  EXPECT_EQ(SaturatedInt(1e300), INT_MAX);
+  EXPECT_EQ(SaturatedInt(-1e300), INT_MIN);
+  EXPECT_EQ(SaturatedInt(std::nan("")), 0);
 }

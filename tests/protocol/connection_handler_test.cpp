@@ -24,6 +24,13 @@ FakeKtqServer::Script LoadingServer(Bytes tile) {
   };
 }
 
+// A server that loads every image and answers nothing else.
+FakeKtqServer::Script LoadsOnly() {
+  return [](ServerConnection& c, const std::string& line) {
+    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
+  };
+}
+
 bool IsRed(const ViewImage& image) {
   auto colour = image.getPixelColor(image.getWidth() / 2, image.getHeight() / 2);
   return colour.red > 235 && colour.green < 20 && colour.blue < 20;
@@ -193,9 +200,7 @@ TEST(ConnectionHandler, ARelayIsUsedInsteadOfTheServerWhenSet) {
 }
 
 TEST(ConnectionHandler, TwoEnqueuesOfOneTileGiveOneLine) {
-  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
-    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
-  });
+  FakeKtqServer server(LoadsOnly());
   RecordingClient client;
   CKTQConnectionHandler handler(LocalParams(server.Port()), client);
   ASSERT_TRUE(handler.Open());
@@ -215,10 +220,38 @@ TEST(ConnectionHandler, TwoEnqueuesOfOneTileGiveOneLine) {
                                                       "3 GETFILE /maps/x.xml", "4 GETTILE 0 0 0 1"}));
 }
 
+// A tile larger than its level's tile size (16 here) is refused: it reaches the client as a
+// failed tile, whatever it would decode to.
+TEST(ConnectionHandler, ATileLargerThanItsLevelsTileSizeArrivesAsAFailure) {
+  FakeKtqServer server(LoadingServer(PictureBytes("xc:#FF0000", "jpg", 32)));
+  RecordingClient client;
+  CKTQConnectionHandler handler(LocalParams(server.Port()), client);
+  ASSERT_TRUE(handler.Open()) << handler.LastError();
+  handler.Enqueue(TileRequest::ForTile(0, 1, 1, 1));
+  ASSERT_TRUE(client.WaitFor([&] { return client.tiles.size() == 1; }));
+  EXPECT_FALSE(client.tiles[0].image);
+}
+
+// Thousands of outstanding requests: duplicates are still found, and closing does not
+// first work through what is queued for the worker.
+TEST(ConnectionHandler, TwentyThousandRequestsAreFiledOnceAndClosingDoesNotWaitForThem) {
+  FakeKtqServer server(LoadsOnly());
+  RecordingClient client;
+  CKTQConnectionHandler handler(LocalParams(server.Port()), client);
+  ASSERT_TRUE(handler.Open());
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < 20000; ++i) handler.Enqueue(TileRequest::ForTile(0, i % 200, i / 200, 1));
+  }
+  handler.Enqueue(TileRequest::ForFile("/maps/end.xml"));
+  ASSERT_TRUE(server.WaitForLines(20002));
+  EXPECT_EQ(handler.WrittenCount() + handler.QueuedCount(), 20001u);
+  for (int i = 0; i < 20000; ++i) handler.Enqueue(TileRequest::ForTile(1, i % 200, i / 200, 1));
+  handler.Close();
+  EXPECT_EQ(handler.WrittenCount() + handler.QueuedCount(), 0u);
+}
+
 TEST(ConnectionHandler, TheNeededSetCancelsOtherLevelsKeepsItsOwnAndDropsTheQueue) {
-  FakeKtqServer server([&](ServerConnection& c, const std::string& line) {
-    if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), kDescription));
-  });
+  FakeKtqServer server(LoadsOnly());
   RecordingClient client;
   CKTQConnectionHandler handler(LocalParams(server.Port()), client);
   ASSERT_TRUE(handler.Open());

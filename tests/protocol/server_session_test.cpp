@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <future>
 
 #include "KtqTestImage.h"
 #include "ProtocolTestUtil.h"
+#include "apps/ktqserve/KtqHttpSession.h"
 #include "apps/ktqserve/KtqServerSession.h"
 #include "platform/WorkerThread.h"
 #include "tiles/FrameParser.h"
@@ -27,6 +29,10 @@ class CapturingConnection : public platform::ServerConnection {
     closed = true;
   }
   std::string Peer() const override { return "peer"; }
+  std::size_t UnsentBytes() const override { return unsent; }
+  void PauseReading() override { paused = true; }
+  void ResumeReading() override { paused = false; }
+  void CallWhenWritable() override { writableWanted = true; }
 
   // The request numbers of the complete frames written so far, with their types.
   std::vector<std::pair<int, int>> Answers() {
@@ -42,6 +48,11 @@ class CapturingConnection : public platform::ServerConnection {
   std::mutex mutex;
   Bytes written;
   bool closed = false;
+  // Back-pressure as the session sees it: what the client leaves unread, and the session's
+  // requests to the connection.
+  std::atomic<std::size_t> unsent = 0;
+  std::atomic<bool> paused = false;
+  std::atomic<bool> writableWanted = false;
 };
 
 class Session : public ::testing::Test {
@@ -91,4 +102,49 @@ TEST_F(Session, TilesBeforeLoadFailAndOverlongLinesClose) {
   EXPECT_FALSE(connection->closed);
   Feed(session, "8 GETFILE " + std::string(5000, 'a'));
   EXPECT_TRUE(connection->closed);
+}
+
+// A client that does not read its answers is answered no further once a megabyte waits,
+// and is not read from once its queue is full; it is served again when it has read.
+TEST_F(Session, AClientThatDoesNotReadIsNeitherAnsweredNorReadFurther) {
+  KtqServerSession session(connection, context, worker);
+  Feed(session, "1 LOAD \"/maps/a.ktq\" 1\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return connection->Answers().size() == 1; }));
+  connection->unsent = platform::ServerConnection::kUnsentHighWater + 1;
+  std::string lines;
+  for (std::size_t i = 0; i < KtqServerSession::kMaxQueuedRequests + 10; ++i) {
+    lines += std::to_string(i + 2) + " GETTILE 2 " + std::to_string(i % 4) + " 0 1\r\n";
+  }
+  Feed(session, lines);
+  ASSERT_TRUE(WaitUntil([&] { return connection->writableWanted.load(); }));
+  EXPECT_TRUE(connection->paused);
+  EXPECT_EQ(connection->Answers().size(), 1u);
+
+  connection->unsent = 0;
+  connection->writableWanted = false;
+  session.OnWritable();
+  ASSERT_TRUE(WaitUntil([&] { return connection->Answers().size() == KtqServerSession::kMaxQueuedRequests + 11; }));
+  EXPECT_FALSE(connection->paused);
+}
+
+// The tunnel admits a request only when its cookies carry the token's cookies exactly; a
+// cookie that merely contains the token is refused.
+TEST_F(Session, TheTunnelMatchesTheAuthenticationCookieExactly) {
+  context.authToken = "ticket=9; user=ann";
+  struct Case {
+    std::string cookies;
+    int status;
+  } cases[] = {
+      {"ticket=9; user=ann", 200},
+      {"other=1;user=ann ; ticket=9", 200},
+      {"xticket=9; user=ann", 401},
+      {"ticket=99; user=ann", 401},
+      {"a=ticket=9; user=ann; b", 401},
+      {"ticket=9", 401},
+      {"", 401},
+  };
+  for (const auto& c : cases) {
+    auto answer = KtqHttpSession::AnswerFor(context, "GET", "/maps/a.ktq/a1", c.cookies, "");
+    EXPECT_EQ(answer.status, c.status) << c.cookies;
+  }
 }

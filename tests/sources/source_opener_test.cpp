@@ -128,6 +128,17 @@ TEST_F(SourceOpenerTest, AutoFallsBackToTheTunnelWithoutAPrompt) {
   EXPECT_EQ(Setting("successfulmode"), "2");
 }
 
+// "auto" changes mode only when the connection could not be made; a server that answered
+// with an error would answer the same in any mode.
+TEST_F(SourceOpenerTest, AutoKeepsTheModeWhenTheServerAnsweredWithAnError) {
+  options.Set("DefaultProtocol", "auto");
+  options.Set("firewalled", "yes");
+  makers.httpError = "10. Sever is busy.";
+  EXPECT_THROW(opener.Open("ktq://h/a.ktq"), CReaderException);
+  EXPECT_EQ(makers.made, (std::vector<std::string>{"http h:/a.ktq"}));
+  EXPECT_EQ(options.Get("firewalled"), "yes");
+}
+
 TEST_F(SourceOpenerTest, OnlyConnectionFailuresLeadToTheModeDialog) {
   makers.socketError = "1. Image not found";
   EXPECT_THROW(opener.Open("ktq://h/a.ktq"), CReaderException);

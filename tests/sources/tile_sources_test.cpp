@@ -9,6 +9,7 @@
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
 #include "platform/headless/ScriptedResponder.h"
+#include "tests/support/HttpTestServer.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tiles/FileTileSource.h"
@@ -28,7 +29,7 @@ class TileCollector : public TileSourceListener {
     changed_.notify_all();
   }
   void OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) override {}
-  void OnError(int) override {}
+  void OnError(int, const std::string&) override {}
   void OnServerMessage(const std::string& name, const std::string&) override {
     std::lock_guard lock(mutex_);
     messages_.push_back(name);
@@ -84,8 +85,22 @@ class TileSourcesTest : public ::testing::Test {
     ASSERT_TRUE(server_->Running()) << server_->Output();
   }
 
+  // A headless platform of that size with settings of its own.
+  std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height) {
+    platform::PlatformOptions options;
+    options.width = width;
+    options.height = height;
+    options.settingsFile = settingsDir_.File("settings-" + std::to_string(++platforms_) + ".ini");
+    std::string error;
+    auto made = platform::CreatePlatform(options, error);
+    EXPECT_TRUE(made) << error;
+    return made;
+  }
+
   static test::TempDir* dir_;
   std::unique_ptr<test::ServerProcess> server_;
+  test::TempDir settingsDir_;
+  int platforms_ = 0;
 };
 
 test::TempDir* TileSourcesTest::dir_ = nullptr;
@@ -140,13 +155,8 @@ TEST_F(TileSourcesTest, ARefusedServerIsAConnectionFailure) {
 TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   StartServer();
   auto snapshot = [&](const std::string& url) {
-    platform::PlatformOptions options;
-    options.width = 500;
-    options.height = 400;
-    test::TempDir settingsDir;
-    options.settingsFile = settingsDir.File("settings.ini");
     std::string error;
-    auto platform = platform::CreatePlatform(options, error);
+    auto platform = HeadlessPlatform(500, 400);
     ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}});
     EXPECT_TRUE(window.Open(url + ",700,600,3,center", error)) << error;
     for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
@@ -157,6 +167,26 @@ TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   auto remote = snapshot("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq");
   ASSERT_TRUE(local && remote);
   EXPECT_TRUE(SamePixels(*local, *remote));
+}
+
+// The server goes away after the image has loaded: the page hears why tiles stopped coming,
+// and the tiles that cannot come are given up after a few tries, so that the frame ends.
+TEST_F(TileSourcesTest, AConnectionLostAfterLoadingReachesThePageAndTheFrameEnds) {
+  StartServer();
+  std::string error;
+  auto platform = HeadlessPlatform(300, 200);
+  ViewWindow window(*platform, {{"CustomErrorHandling", "yes"}, {"timeout", "3000"}});
+  ASSERT_TRUE(window.Open("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq,0,0,3", error)) << error;
+  for (int i = 0; i < 200 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+  ASSERT_TRUE(window.FrameComplete());
+  EXPECT_TRUE(window.LastError().empty()) << window.LastError();
+
+  server_->Stop();
+  window.View().SetPosition(700, 600, true, false);  // tiles not asked for yet
+  for (int i = 0; i < 300 && !window.FrameComplete(); ++i) platform->Window().RunFor(50);
+  EXPECT_TRUE(window.FrameComplete());
+  EXPECT_EQ(window.LastError().substr(0, 2), "2.") << window.LastError();
+  EXPECT_TRUE(window.View().HasValidDocument());
 }
 
 TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
@@ -193,13 +223,8 @@ TEST_F(TileSourcesTest, AutoFallsBackFromARefusedDirectPortToTheTunnel) {
   test::ServerProcess closed(KTQSERVE_PROGRAM, {dir_->Path(), "--port", "0"});
   int refusedPort = closed.Port();
   closed.Stop();
-  platform::PlatformOptions options;
-  options.width = 300;
-  options.height = 200;
-  test::TempDir settingsDir;
-  options.settingsFile = settingsDir.File("settings.ini");
   std::string error;
-  auto platform = platform::CreatePlatform(options, error);
+  auto platform = HeadlessPlatform(300, 200);
   ViewWindow window(*platform, {{"CustomErrorHandling", "yes"},
                                 {"DefaultProtocol", "auto"},
                                 {"HTTPPort", std::to_string(server_->Ports()[1])}});
@@ -227,6 +252,24 @@ TEST_F(TileSourcesTest, AWrongAuthenticationIsRefusedWithItsMessage) {
   settings.authString = "secret";
   HttpTileSource accepted(settings);
   EXPECT_GT(accepted.GetLevelCount(), 0);
+}
+
+// A server that answers 500 was reached: that is the server's error, reported as one and
+// not retried, never the "could not connect" message that advises another mode.
+TEST(HttpTunnelErrors, AServerErrorIsReportedAsTheServersNotAsANetworkFailure) {
+  test::HttpTestServer server;
+  server.Route("/s.ktq/a1", test::HttpTestServer::Response::Text("oops", 500));
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server.Port());
+  settings.path = "/s.ktq";
+  try {
+    HttpTileSource source(settings);
+    FAIL() << "a server error opened the image";
+  } catch (const CReaderException& error) {
+    EXPECT_EQ(error.Message().substr(0, 3), "10.") << error.Message();
+  }
+  EXPECT_EQ(server.RequestCount(), 1u);
 }
 
 TEST(HttpTunnelRules, PortsTimeoutsAndTileAddresses) {

@@ -1,5 +1,7 @@
 #include "tests/support/ServerProcess.h"
 
+#include <fstream>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -91,6 +93,20 @@ void ServerProcess::Stop() {
     close(output_fd_);
     output_fd_ = -1;
   }
+}
+
+}  // namespace zolvex::test
+
+namespace zolvex::test {
+
+long ServerProcess::ResidentMb() const {
+  if (pid_ <= 0) return -1;
+  std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+  }
+  return -1;
 }
 
 }  // namespace zolvex::test

@@ -18,6 +18,9 @@ class ServerProcess {
 
   bool Running() const { return pid_ > 0 && port_ > 0; }
   int Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
+  // The program's resident memory in MB (from /proc), -1 when it is not running.
+  long ResidentMb() const;
   // Every port the server announced ("... port N" lines), in order.
   const std::vector<int>& Ports() const { return ports_; }
   // The output read so far (the announcement lines).

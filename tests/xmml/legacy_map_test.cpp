@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "documents/CReaderException.h"
 #include "documents/LegacyMapDocument.h"
 #include "documents/MessageTable.h"
@@ -86,6 +88,15 @@ TEST_F(LegacyMapTest, EveryLineKindIsRead) {
   ASSERT_NE(locations, nullptr);
   EXPECT_EQ(locations->locations, (std::vector<std::string>{"Harbour", "Old town"}));
   EXPECT_EQ(map.items.size(), 7u);
+}
+
+// Corners at the ends of int give the widest span, not a wrapped one.
+TEST_F(LegacyMapTest, AreasBetweenExtremeCornersSaturate) {
+  LegacyMapText map = LegacyMapText::Parse("SOUND a.wav -2147483648,-2147483648 2147483647,2147483647 x.wav\n");
+  const LegacyMapItem* sound = Find(map, "SOUND");
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->width, INT_MAX);
+  EXPECT_EQ(sound->height, INT_MAX);
 }
 
 TEST_F(LegacyMapTest, LinesAreCutAt999BytesAndLevelRangesReadAsWritten) {

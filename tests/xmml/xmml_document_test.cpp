@@ -213,6 +213,18 @@ TEST_F(XmmlDocumentTest, MenusRunTheChosenLinkWithTheParameter) {
   EXPECT_EQ(Responder().Records().back().kind, "menu");
 }
 
+// A task that runs while the menu is open may replace the document; the chosen link still
+// runs, and nothing of the destroyed document is touched.
+TEST_F(XmmlDocumentTest, AMenuWhoseDocumentIsReplacedMeanwhileStillRunsTheLink) {
+  auto document = Load("doc.xmml");
+  XmmlDocument* shown = document.get();
+  Responder().QueueMenuAction([&] { document.reset(); });
+  Responder().QueueMenuChoice(1);
+  EXPECT_TRUE(shown->HandleCommand("menu", "m(7)"));
+  EXPECT_EQ(document, nullptr);
+  EXPECT_EQ(view_->links, std::vector<std::string>{"goto:7"});
+}
+
 TEST_F(XmmlDocumentTest, ActionsRunTheirCommandsAndUnknownCommandsGoToTheBase) {
   auto document = Load("doc.xmml");
   EXPECT_TRUE(document->HandleCommand("Action", "HOME"));
