@@ -287,6 +287,33 @@ TEST_F(ViewerTest, TheZoomAreaFollowsThePointerBelowTheLastLevel) {
   EXPECT_GT(green, 100);
 }
 
+// A stretched fit makes one page fill the window: a 512 x 512 picture, red on the left and
+// blue on the right, with one page over all of it shows level 1 (256 x 256) stretched to
+// 300 x 300 and centred in the 400 x 300 window.
+TEST_F(ViewerTest, AStretchedFitDrawsThePageAtTheWindowsSize) {
+  const std::string png = dir_->File("halves.png");
+  ASSERT_TRUE(test::MagickRun("-size 512x512 xc:red -fill blue -draw 'rectangle 256,0 511,511' -depth 8 '" + png + "'"));
+  const std::string ktq = dir_->File("halves.ktq");
+  ASSERT_EQ(test::RunCommand(std::string(KTQTOOL_PROGRAM) + " build '" + png + "' '" + ktq +
+                             "' --tile 128 --codec png >/dev/null 2>&1"),
+            0);
+  view_->SetBrowserProperty("pagewidth", "512");
+  view_->SetBrowserProperty("pageheight", "512");
+  ASSERT_FALSE(view_->OpenUrl(ktq, true, 0, 0, 0).empty());
+  view_->FitToWindow(true);
+  ASSERT_EQ(Level(), 1);
+  EXPECT_EQ(view_->GetDocument()->GetWidth(), 300);
+  view_->Present();
+  EXPECT_EQ(view_->PendingTileCount(), 0);
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  const qmRGBQuad black = qmMakeColor(0, 0, 0), red = qmMakeColor(255, 0, 0), blue = qmMakeColor(0, 0, 255);
+  const std::pair<int, qmRGBQuad> probes[] = {{45, black}, {55, red}, {195, red}, {205, blue}, {345, blue}, {355, black}};
+  for (const auto& [x, colour] : probes) {
+    for (const int y : {2, 150, 297}) EXPECT_TRUE(frame->getPixelColor(x, y) == colour) << x << "," << y;
+  }
+}
+
 TEST_F(ViewerTest, AutofitShowsTheLargestLevelThatFitsCentred) {
   view_->SetBrowserProperty("autofit", "yes");
   ASSERT_TRUE(Open());
