@@ -67,7 +67,6 @@ class CommandInterpreter {
 
   // Links.
   void RunGoto(const std::string& url);
-  void RunMail(const std::string& url);
   void RunExecLink(const std::string& text);
   void PostKey(const std::string& text);
 
@@ -82,6 +81,7 @@ class CommandInterpreter {
   bool AutoScroll(const std::string& argument);
   bool AutoPlay(const std::string& argument);
   bool StopAudio(const std::string& argument);
+  bool Clear(const std::string& argument);
 
   // Pages and scrolling.
   bool NextPage(const std::string& argument);

@@ -6,7 +6,9 @@
 
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
+#include "documents/MessageTable.h"
 #include "net/Url.h"
+#include "platform/Debug.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
@@ -111,6 +113,26 @@ MapView::MapView(platform::Platform& platform)
   viewHeight_ = size.height;
   backButton_ = std::make_unique<BackButton>();
   AddOwnObject(backButton_.get());
+  ShowMessageFileErrors();
+}
+
+// A message file that cannot be read as XML is named to the user in a message box. The
+// lookup may run on a transport thread: the box is shown on the window thread.
+void MapView::ShowMessageFileErrors() {
+  std::weak_ptr<int> alive = alive_;
+  platform::WindowHost& window = platform_.Window();
+  platform::Dialogs& dialogs = platform_.DialogBox();
+  MessageTable::Shared().SetErrorReporter([alive, &window, &dialogs](const std::string& text) {
+    if (alive.expired()) {
+      platform::DebugOutput(text + "\n");
+      return;
+    }
+    window.Post([alive, &dialogs, text] {
+      if (!alive.expired()) {
+        dialogs.MessageBox(text, kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+      }
+    });
+  });
 }
 
 MapView::~MapView() {
@@ -193,6 +215,7 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
   lock.unlock();
   std::string opened = LoadDocument(target);
   lock.lock();
+  ClearDragState();
 
   if (HasValidDocument()) {
     if (IsYes(document_->GetParam("reportpage"))) reportPages_ = false;
@@ -242,8 +265,29 @@ std::string MapView::LoadDocument(const std::string& url) {
   document_->Activate();
   StopSound();
   pageAnimation_ = IsYes(GetBrowserProperty("animation"));
+  pageTurn_ = 0;
   if (document_->IsValid()) CopyPageSize();
   return resolved;
+}
+
+// New content or none: a drag or press under way belonged to the old picture.
+void MapView::ClearDragState() {
+  dragging_ = false;
+  deadZone_ = false;
+  pressTime_ = -1;
+  dragStart_ = {-100, -100};
+  commands_->Execute("autoscroll", "0,0");
+}
+
+void MapView::ClearContent() {
+  std::lock_guard lock(viewLock_);
+  StopSound();
+  visibleItems_.clear();
+  ForgetPointerState();
+  ClearDragState();
+  CloseDocument();
+  ClearBackground();
+  Redraw();
 }
 
 void MapView::CloseDocument() {
@@ -349,6 +393,29 @@ void MapView::CopyPageSize() {
   CopyPageSide("pagewidth", pageScaleX_, pageWidth_, viewWidth_);
   CopyPageSide("pageheight", pageScaleY_, pageHeight_, viewHeight_);
   SetPrintPageSize();
+}
+
+void MapView::TakePageSizeProperty() {
+  std::lock_guard lock(viewLock_);
+  if (document_) {
+    CopyPageSize();
+    return;
+  }
+  pageWidth_ = ParseInt(properties_.GetStored("pagewidth"));
+  pageHeight_ = ParseInt(properties_.GetStored("pageheight"));
+}
+
+void MapView::TurnPageSize(int degrees) {
+  std::lock_guard lock(viewLock_);
+  const bool wasQuarter = pageTurn_ % 180 != 0;
+  const bool isQuarter = degrees % 180 != 0;
+  pageTurn_ = degrees;
+  if (wasQuarter == isQuarter) return;
+  std::swap(pageWidth_, pageHeight_);
+  const std::string width = properties_.GetStored("pagewidth");
+  properties_.Set("pagewidth", properties_.GetStored("pageheight"));
+  properties_.Set("pageheight", width);
+  CopyPageSize();
 }
 
 void MapView::CopyPageSide(const char* name, double scale, double& side, int viewSide) {

@@ -76,6 +76,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void SetDocumentFactory(std::unique_ptr<DocumentFactory> factory);
 
   MapDocument* GetDocument() const override { return document_.get(); }
+  // Closes the document without opening another: the view becomes empty.
+  void ClearContent();
   bool HasValidDocument() const;
   const std::string& GetCurrentUrl() const { return currentUrl_; }
   const std::string& GetBaseUrl() const { return baseUrl_; }
@@ -173,6 +175,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // The tooltip box now among the view's own objects, or null.
   const TooltipObject* ShownTooltip() const;
   MapObject* TooltipCandidate() const { return tooltipCandidate_; }
+  // The object under the pointer, or null.
+  MapObject* HoveredObject() const { return hovered_; }
   bool IsZoomAreaHidden() const { return zoomAreaHidden_; }
   bool IsRubberBandActive() const { return rubberBand_; }
   const RubberBandObject& RubberBand() const { return *rubberBandObject_; }
@@ -214,6 +218,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   double GetPageScaleX() const { return pageScaleX_; }
   double GetPageScaleY() const { return pageScaleY_; }
   platform::Size GetPrintPageSize() const { return {printPageWidth_, printPageHeight_}; }
+  // A "pagewidth" or "pageheight" write: the page grid takes it at once.
+  void TakePageSizeProperty();
+  // The picture turns to degrees: a quarter turn more or less exchanges page width and height.
+  void TurnPageSize(int degrees);
   bool IsReportingPages() const { return reportPages_; }
   int GetLastReportedPage() const { return lastReportedPage_; }
 
@@ -261,8 +269,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
     std::string mode;
   };
 
+  void ShowMessageFileErrors();
   std::string LoadDocument(const std::string& url);
   void CloseDocument();
+  void ClearDragState();
   void CloseMediaWindow();
   void HandToBrowser(const std::string& url);
   void ForgetDocumentPageSize();
@@ -399,6 +409,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   double pageHeight_ = 0.0;
   double pageScaleX_ = 1.0;
   double pageScaleY_ = 1.0;
+  int pageTurn_ = 0;  // the rotation the page size was last turned to
   int printPageWidth_ = -1;
   int printPageHeight_ = -1;
   bool reportPages_ = true;

@@ -5,6 +5,7 @@
 #include "documents/MapDocument.h"
 #include "objects/MapObject.h"
 #include "platform/TextValues.h"
+#include "view/BrowserPropertyRules.h"
 #include "view/MapView.h"
 
 namespace zolvex {
@@ -36,8 +37,14 @@ void MapView::DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLay
 
 void MapView::DrawFrame(bool includeHidden) {
   std::lock_guard lock(viewLock_);
-  if (suspended_ || !document_) {
+  if (suspended_) {
     ClearBackground();
+    return;
+  }
+  if (!document_) {
+    // The view's own objects (tooltips, the back button) show over an empty view too.
+    ClearBackground();
+    DrawOwnObjects();
     return;
   }
   dirty_ = false;
@@ -97,8 +104,8 @@ void MapView::DrawSelection() {
 }
 
 void MapView::DrawCenterMarker() {
-  std::string marker = GetBrowserProperty("DrawCenterMarker");
-  if (marker.empty() || IsNo(marker)) return;
+  // The flag the property rule keeps: set by "yes" alone.
+  if (!propertyRules_->DrawsCenterMarker()) return;
   const int cx = viewWidth_ / 2, cy = viewHeight_ / 2;
   SetDrawParameter(kDrawLineRasterMode, kRasterInvert);
   DrawLine(cx - 5, cy, cx + 5, cy, 0, 0, 1);
