@@ -36,8 +36,15 @@ class KtqWriter {
 
   const Options& GetOptions() const { return options_; }
 
+  // A file attached to the image (see KtqFormat::kAttachedMagic).
+  struct AttachedFile {
+    std::string name;
+    std::vector<std::uint8_t> data;
+  };
+
   // Starts the file; thumbnail is a stream in the codec (empty: no thumbnail).
-  bool Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail);
+  bool Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail,
+             const std::vector<AttachedFile>& attached = {});
   bool BeginLevel(int rows, int columns);
   // Adds the next tile of the level: a stream already in the codec, or an image to encode.
   bool AddTileStream(const std::uint8_t* bytes, size_t length);
@@ -52,6 +59,7 @@ class KtqWriter {
 
  private:
   bool Fail(std::string message);
+  static void AppendAttachedTable(std::vector<std::uint8_t>& out, const std::vector<AttachedFile>& attached);
   bool EndLevel();
   bool WriteIntAt(std::int64_t position, std::int32_t value);
   bool WriteBytes(const std::uint8_t* bytes, size_t length);

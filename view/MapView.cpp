@@ -27,6 +27,21 @@ constexpr const char* kMediaExtensions[] = {".mp3", ".wav", ".mid", ".mp2", ".wm
 
 bool IsHostUrl(const std::string& url) { return StartsWithNoCase(url, "ext:") || StartsWithNoCase(url, "ext_silent:"); }
 
+// A path on this machine: no scheme (a drive letter is none), or "file:".
+bool IsLocalPath(const std::string& url) {
+  const std::size_t colon = url.find(':');
+  const std::size_t slash = url.find_first_of("/\\");
+  return colon == std::string::npos || colon <= 1 || (slash != std::string::npos && slash < colon) ||
+         StartsWithNoCase(url, "file:");
+}
+
+// On this platform "/" separates folders as "\\" does: a local folder may end in either.
+std::string FolderWithBackslash(std::string url) {
+  const std::size_t end = std::min(url.find(','), url.size());
+  if (end > 1 && url[end - 1] == '/' && IsLocalPath(url)) url[end - 1] = '\\';
+  return url;
+}
+
 // The extension of the URL's part before its first ",".
 std::string ExtensionOf(const std::string& url) {
   std::string head = url.substr(0, url.find(','));
@@ -151,6 +166,7 @@ MapView::~MapView() {
 std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*/, int /*y*/, int /*level*/) {
   if (url.empty() || IsHostUrl(url)) return url;
   std::unique_lock lock(viewLock_);
+  notContentReason_.clear();
   if (url.size() > kMaxUrlLength) {
     platform_.DialogBox().MessageBox("URL is too long", kMessageCaption, platform::MessageIcon::Warning,
                                      platform::MessageButtons::Ok);
@@ -173,6 +189,7 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
     work.erase(0, 4);
   }
   if (work.size() < 5) return {};
+  target = FolderWithBackslash(target);
   if (IsMediaUrl(target)) {
     // A position suffix means nothing to a player: it plays the file alone.
     std::string file = target.substr(0, target.find(','));
@@ -181,6 +198,10 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
   }
   std::string content = target.substr(0, target.find(','));
   if (!factory_->IsContentUrl(content) && !StartsWithNoCase(target, "ktq:") && target.back() != '\\') {
+    notContentReason_ = "cannot open " + content +
+                        ": it is not something the viewer shows, so it went to the web browser. The viewer opens "
+                        ".ktq images, .mon mosaics, XMML documents (.xmml), .map and .him maps, .cms comics, "
+                        "clips, and folders of .ktq images (a path ending in / or \\)";
     HandToBrowser(target);
     return {};
   }

@@ -80,6 +80,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void ClearContent();
   bool HasValidDocument() const;
   const std::string& GetCurrentUrl() const { return currentUrl_; }
+  // Why the last OpenUrl opened nothing when its URL was not viewer content; empty otherwise.
+  const std::string& NotContentReason() const { return notContentReason_; }
   const std::string& GetBaseUrl() const { return baseUrl_; }
   const std::string& GetPreviousBaseUrl() const { return previousBaseUrl_; }
   const std::string& GetPreviousUrl() const { return previousUrl_; }
@@ -302,6 +304,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   ObjectEventHandler objectEventHandler_;
 
   std::string currentUrl_;
+  std::string notContentReason_;
   std::string baseUrl_;
   std::string previousBaseUrl_;
   std::string previousUrl_;

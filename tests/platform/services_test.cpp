@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "platform/Files.h"
 #include "platform/MemoryFile.h"
 #include "platform/SettingsStore.h"
@@ -120,4 +123,15 @@ TEST(TextValues, NumbersColoursAndFlagsReadAsTheViewerReadsThem) {
   EXPECT_TRUE(IsYes("YES"));
   EXPECT_FALSE(IsYes("y"));
   EXPECT_EQ(ParseIntList("1, 2,x,4"), (std::vector<int>{1, 2, 0, 4}));
+}
+
+// Test programs, and the programs they run, never read or write the user's settings.
+TEST(SettingsStore, TestsKeepTheirSettingsInATemporaryHomeOfTheirOwn) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  ASSERT_NE(config, nullptr);
+  EXPECT_TRUE(std::string(config).starts_with(std::filesystem::temp_directory_path().string())) << config;
+  EXPECT_TRUE(zolvex::platform::SettingsStore::DefaultUserFile().starts_with(config));
+  std::string child;
+  ASSERT_EQ(zolvex::test::RunCommand("printf %s \"$XDG_CONFIG_HOME\"", &child), 0);
+  EXPECT_EQ(child, config);
 }

@@ -208,8 +208,15 @@ TEST_F(OpenUrlTest, OtherUrlsGoToTheWebBrowser) {
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].url, "http://example.org/about.html");
   EXPECT_EQ(opened[0].target, "help");
+  // Why nothing opened, and what the viewer opens.
+  EXPECT_TRUE(view().NotContentReason().starts_with("cannot open http://example.org/about.html<@help: it is not "
+                                                    "something the viewer shows"))
+      << view().NotContentReason();
+  EXPECT_NE(view().NotContentReason().find(".ktq images"), std::string::npos);
   EXPECT_EQ(shown()->Url(), "/data/a.ktq");
   EXPECT_EQ(NavigationListener::SplitFollowLink("a.html"), (std::pair<std::string, std::string>{"a.html", ""}));
+  view().OpenUrl("/data/b.ktq", false, 0, 0, 0);
+  EXPECT_EQ(view().NotContentReason(), "");
 }
 
 TEST_F(OpenUrlTest, LinkCommandsRunAsCommands) {
@@ -234,6 +241,12 @@ TEST_F(OpenUrlTest, KtqPathsLoseTheirSchemeAndFoldersOpen) {
   EXPECT_EQ(view().OpenUrl("ktq:d:\\albums\\", true, 0, 0, 0), "d:/albums/");
   EXPECT_EQ(made.back(), "d:/albums/");
   EXPECT_EQ(view().OpenUrl("ktq://server/map.ktq", true, 0, 0, 0), "ktq://server/map.ktq");
+  // "/" ends a local folder as "\\" does; a web address ending in "/" is a web page.
+  EXPECT_EQ(view().OpenUrl("/home/ann/albums/", true, 0, 0, 0), "/home/ann/albums/");
+  EXPECT_EQ(made.back(), "/home/ann/albums/");
+  EXPECT_EQ(view().OpenUrl("file:///home/ann/trips/", true, 0, 0, 0), "file:///home/ann/trips/");
+  EXPECT_EQ(view().OpenUrl("http://example.org/albums/", false, 0, 0, 0), "");
+  EXPECT_EQ(harness.Services().OpenedUrls().back().url, "http://example.org/albums/");
 }
 
 TEST_F(OpenUrlTest, OverlongUrlsAreReportedAndStillOpened) {
