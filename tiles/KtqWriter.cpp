@@ -85,13 +85,7 @@ bool KtqWriter::Begin(const std::string& path, int levelCount, const std::vector
 
 void KtqWriter::AppendAttachedTable(std::vector<std::uint8_t>& out, const std::vector<AttachedFile>& attached) {
   out.insert(out.end(), KtqFormat::kAttachedMagic.begin(), KtqFormat::kAttachedMagic.end());
-  AppendLE32(out, static_cast<std::int32_t>(attached.size()));
-  for (const AttachedFile& file : attached) {
-    AppendLE32(out, static_cast<std::int32_t>(file.name.size()));
-    out.insert(out.end(), file.name.begin(), file.name.end());
-    AppendLE32(out, static_cast<std::int32_t>(file.data.size()));
-    out.insert(out.end(), file.data.begin(), file.data.end());
-  }
+  AppendAttachedFiles(out, attached, AppendLE32);
 }
 
 bool KtqWriter::BeginLevel(int rows, int columns) {

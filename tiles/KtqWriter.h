@@ -7,6 +7,7 @@
 
 #include "image/qmFormatId.h"
 #include "image/qmImage.h"
+#include "tiles/AttachedFile.h"
 
 namespace zolvex {
 
@@ -36,13 +37,8 @@ class KtqWriter {
 
   const Options& GetOptions() const { return options_; }
 
-  // A file attached to the image (see KtqFormat::kAttachedMagic).
-  struct AttachedFile {
-    std::string name;
-    std::vector<std::uint8_t> data;
-  };
-
-  // Starts the file; thumbnail is a stream in the codec (empty: no thumbnail).
+  // Starts the file; thumbnail is a stream in the codec (empty: no thumbnail); attached
+  // files go into the table that KtqFormat::kAttachedMagic describes.
   bool Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail,
              const std::vector<AttachedFile>& attached = {});
   bool BeginLevel(int rows, int columns);

@@ -38,7 +38,7 @@ bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std
   // edge tiles' filling.
   std::vector<KtqFormat::Extent> extents;
   for (const Size& level : levels_) extents.push_back({level.width, level.height});
-  const std::vector<KtqWriter::AttachedFile> attached{
+  const std::vector<AttachedFile> attached{
       {std::string(KtqFormat::kExtentFileName), KtqFormat::EncodeExtents(extents)}};
   if (!writer.Begin(path, static_cast<int>(levels_.size()), thumbnail, attached)) return false;
   std::int64_t done = 0;
