@@ -592,7 +592,7 @@ bool CommandInterpreter::GotoNextObject(const std::string& argument) {
   MapDocument* document = view_.GetDocument();
   std::vector<MapObject*> selectable = document->GetSelectableObjects();
   MapObject* object = selectable[static_cast<std::size_t>(document->GetSelectedIndex())];
-  if (!object->IsVisible()) {
+  if (object->IsHiddenForPrinting()) {
     Redraw();
     return true;
   }

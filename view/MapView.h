@@ -333,7 +333,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   bool IsOwnObject(MapObject* object) const;
   void AddOwnObject(MapObject* object);
   void RemoveOwnObject(MapObject* object);
-  void DrawOwnObjects();
+  void DrawOwnObjects(bool includeHidden);
+  // Level notices to the items that ask for them.
+  void GiveLevelNotices(const std::vector<MapObject*>& items);
+  std::vector<MapObject*> activeItems_;  // of the frame being drawn
   // New content: no tooltip, selection band or multi-selection carries over.
   void ForgetPointerState();
   std::int64_t NowMs() const;

@@ -215,6 +215,7 @@ void MapView::MoveTo(int x, int y, int level, const std::string& mode) {
   }
   SetPosition(x, y, false, true);
   document_->OnViewChanged(0, viewX_, viewY_, viewWidth_, viewHeight_, levelIndex, 0, x, y);
+  GiveLevelNotices(visibleItems_);
 }
 
 void MapView::MoveTo2(int x, int y, int level) {
@@ -321,6 +322,7 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
   }
   document_->SetLevel(level);
   if (level == 0 && previous == 1 && IsNo(document_->GetParam("smoothzoom"))) {
+    GiveLevelNotices(visibleItems_);
     Redraw();
     return;
   }
@@ -341,6 +343,7 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
     viewY_ = std::clamp(Floor(anchor * ratioY - viewHeight_ / 2), 0, height - viewHeight_);
   }
   ValidatePosition(true);
+  GiveLevelNotices(visibleItems_);
   Redraw();
 }
 
