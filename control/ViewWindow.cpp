@@ -37,7 +37,9 @@ bool ViewWindow::Open(const std::string& url, std::string& error) {
   lastError_.clear();
   std::string opened = view_->OpenUrl(url, true, 0, 0, 0);
   if (opened.empty() || !view_->HasValidDocument()) {
-    error = lastError_.empty() ? "cannot open " + url : lastError_;
+    error = !lastError_.empty()                    ? lastError_
+            : !view_->NotContentReason().empty() ? view_->NotContentReason()
+                                                 : "cannot open " + url;
     return false;
   }
   opened_ = true;

@@ -8,7 +8,14 @@ ImageHostDocument::~ImageHostDocument() = default;
 
 void ImageHostDocument::SetInner(std::unique_ptr<MapDocument> inner) {
   inner_ = std::move(inner);
-  if (inner_) inner_->SetHost(&host_);
+  if (inner_) {
+    inner_->SetHost(&host_);
+    // A virtual size among the markup's parameters sizes the picture.
+    for (const char* name : {"virtualwidth", "virtualheight"}) {
+      std::string value = MapDocument::GetParam(name);
+      if (!value.empty()) inner_->SetParam(name, value);
+    }
+  }
   SetReady(ReadyInner() != nullptr);
 }
 

@@ -84,6 +84,9 @@ void MapDocument::SetLimitRect(int x, int y, int width, int height, bool showFra
   if (!removing && limitX_ == -1) {
     limitFullWidth_ = GetFullWidth();
     limitFullHeight_ = GetFullHeight();
+    // A later limit replaces only the rectangle: the reference sizes are scaled back by this one.
+    scaledLimitWidth_ = width;
+    scaledLimitHeight_ = height;
     HideObjectsOutsideLimit(x, y, width, height);
   } else if (removing && limitX_ != -1) {
     RestoreObjectsHiddenByLimit();
@@ -132,10 +135,11 @@ void MapDocument::RestoreObjectsLocked(std::vector<MapObject*>& toRefresh) {
       object.SetProperty("hidebecauselimit", "no");
       object.SetVisible(true);
     }
-    if (object.GetVirtualWidth() != -1 && limitWidth_ > 0 && limitHeight_ > 0 && !object.IsScreenCoordinates()) {
+    if (object.GetVirtualWidth() != -1 && scaledLimitWidth_ > 0 && scaledLimitHeight_ > 0 &&
+        !object.IsScreenCoordinates()) {
       object.SetVirtualSize(
-          static_cast<int>(static_cast<long long>(object.GetVirtualWidth()) * limitFullWidth_ / limitWidth_),
-          static_cast<int>(static_cast<long long>(object.GetVirtualHeight()) * limitFullHeight_ / limitHeight_));
+          static_cast<int>(static_cast<long long>(object.GetVirtualWidth()) * limitFullWidth_ / scaledLimitWidth_),
+          static_cast<int>(static_cast<long long>(object.GetVirtualHeight()) * limitFullHeight_ / scaledLimitHeight_));
     }
     if (object.GetView() != nullptr) toRefresh.push_back(&object);
   }
@@ -301,8 +305,16 @@ void MapDocument::SetLevel(int level) {
   level_ = level;
 }
 
+namespace {
+// Set while a zoom area is probed: the level goes up and back, in this document or in the
+// inner documents it forwards to, and the page must hear nothing of it.
+thread_local int zoomAreaProbes = 0;
+}  // namespace
+
+bool MapDocument::IsProbingZoomArea() { return zoomAreaProbes > 0; }
+
 void MapDocument::PostLevelChanged(int from, int to) {
-  if (host_ == nullptr) return;
+  if (host_ == nullptr || IsProbingZoomArea()) return;
   ViewEvent event;
   event.name = "levelchanged";
   event.param1 = std::to_string(from + 1);
@@ -335,12 +347,12 @@ bool MapDocument::ComputeZoomArea(int& x, int& y, int& width, int& height) {
   if (level >= GetLevelCount() - 1) return false;
   double currentX = GetScaleX();
   double currentY = GetScaleY();
-  probingZoomArea_ = true;
+  ++zoomAreaProbes;
   SetLevel(level + 1);
   double nextX = GetScaleX();
   double nextY = GetScaleY();
   SetLevel(level);
-  probingZoomArea_ = false;
+  --zoomAreaProbes;
   if (currentX <= 0 || currentY <= 0 || nextX <= 0 || nextY <= 0) return false;
 
   int windowWidth = host_ ? host_->GetViewWidth() : 0;

@@ -124,7 +124,8 @@ class MapDocument {
 
  protected:
   void SetReady(bool ready) { ready_ = ready; }
-  bool IsProbingZoomArea() const { return probingZoomArea_; }
+  // True while a zoom area probes the next level on this thread: level changes post nothing.
+  static bool IsProbingZoomArea();
 
  private:
   struct Entry {
@@ -148,7 +149,6 @@ class MapDocument {
   std::vector<std::unique_ptr<MapObject>> pendingRemoval_;
   std::map<std::string, std::string> params_;
   int level_ = 0;
-  bool probingZoomArea_ = false;
   double scaleX_ = 1.0;
   double scaleY_ = 1.0;
   int limitX_ = -1;
@@ -157,6 +157,8 @@ class MapDocument {
   int limitHeight_ = 0;
   int limitFullWidth_ = 0;
   int limitFullHeight_ = 0;
+  int scaledLimitWidth_ = 0;  // the rectangle the reference sizes were scaled to
+  int scaledLimitHeight_ = 0;
   std::unique_ptr<MapObject> limitFrame_;
   int viewPairFirst_ = 0;
   int viewPairSecond_ = 0;

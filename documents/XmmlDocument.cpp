@@ -355,6 +355,18 @@ void XmmlDocument::Deactivate() { Host().SetBrowserProperty("limit", ""); }
 void XmmlDocument::OnViewChanged(int flags, int& x, int& y, int width, int height, int level, int mode, int px,
                                  int py) {
   if (MapDocument* inner = ReadyInner()) inner->OnViewChanged(flags, x, y, width, height, level, mode, px, py);
+  if (mode != kViewQuery) KeepContentOffsets();
+}
+
+// The content offsets place the first viewport only: once the view has been placed they
+// move to "offsetxbak" and "offsetybak".
+void XmmlDocument::KeepContentOffsets() {
+  for (const char* name : {"offsetx", "offsety"}) {
+    std::string value = MapDocument::GetParam(name);
+    if (value.empty()) continue;
+    SetParam(std::string(name) + "bak", value);
+    SetParam(name, "");
+  }
 }
 
 bool XmmlDocument::HandleCommand(const std::string& name, const std::string& argument) {

@@ -59,6 +59,8 @@ class XmmlDocument : public ImageHostDocument {
   void Deactivate() override;
   std::string GetParam(const std::string& name) override;
   bool HandleCommand(const std::string& name, const std::string& argument) override;
+  // The mode of OnViewChanged that only asks, without placing the view.
+  static constexpr int kViewQuery = 2;
   void OnViewChanged(int flags, int& x, int& y, int width, int height, int level, int mode, int px,
                      int py) override;
   // Opens the basemap: a mosaic of the listed images, the one listed image, or the image
@@ -100,6 +102,7 @@ class XmmlDocument : public ImageHostDocument {
   void AddExtraItems(std::vector<MapObject*>& items, int x, int y, int width, int height) override;
 
  private:
+  void KeepContentOffsets();
   void Load(DocumentBytes read);
   void ReadGroups();
   void ReadParams();

@@ -211,9 +211,10 @@ bool MapObject::HitTest(int x, int y) const { return GetScreenRect().Contains({x
 
 bool MapObject::IsOnScreen() const {
   if (!view_) return false;
+  // An object fixed to the window shows whether or not a document is open.
+  if (screenCoordinates_) return true;
   const auto metrics = ViewMetrics();
   if (!metrics) return false;
-  if (screenCoordinates_) return true;
   const int viewWidth = view_->GetViewWidth();
   const int viewHeight = view_->GetViewHeight();
   const platform::Rect content = view_->GetContentRect();

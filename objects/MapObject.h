@@ -61,7 +61,16 @@ class MapObject {
 
   // ---- State queries ------------------------------------------------------------------
   virtual bool IsCapturingMouse() const { return false; }
+  // Asks for level notices: the view gives it OnLevelNotice after each frame and level change.
   virtual bool IsActive() const { return false; }
+  virtual void OnLevelNotice(int /*level*/) {}
+  // Left out of frames drawn without the hidden objects (printing, saving); the view does
+  // not scroll to it either.
+  virtual bool IsHiddenForPrinting() const { return false; }
+  // Hides itself when a frame finds it outside its levels.
+  virtual bool HidesOutsideItsLevels() const { return false; }
+  // A frame begins: marks and texts kept for one frame are dropped.
+  virtual void ResetFrameState() {}
   virtual bool IsVisible() const { return visible_; }
   // Whether the object is drawn at a 0-based level index.
   virtual bool IsShownAtLevel(int level) const;

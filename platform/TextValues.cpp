@@ -31,11 +31,6 @@ int ParseOneBasedIndex(std::string_view text) {
   return value == INT_MIN ? INT_MIN : value - 1;
 }
 
-int SaturatedInt(double value) {
-  if (std::isnan(value)) return 0;
-  return static_cast<int>(std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-
 std::optional<platform::Color> ParseColor(std::string_view text) {
   std::string t = Trim(text);
   if (t.size() < 2 || t[0] != '#' || !std::isxdigit(static_cast<unsigned char>(t[1]))) return std::nullopt;

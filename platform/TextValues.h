@@ -16,9 +16,6 @@ int ParseInt(std::string_view text);
 // A 1-based number in text (a level as pages and markup write it) as a 0-based index:
 // ParseInt less one, which at the lowest int stays there instead of wrapping.
 int ParseOneBasedIndex(std::string_view text);
-// A double brought into int's range: NaN reads as 0, beyond the range as its end. Pixel
-// positions computed from hostile numbers are cast through this.
-int SaturatedInt(double value);
 // "#RRGGBB" (any number of hex digits after "#") as a colour value with red in the low
 // byte; nothing when the text does not start with "#" followed by a hex digit.
 std::optional<platform::Color> ParseColor(std::string_view text);

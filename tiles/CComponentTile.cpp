@@ -4,13 +4,14 @@
 #include <cmath>
 
 #include "objects/ViewPrimitives.h"
+#include "platform/Numbers.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
 
 CComponentTile::CComponentTile(int level, int column, int row, int tileWidth, int tileHeight, int levelWidth,
                                int levelHeight)
-    : CComponentImage(SaturatedInt(double(column) * tileWidth), SaturatedInt(double(row) * tileHeight), tileWidth,
+    : CComponentImage(SaturateToInt(double(column) * tileWidth), SaturateToInt(double(row) * tileHeight), tileWidth,
                       tileHeight, nullptr),
       level_(level),
       column_(column),
@@ -77,11 +78,11 @@ CComponentTile::Placement CComponentTile::Place(int imageWidth, int imageHeight)
   const bool odd = turns == 1 || turns == -1;
   // The picture as it came from the source, before it was turned.
   const int width = odd ? imageHeight : imageWidth, height = odd ? imageWidth : imageHeight;
-  const int x = SaturatedInt(double(column_) * tileWidth_), y = SaturatedInt(double(row_) * tileHeight_);
+  const int x = SaturateToInt(double(column_) * tileWidth_), y = SaturateToInt(double(row_) * tileHeight_);
   // Tiles of the last column and row reach past the level; only the part inside is drawn.
   const int partWidth = std::min(width, levelWidth_ - x), partHeight = std::min(height, levelHeight_ - y);
   // Stretched edges are rounded down where each tile starts, so neighbours meet exactly.
-  auto stretch = [](int value, double scale) { return SaturatedInt(std::floor(value * scale)); };
+  auto stretch = [](int value, double scale) { return SaturateToInt(std::floor(value * scale)); };
   const int a = stretch(x, scaleX_), b = stretch(y, scaleY_);
   const int w = stretch(x + partWidth, scaleX_) - a, h = stretch(y + partHeight, scaleY_) - b;
   const int levelWidth = stretch(levelWidth_, scaleX_), levelHeight = stretch(levelHeight_, scaleY_);

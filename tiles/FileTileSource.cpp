@@ -21,6 +21,8 @@ FileTileSource::FileTileSource(const std::string& path, const std::string& messa
   }
   loaded_ = file_.LevelCount() > 0;
   active_ = true;
+  // Files attached to the image answer by name, as a server's attached files do.
+  for (const auto& [name, data] : file_.AttachedFiles()) StoreFile(name, data.data(), data.size());
 }
 
 std::optional<LevelInfo> FileTileSource::LevelAt(int level) const {

@@ -133,15 +133,7 @@ std::vector<std::uint8_t> ImageDescription::Encode() const {
   }
   AppendBE32(out, static_cast<std::int32_t>(thumbnail.size()));
   out.insert(out.end(), thumbnail.begin(), thumbnail.end());
-  if (version == 11) {
-    AppendBE32(out, static_cast<std::int32_t>(files.size()));
-    for (const auto& file : files) {
-      AppendBE32(out, static_cast<std::int32_t>(file.name.size()));
-      out.insert(out.end(), file.name.begin(), file.name.end());
-      AppendBE32(out, static_cast<std::int32_t>(file.data.size()));
-      out.insert(out.end(), file.data.begin(), file.data.end());
-    }
-  }
+  if (version == 11) AppendAttachedFiles(out, files, AppendBE32);
   return out;
 }
 

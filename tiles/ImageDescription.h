@@ -5,16 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "tiles/AttachedFile.h"
 #include "tiles/LevelInfo.h"
 
 namespace zolvex {
-
-// A named file a server attaches to an image description.
-struct AttachedFile {
-  std::string name;  // 8-bit characters
-  std::vector<std::uint8_t> data;
-  friend bool operator==(const AttachedFile&, const AttachedFile&) = default;
-};
 
 // What a tile server answers to LOAD: the level table, the thumbnail stream and, from
 // protocol version 11 on, attached files. On the wire every integer is big-endian:

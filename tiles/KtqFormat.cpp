@@ -6,6 +6,7 @@
 #include "image/qmBufferedStream.h"
 #include "image/qmImageUtils.h"
 #include "platform/TextValues.h"
+#include "tiles/ByteOrder.h"
 
 namespace zolvex {
 namespace {
@@ -128,6 +129,22 @@ std::optional<std::vector<std::uint8_t>> KtqFormat::EncodeStream(const qmImage& 
   encoder->setStream(&stream);
   if (!encoder->encode(image)) return std::nullopt;
   return std::vector<std::uint8_t>(stream.data(), stream.data() + stream.length());
+}
+
+std::vector<std::uint8_t> KtqFormat::EncodeExtents(const std::vector<Extent>& extents) {
+  std::vector<std::uint8_t> bytes;
+  for (const Extent& extent : extents) {
+    AppendLE32(bytes, extent.width);
+    AppendLE32(bytes, extent.height);
+  }
+  return bytes;
+}
+
+std::vector<KtqFormat::Extent> KtqFormat::DecodeExtents(const std::vector<std::uint8_t>& bytes) {
+  std::vector<Extent> extents;
+  if (bytes.size() % 8 != 0) return extents;
+  for (size_t at = 0; at < bytes.size(); at += 8) extents.push_back({ReadLE32(&bytes[at]), ReadLE32(&bytes[at + 4])});
+  return extents;
 }
 
 }  // namespace zolvex

@@ -20,6 +20,22 @@ class KtqFormat {
   static constexpr std::string_view kScrambledMagic = "B$41";
   static constexpr std::string_view kPlainMagic = "KMTQ";
 
+  // Files attached to a local file: a table (this signature, a count, then per file a name
+  // length, the name, a data length and the data, little-endian) that the reserved field at
+  // offset 8 points to. It lies between the level directory and the first level, where no
+  // reader of the format looks, so files with it stay readable by every reader.
+  static constexpr std::string_view kAttachedMagic = "KTQA";
+  // The attached file with every level's real width and height, smallest level first, as
+  // pairs of little-endian 32-bit integers: the edge tiles reach past them.
+  static constexpr std::string_view kExtentFileName = "levels.extent";
+  struct Extent {
+    int width = 0;
+    int height = 0;
+  };
+  static std::vector<std::uint8_t> EncodeExtents(const std::vector<Extent>& extents);
+  // Empty when the bytes are not whole pairs.
+  static std::vector<Extent> DecodeExtents(const std::vector<std::uint8_t>& bytes);
+
   // The format of a stream by its signature; -1 for fewer than 10 bytes. Streams without
   // a known signature answer TGA, which has none of its own.
   static int DetectFormat(const std::uint8_t* bytes, size_t length);

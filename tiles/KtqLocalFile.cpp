@@ -67,6 +67,8 @@ class KtqLocalFile::Reader {
 void KtqLocalFile::Reset() {
   fileSize_ = 0;
   scrambled_ = false;
+  attached_.clear();
+  recordedExtent_ = false;
   codec_ = -1;
   thumbnail_.reset();
   levels_.clear();
@@ -89,7 +91,9 @@ bool KtqLocalFile::ReadLocalFile(const std::string& path) {
   if (!reader.IsOpen()) return Fail(ErrorKind::CannotOpen, "Cannot open " + path_);
   fileSize_ = reader.Size();
   if (!ReadHeader(reader)) return false;
-  return ProbeTileSizes();
+  if (!ProbeTileSizes()) return false;
+  ApplyRecordedExtent();
+  return true;
 }
 
 bool KtqLocalFile::ReadHeader(Reader& reader) {
@@ -115,7 +119,59 @@ bool KtqLocalFile::ReadHeader(Reader& reader) {
   for (int i = 0; i < LevelCount(); ++i) {
     if (!ReadLevel(reader, i, headerOffsets[i], headerOffsets[i + 1])) return false;
   }
+  ReadAttachedFiles(reader, ReadLE32(header + 8));
   return true;
+}
+
+// The attached files are an addition to the format: a table that is absent, damaged or too
+// large leaves the image as it is.
+void KtqLocalFile::ReadAttachedFiles(Reader& reader, std::int64_t tableAt) {
+  constexpr std::int32_t kMostFiles = 64, kLongestName = 255, kLargestFile = 1 << 20;
+  std::uint8_t magic[4];
+  if (tableAt <= kHeaderSize || !reader.Read(tableAt, magic, 4)) return;
+  if (std::string_view(reinterpret_cast<const char*>(magic), 4) != KtqFormat::kAttachedMagic) return;
+  auto count = reader.ReadInt(tableAt + 4);
+  if (!count || *count < 0 || *count > kMostFiles) return;
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  std::int64_t at = tableAt + 8;
+  for (std::int32_t i = 0; i < *count; ++i) {
+    auto nameLength = reader.ReadInt(at);
+    if (!nameLength || *nameLength < 0 || *nameLength > kLongestName) return;
+    std::string name(static_cast<size_t>(*nameLength), '\0');
+    if (!reader.Read(at + 4, reinterpret_cast<std::uint8_t*>(name.data()), *nameLength)) return;
+    at += 4 + *nameLength;
+    auto dataLength = reader.ReadInt(at);
+    if (!dataLength || *dataLength < 0 || *dataLength > kLargestFile) return;
+    std::vector<std::uint8_t> data(static_cast<size_t>(*dataLength));
+    if (!reader.Read(at + 4, data.data(), *dataLength)) return;
+    at += 4 + *dataLength;
+    files[name] = std::move(data);
+  }
+  attached_ = std::move(files);
+}
+
+// Levels are whole tiles; a recorded extent that lies within the last column and row of
+// every level gives the real width and height.
+void KtqLocalFile::ApplyRecordedExtent() {
+  auto found = attached_.find(std::string(KtqFormat::kExtentFileName));
+  if (found == attached_.end()) return;
+  const auto extents = KtqFormat::DecodeExtents(found->second);
+  if (static_cast<int>(extents.size()) != LevelCount()) return;
+  auto withinLastTile = [](int extent, int tile, int count) {
+    return extent > std::int64_t{tile} * (count - 1) && extent <= std::int64_t{tile} * count;
+  };
+  for (int i = 0; i < LevelCount(); ++i) {
+    const LevelInfo& info = levels_[i].info;
+    if (!withinLastTile(extents[i].width, info.tileWidth, info.columns) ||
+        !withinLastTile(extents[i].height, info.tileHeight, info.rows)) {
+      return;
+    }
+  }
+  for (int i = 0; i < LevelCount(); ++i) {
+    levels_[i].info.width = extents[i].width;
+    levels_[i].info.height = extents[i].height;
+  }
+  recordedExtent_ = true;
 }
 
 // Reads N and the directory; headerOffsets gets N + 1 entries (the file size last) and

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +68,12 @@ class KtqLocalFile {
   // ReadLocalTile decoded with the file's codec; none when it does not decode.
   std::unique_ptr<ViewImage> DecodeTile(int level, int column, int row) const;
 
+  // The files attached to the image by name (see KtqFormat::kAttachedMagic); a table that
+  // does not fit the file is left unread.
+  const std::map<std::string, std::vector<std::uint8_t>>& AttachedFiles() const { return attached_; }
+  // Whether the file records its levels' real extent; without it a level is whole tiles.
+  bool HasRecordedExtent() const { return recordedExtent_; }
+
   // The raw thumbnail block of another local file (no data when its length is 0 or less,
   // or when the file cannot be read).
   static std::vector<std::uint8_t> ReadThumbnailBlock(const std::string& path);
@@ -85,6 +92,8 @@ class KtqLocalFile {
   bool ReadDirectory(Reader& reader, std::int64_t directoryAt, std::vector<std::int64_t>& headerOffsets);
   bool ReadLevel(Reader& reader, int index, std::int64_t headerAt, std::int64_t nextHeaderAt);
   bool ProbeTileSizes();
+  void ReadAttachedFiles(Reader& reader, std::int64_t tableAt);
+  void ApplyRecordedExtent();
   void Reset();
 
   std::string path_;
@@ -93,6 +102,8 @@ class KtqLocalFile {
   int codec_ = -1;
   std::unique_ptr<ViewImage> thumbnail_;
   std::vector<LevelData> levels_;
+  std::map<std::string, std::vector<std::uint8_t>> attached_;
+  bool recordedExtent_ = false;
   ErrorKind errorKind_ = ErrorKind::None;
   std::string error_;
 };

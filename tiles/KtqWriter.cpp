@@ -51,7 +51,8 @@ bool KtqWriter::WriteIntAt(std::int64_t position, std::int32_t value) {
   return WriteBytes(bytes.data(), bytes.size());
 }
 
-bool KtqWriter::Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail) {
+bool KtqWriter::Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail,
+                      const std::vector<AttachedFile>& attached) {
   if (levelCount < 1) return Fail("A KTQ image needs at least one level");
   path_ = path;
   partialPath_ = path + ".partial";
@@ -65,13 +66,26 @@ bool KtqWriter::Begin(const std::string& path, int levelCount, const std::vector
   auto magic = options_.scrambled ? KtqFormat::kScrambledMagic : KtqFormat::kPlainMagic;
   header.insert(header.end(), magic.begin(), magic.end());
   AppendLE32(header, options_.codec);
-  AppendLE32(header, 0);  // reserved
+  AppendLE32(header, 0);  // reserved: where the attached files lie, set below when there are any
   AppendLE32(header, static_cast<std::int32_t>(thumbnail.size()));
   header.insert(header.end(), thumbnail.begin(), thumbnail.end());
   AppendLE32(header, levelCount);
   directoryAt_ = static_cast<std::int64_t>(header.size());
   header.resize(header.size() + static_cast<size_t>(levelCount) * 8);  // filled as levels begin
+  if (!attached.empty()) {
+    const auto tableAt = static_cast<std::int32_t>(header.size());
+    header[8] = static_cast<std::uint8_t>(tableAt);
+    header[9] = static_cast<std::uint8_t>(tableAt >> 8);
+    header[10] = static_cast<std::uint8_t>(tableAt >> 16);
+    header[11] = static_cast<std::uint8_t>(tableAt >> 24);
+    AppendAttachedTable(header, attached);
+  }
   return WriteBytes(header.data(), header.size());
+}
+
+void KtqWriter::AppendAttachedTable(std::vector<std::uint8_t>& out, const std::vector<AttachedFile>& attached) {
+  out.insert(out.end(), KtqFormat::kAttachedMagic.begin(), KtqFormat::kAttachedMagic.end());
+  AppendAttachedFiles(out, attached, AppendLE32);
 }
 
 bool KtqWriter::BeginLevel(int rows, int columns) {

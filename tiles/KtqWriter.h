@@ -7,6 +7,7 @@
 
 #include "image/qmFormatId.h"
 #include "image/qmImage.h"
+#include "tiles/AttachedFile.h"
 
 namespace zolvex {
 
@@ -36,8 +37,10 @@ class KtqWriter {
 
   const Options& GetOptions() const { return options_; }
 
-  // Starts the file; thumbnail is a stream in the codec (empty: no thumbnail).
-  bool Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail);
+  // Starts the file; thumbnail is a stream in the codec (empty: no thumbnail); attached
+  // files go into the table that KtqFormat::kAttachedMagic describes.
+  bool Begin(const std::string& path, int levelCount, const std::vector<std::uint8_t>& thumbnail,
+             const std::vector<AttachedFile>& attached = {});
   bool BeginLevel(int rows, int columns);
   // Adds the next tile of the level: a stream already in the codec, or an image to encode.
   bool AddTileStream(const std::uint8_t* bytes, size_t length);
@@ -52,6 +55,7 @@ class KtqWriter {
 
  private:
   bool Fail(std::string message);
+  static void AppendAttachedTable(std::vector<std::uint8_t>& out, const std::vector<AttachedFile>& attached);
   bool EndLevel();
   bool WriteIntAt(std::int64_t position, std::int32_t value);
   bool WriteBytes(const std::uint8_t* bytes, size_t length);

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "documents/CReaderException.h"
+#include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "tiles/SourceOpener.h"
@@ -69,9 +70,9 @@ TiledImageDocument::TiledImageDocument(DocumentHost& host, const std::string& ur
   cache_->SetWorker(worker_.get());
   source_->SetListener(cache_.get());
   SetReady(true);
+  // The ratios are the first scale: the level geometry is the source's times the scale,
+  // and the tiles stretch to match it.
   SetScale(ratioX_, ratioY_);
-  // The level geometry is the source's times the ratios; the tiles stretch to match it.
-  cache_->SetScale(ratioX_, ratioY_);
   SetLevel(0);
   thumbnail_ = source_->GetThumbnail();
   source_->SetActive(true);
@@ -109,12 +110,40 @@ int TiledImageDocument::SourceHeight(int level) const {
   return Rotated() ? source_->GetLevelWidth(level) : source_->GetLevelHeight(level);
 }
 
+// The stretch of a source axis: the document's scale, and with a virtual size the ratio of
+// that size to the source's top level. The virtual size is given for the picture as shown,
+// so under a quarter turn the source's x axis takes the virtual height.
+double TiledImageDocument::SourceAxisFactor(bool sourceX) const {
+  const double scale = sourceX ? GetStoredScaleX() : GetStoredScaleY();
+  if (!source_ || source_->GetLevelCount() < 1) return scale;
+  const bool shownAsWidth = sourceX != Rotated();
+  const int virtualSize = shownAsWidth ? virtualWidth_ : virtualHeight_;
+  const int top = source_->GetLevelCount() - 1;
+  const int sourceSize = sourceX ? source_->GetLevelWidth(top) : source_->GetLevelHeight(top);
+  if (virtualSize <= 0 || sourceSize <= 0) return scale;
+  return scale * virtualSize / sourceSize;
+}
+
+void TiledImageDocument::ApplyStretch() {
+  factorX_ = SourceAxisFactor(true);
+  factorY_ = SourceAxisFactor(false);
+  if (cache_) cache_->SetScale(factorX_, factorY_);
+}
+
+void TiledImageDocument::SetParam(const std::string& name, const std::string& value) {
+  MapDocument::SetParam(name, value);
+  const std::string key = ToLower(name);
+  if (key != "virtualwidth" && key != "virtualheight") return;
+  (key == "virtualwidth" ? virtualWidth_ : virtualHeight_) = ParseInt(value);
+  ApplyStretch();
+}
+
 int TiledImageDocument::GetLevelCount() { return loaded_ ? source_->GetLevelCount() : 0; }
 int TiledImageDocument::GetLevelWidth(int level) {
-  return loaded_ ? SaturatedInt(SourceWidth(level) * (Rotated() ? ratioY_ : ratioX_)) : 0;
+  return loaded_ ? SaturateToInt(SourceWidth(level) * (Rotated() ? factorY_ : factorX_)) : 0;
 }
 int TiledImageDocument::GetLevelHeight(int level) {
-  return loaded_ ? SaturatedInt(SourceHeight(level) * (Rotated() ? ratioX_ : ratioY_)) : 0;
+  return loaded_ ? SaturateToInt(SourceHeight(level) * (Rotated() ? factorX_ : factorY_)) : 0;
 }
 int TiledImageDocument::GetWidth() { return GetLevelWidth(GetLevel()); }
 int TiledImageDocument::GetHeight() { return GetLevelHeight(GetLevel()); }
@@ -142,12 +171,15 @@ void TiledImageDocument::SetLevel(int level) {
 
 void TiledImageDocument::SetScale(double sx, double sy) {
   MapDocument::SetScale(sx, sy);
+  ApplyStretch();
   SetLevel(GetLevel());
 }
 
 void TiledImageDocument::SetRotation(int degrees) {
   rotation_ = degrees;
   if (cache_) cache_->SetRotation(degrees);
+  // A virtual size follows the picture as shown: a quarter turn moves it to the other axis.
+  ApplyStretch();
 }
 
 void TiledImageDocument::SetPlacementOffset(int x, int y) {
@@ -166,11 +198,14 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
     x = levelWidth - x - width;
     y = levelHeight - y - height;
   }
-  if (ratioX_ != 1.0 || ratioY_ != 1.0) {
-    x = SaturatedInt(x / ratioX_);
-    width = SaturatedInt(width / ratioX_);
-    y = SaturatedInt(y / ratioY_);
-    height = SaturatedInt(height / ratioY_);
+  if (factorX_ != 1.0 || factorY_ != 1.0) {
+    // Every source pixel the stretched rectangle touches, partly covered ones included.
+    const int right = SaturateToInt(std::ceil((x + width) / factorX_));
+    const int bottom = SaturateToInt(std::ceil((y + height) / factorY_));
+    x = SaturateToInt(std::floor(x / factorX_));
+    y = SaturateToInt(std::floor(y / factorY_));
+    width = right - x;
+    height = bottom - y;
   }
   if (!loaded_ || tileWidth_ <= 0 || tileHeight_ <= 0) {
     AppendObjects(items);

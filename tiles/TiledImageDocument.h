@@ -37,6 +37,8 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   void Close() override;
   void SetScale(double sx, double sy) override;
   void SetLevel(int level) override;
+  // "virtualwidth" and "virtualheight" stretch the picture to that full-resolution size.
+  void SetParam(const std::string& name, const std::string& value) override;
   int GetLevelCount() override;
   void PreloadLevel(int level) override;
 
@@ -60,6 +62,9 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   bool Rotated() const { return rotation_ == 90 || rotation_ == -90; }
   int SourceWidth(int level) const;
   int SourceHeight(int level) const;
+  double SourceAxisFactor(bool sourceX) const;
+  // Takes the stretch of both source axes afresh and hands it to the tiles.
+  void ApplyStretch();
 
   DocumentHost& host_;
   std::unique_ptr<TileSource> source_;
@@ -70,6 +75,11 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   std::string basePath_;
   double ratioX_ = 1.0;
   double ratioY_ = 1.0;
+  // The stretch of the source's x and y axes (scale and virtual size).
+  double factorX_ = 1.0;
+  double factorY_ = 1.0;
+  int virtualWidth_ = 0;
+  int virtualHeight_ = 0;
   int rotation_ = 0;
   int tileWidth_ = 0;
   int tileHeight_ = 0;

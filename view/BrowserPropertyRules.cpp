@@ -12,8 +12,8 @@ namespace zolvex {
 
 namespace {
 
-// The file version of the viewer's module as "major.minor.build.revision".
-constexpr const char* kModuleVersion = "0.1.0.0";
+// The version of the viewer's module as "major.minor.build.revision", from the project's.
+constexpr const char* kModuleVersion = ZOLVEX_MODULE_VERSION;
 constexpr std::string_view kObjectIdByName = "objectidbyname:";
 constexpr std::string_view kObjectAt = "objectat:";
 
@@ -40,7 +40,11 @@ std::optional<std::string> BrowserPropertyRules::Read(const std::string& name) {
   if (key == "firewalled") return YesNo(firewalled_);
   if (key == "snappage") return YesNo(snapPage_);
   if (key == "showthumbnail") return YesNo(showThumbnail_);
-  if (key == "touchscreen") return YesNo(touchScreen_);
+  if (key == "touchscreen") return YesNo(view_.IsBackButtonShown());
+  if (key == "topobjectid") {
+    MapObject* hovered = view_.HoveredObject();
+    return hovered && hovered->GetId() >= 0 ? std::to_string(hovered->GetId()) : std::string();
+  }
   if (key == "iscreating") return std::to_string(interpreter_.CreatingObjectId());
   if (key == "version") return std::string(kModuleVersion);
   if (key == "selectedobjects") return Join(interpreter_.SelectedObjectIds(), ",");
@@ -105,6 +109,8 @@ void BrowserPropertyRules::AfterStore(const std::string& name, const std::string
       interpreter_.ClearEditMarks();
       interpreter_.Redraw();
     }
+  } else if (key == "pagewidth" || key == "pageheight") {
+    view_.TakePageSizeProperty();
   } else if (key == "autofit") {
     view_.FitToWindow(IsYes(value));
   } else if (key == "maxlevel" || key == "minlevel") {

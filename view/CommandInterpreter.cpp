@@ -18,27 +18,6 @@
 
 namespace zolvex {
 
-namespace {
-
-// Text for a "mailto:" URL: everything but unreserved characters percent-encoded.
-std::string EncodeMailPart(const std::string& text, bool address) {
-  static const char* kHex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    bool plain = std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || (address && (c == '@' || c == '+'));
-    if (plain) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 CommandInterpreter::CommandInterpreter(MapView& view) : view_(view), plugins_(view) {}
 
 CommandInterpreter::~CommandInterpreter() = default;
@@ -56,6 +35,7 @@ const std::map<std::string, CommandInterpreter::Handler>& CommandInterpreter::Ha
       {"setautoscroll", &CommandInterpreter::AutoScroll},
       {"autoplay", &CommandInterpreter::AutoPlay},
       {"stopaudio", &CommandInterpreter::StopAudio},
+      {"clear", &CommandInterpreter::Clear},
       {"nextpage", &CommandInterpreter::NextPage},
       {"prevpage", &CommandInterpreter::PrevPage},
       {"uppage", &CommandInterpreter::UpPage},
@@ -104,7 +84,7 @@ bool CommandInterpreter::RunLink(const std::string& url) {
   } else if (scheme == "panto" || scheme == "vpanto") {
     if (size <= LinkCommand::kMaxPositionLink) Execute(scheme, rest);
   } else if (scheme == "mail") {
-    RunMail(text);
+    // Taken as a link and ignored: a page must not start the mail program.
   } else if (scheme == "exec") {
     RunExecLink(rest);
   } else if (scheme == "menu" || scheme == "rmenu") {
@@ -141,23 +121,6 @@ void CommandInterpreter::RunGoto(const std::string& url) {
   }
   Redraw();
   PostEvent("goto", "", argument);
-}
-
-// "mail:" carries five numbers, an address, a subject and a body; the message is handed to
-// the user's mail program.
-void CommandInterpreter::RunMail(const std::string& url) {
-  ArgumentScanner scanner(std::string_view(url).substr(5));
-  int numbers[5] = {};
-  if (scanner.Ints(numbers, 5) < 5 || !scanner.Literal(',')) return;
-  std::string address, subject, body;
-  if (!scanner.Until(",\r\n", address)) return;
-  if (scanner.Literal(',')) scanner.Until(",\r\n", subject);
-  if (scanner.Literal(',')) scanner.Until(",\r\n", body);
-  std::string mailto = "mailto:" + EncodeMailPart(Trim(address), true);
-  if (!subject.empty() || !body.empty()) {
-    mailto += "?subject=" + EncodeMailPart(subject, false) + "&body=" + EncodeMailPart(body, false);
-  }
-  view_.GetPlatform().ShellService().OpenUrl(mailto, "_blank");
 }
 
 void CommandInterpreter::RunExecLink(const std::string& text) {
@@ -206,7 +169,9 @@ bool CommandInterpreter::Back(const std::string&) {
 bool CommandInterpreter::Rotate(const std::string& argument) {
   MapDocument* document = ValidDocument();
   if (!document) return true;
-  document->SetRotation(ParseInt(argument));
+  const int degrees = ParseInt(argument);
+  document->SetRotation(degrees);
+  view_.TurnPageSize(degrees);
   view_.ValidatePosition(true);
   Redraw();
   return true;
@@ -253,6 +218,11 @@ bool CommandInterpreter::AutoPlay(const std::string& argument) {
     playing_ = true;
     playTicks_ = 0;
   }
+  return true;
+}
+
+bool CommandInterpreter::Clear(const std::string&) {
+  view_.ClearContent();
   return true;
 }
 
@@ -618,7 +588,7 @@ bool CommandInterpreter::GotoNextObject(const std::string& argument) {
   MapDocument* document = view_.GetDocument();
   std::vector<MapObject*> selectable = document->GetSelectableObjects();
   MapObject* object = selectable[static_cast<std::size_t>(document->GetSelectedIndex())];
-  if (!object->IsVisible()) {
+  if (object->IsHiddenForPrinting()) {
     Redraw();
     return true;
   }

@@ -75,7 +75,6 @@ class CommandInterpreter {
 
   // Links.
   void RunGoto(const std::string& url);
-  void RunMail(const std::string& url);
   void RunExecLink(const std::string& text);
   void PostKey(const std::string& text);
 
@@ -90,6 +89,7 @@ class CommandInterpreter {
   bool AutoScroll(const std::string& argument);
   bool AutoPlay(const std::string& argument);
   bool StopAudio(const std::string& argument);
+  bool Clear(const std::string& argument);
 
   // Pages and scrolling.
   bool NextPage(const std::string& argument);

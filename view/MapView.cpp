@@ -6,7 +6,9 @@
 
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
+#include "documents/MessageTable.h"
 #include "net/Url.h"
+#include "platform/Debug.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
@@ -25,6 +27,21 @@ namespace {
 constexpr const char* kMediaExtensions[] = {".mp3", ".wav", ".mid", ".mp2", ".wma", ".asf"};
 
 bool IsHostUrl(const std::string& url) { return StartsWithNoCase(url, "ext:") || StartsWithNoCase(url, "ext_silent:"); }
+
+// A path on this machine: no scheme (a drive letter is none), or "file:".
+bool IsLocalPath(const std::string& url) {
+  const std::size_t colon = url.find(':');
+  const std::size_t slash = url.find_first_of("/\\");
+  return colon == std::string::npos || colon <= 1 || (slash != std::string::npos && slash < colon) ||
+         StartsWithNoCase(url, "file:");
+}
+
+// On this platform "/" separates folders as "\\" does: a local folder may end in either.
+std::string FolderWithBackslash(std::string url) {
+  const std::size_t end = std::min(url.find(','), url.size());
+  if (end > 1 && url[end - 1] == '/' && IsLocalPath(url)) url[end - 1] = '\\';
+  return url;
+}
 
 // The extension of the URL's part before its first ",".
 std::string ExtensionOf(const std::string& url) {
@@ -113,6 +130,26 @@ MapView::MapView(platform::Platform& platform)
   viewHeight_ = size.height;
   backButton_ = std::make_unique<BackButton>();
   AddOwnObject(backButton_.get());
+  ShowMessageFileErrors();
+}
+
+// A message file that cannot be read as XML is named to the user in a message box. The
+// lookup may run on a transport thread: the box is shown on the window thread.
+void MapView::ShowMessageFileErrors() {
+  std::weak_ptr<int> alive = alive_;
+  platform::WindowHost& window = platform_.Window();
+  platform::Dialogs& dialogs = platform_.DialogBox();
+  MessageTable::Shared().SetErrorReporter([alive, &window, &dialogs](const std::string& text) {
+    if (alive.expired()) {
+      platform::DebugOutput(text + "\n");
+      return;
+    }
+    window.Post([alive, &dialogs, text] {
+      if (!alive.expired()) {
+        dialogs.MessageBox(text, kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+      }
+    });
+  });
 }
 
 MapView::~MapView() {
@@ -131,6 +168,7 @@ MapView::~MapView() {
 std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*/, int /*y*/, int /*level*/) {
   if (url.empty() || IsHostUrl(url)) return url;
   std::unique_lock lock(viewLock_);
+  notContentReason_.clear();
   if (url.size() > kMaxUrlLength) {
     platform_.DialogBox().MessageBox("URL is too long", kMessageCaption, platform::MessageIcon::Warning,
                                      platform::MessageButtons::Ok);
@@ -153,6 +191,7 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
     work.erase(0, 4);
   }
   if (work.size() < 5) return {};
+  target = FolderWithBackslash(target);
   if (IsMediaUrl(target)) {
     // A position suffix means nothing to a player: it plays the file alone.
     std::string file = target.substr(0, target.find(','));
@@ -161,6 +200,10 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
   }
   std::string content = target.substr(0, target.find(','));
   if (!factory_->IsContentUrl(content) && !StartsWithNoCase(target, "ktq:") && target.back() != '\\') {
+    notContentReason_ = "cannot open " + content +
+                        ": it is not something the viewer shows, so it went to the web browser. The viewer opens "
+                        ".ktq images, .mon mosaics, XMML documents (.xmml), .map and .him maps, .cms comics, "
+                        "clips, and folders of .ktq images (a path ending in / or \\)";
     HandToBrowser(target);
     return {};
   }
@@ -196,6 +239,7 @@ std::string MapView::OpenUrl(const std::string& url, bool resetHistory, int /*x*
   lock.unlock();
   std::string opened = LoadDocument(target);
   lock.lock();
+  ClearDragState();
 
   if (HasValidDocument()) {
     if (IsYes(document_->GetParam("reportpage"))) reportPages_ = false;
@@ -248,8 +292,29 @@ std::string MapView::LoadDocument(const std::string& url) {
   document_->Activate();
   StopSound();
   pageAnimation_ = IsYes(GetBrowserProperty("animation"));
+  pageTurn_ = 0;
   if (document_->IsValid()) CopyPageSize();
   return resolved;
+}
+
+// New content or none: a drag or press under way belonged to the old picture.
+void MapView::ClearDragState() {
+  dragging_ = false;
+  deadZone_ = false;
+  pressTime_ = -1;
+  dragStart_ = {-100, -100};
+  commands_->Execute("autoscroll", "0,0");
+}
+
+void MapView::ClearContent() {
+  std::lock_guard lock(viewLock_);
+  StopSound();
+  visibleItems_.clear();
+  ForgetPointerState();
+  ClearDragState();
+  CloseDocument();
+  ClearBackground();
+  Redraw();
 }
 
 void MapView::CloseDocument() {
@@ -372,6 +437,29 @@ void MapView::CopyPageSize() {
   CopyPageSide("pagewidth", pageScaleX_, pageWidth_, viewWidth_);
   CopyPageSide("pageheight", pageScaleY_, pageHeight_, viewHeight_);
   SetPrintPageSize();
+}
+
+void MapView::TakePageSizeProperty() {
+  std::lock_guard lock(viewLock_);
+  if (document_) {
+    CopyPageSize();
+    return;
+  }
+  pageWidth_ = ParseInt(properties_.GetStored("pagewidth"));
+  pageHeight_ = ParseInt(properties_.GetStored("pageheight"));
+}
+
+void MapView::TurnPageSize(int degrees) {
+  std::lock_guard lock(viewLock_);
+  const bool wasQuarter = pageTurn_ % 180 != 0;
+  const bool isQuarter = degrees % 180 != 0;
+  pageTurn_ = degrees;
+  if (wasQuarter == isQuarter) return;
+  std::swap(pageWidth_, pageHeight_);
+  const std::string width = properties_.GetStored("pagewidth");
+  properties_.Set("pagewidth", properties_.GetStored("pageheight"));
+  properties_.Set("pageheight", width);
+  CopyPageSize();
 }
 
 void MapView::CopyPageSide(const char* name, double scale, double& side, int viewSide) {

@@ -86,8 +86,12 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void SetDocumentFactory(std::unique_ptr<DocumentFactory> factory);
 
   MapDocument* GetDocument() const override { return document_.get(); }
+  // Closes the document without opening another: the view becomes empty.
+  void ClearContent();
   bool HasValidDocument() const;
   const std::string& GetCurrentUrl() const { return currentUrl_; }
+  // Why the last OpenUrl opened nothing when its URL was not viewer content; empty otherwise.
+  const std::string& NotContentReason() const { return notContentReason_; }
   const std::string& GetBaseUrl() const { return baseUrl_; }
   const std::string& GetPreviousBaseUrl() const { return previousBaseUrl_; }
   const std::string& GetPreviousUrl() const { return previousUrl_; }
@@ -201,6 +205,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // The tooltip box now among the view's own objects, or null.
   const TooltipObject* ShownTooltip() const;
   MapObject* TooltipCandidate() const { return tooltipCandidate_; }
+  // The object under the pointer, or null.
+  MapObject* HoveredObject() const { return hovered_; }
   bool IsZoomAreaHidden() const { return zoomAreaHidden_; }
   bool IsRubberBandActive() const { return rubberBand_; }
   const RubberBandObject& RubberBand() const { return *rubberBandObject_; }
@@ -243,6 +249,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   double GetPageScaleX() const { return pageScaleX_; }
   double GetPageScaleY() const { return pageScaleY_; }
   platform::Size GetPrintPageSize() const { return {printPageWidth_, printPageHeight_}; }
+  // A "pagewidth" or "pageheight" write: the page grid takes it at once.
+  void TakePageSizeProperty();
+  // The picture turns to degrees: a quarter turn more or less exchanges page width and height.
+  void TurnPageSize(int degrees);
   bool IsReportingPages() const { return reportPages_; }
   int GetLastReportedPage() const { return lastReportedPage_; }
 
@@ -301,8 +311,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
     std::string mode;
   };
 
+  void ShowMessageFileErrors();
   std::string LoadDocument(const std::string& url);
   void CloseDocument();
+  void ClearDragState();
   void CloseMediaWindow();
   void HandToBrowser(const std::string& url);
   void ForgetDocumentPageSize();
@@ -333,6 +345,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   KeyMessageHandler keyMessageHandler_;
 
   std::string currentUrl_;
+  std::string notContentReason_;
   std::string baseUrl_;
   std::string previousBaseUrl_;
   std::string previousUrl_;
@@ -361,7 +374,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   bool IsOwnObject(MapObject* object) const;
   void AddOwnObject(MapObject* object);
   void RemoveOwnObject(MapObject* object);
-  void DrawOwnObjects();
+  void DrawOwnObjects(bool includeHidden);
+  // Level notices to the items that ask for them.
+  void GiveLevelNotices(const std::vector<MapObject*>& items);
+  std::vector<MapObject*> activeItems_;  // of the frame being drawn
   // New content: no tooltip, selection band or multi-selection carries over.
   void ForgetPointerState();
   std::int64_t NowMs() const;
@@ -443,6 +459,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   double pageHeight_ = 0.0;
   double pageScaleX_ = 1.0;
   double pageScaleY_ = 1.0;
+  int pageTurn_ = 0;  // the rotation the page size was last turned to
   int printPageWidth_ = -1;
   int printPageHeight_ = -1;
   bool reportPages_ = true;

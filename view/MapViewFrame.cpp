@@ -5,6 +5,8 @@
 #include "documents/MapDocument.h"
 #include "objects/MapObject.h"
 #include "platform/TextValues.h"
+#include "view/BrowserPropertyRules.h"
+#include "view/CommandInterpreter.h"
 #include "view/MapView.h"
 
 namespace zolvex {
@@ -25,19 +27,39 @@ platform::Color MapView::GetBackgroundColor() {
 void MapView::SetBackgroundImage(std::unique_ptr<ViewImage> image) { backgroundImage_ = std::move(image); }
 
 void MapView::DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden) {
-  (void)includeHidden;  // objects hidden for printing are not modelled yet: all are drawn
   const int level = document_ ? document_->GetLevel() : 0;
   for (MapObject* item : items) {
     if (item->GetDrawLayer() != layer) continue;
-    if (layer == MapObject::DrawLayer::Overlay && !item->IsShownAtLevel(level)) continue;
+    if (layer == MapObject::DrawLayer::Overlay) {
+      if (item->IsActive()) activeItems_.push_back(item);
+      if (!item->IsShownAtLevel(level)) {
+        if (item->HidesOutsideItsLevels()) item->SetVisible(false);
+        continue;
+      }
+      if (!includeHidden && item->IsHiddenForPrinting()) continue;
+    }
     item->Draw();
+  }
+}
+
+void MapView::GiveLevelNotices(const std::vector<MapObject*>& items) {
+  if (!document_) return;
+  const int level = document_->GetLevel();
+  for (MapObject* item : items) {
+    if (item->IsActive()) item->OnLevelNotice(level);
   }
 }
 
 void MapView::DrawFrame(bool includeHidden) {
   std::lock_guard lock(viewLock_);
-  if (suspended_ || !document_) {
+  if (suspended_) {
     ClearBackground();
+    return;
+  }
+  if (!document_) {
+    // The view's own objects (tooltips, the back button) show over an empty view too.
+    ClearBackground();
+    DrawOwnObjects(includeHidden);
     return;
   }
   dirty_ = false;
@@ -59,21 +81,29 @@ void MapView::DrawFrame(bool includeHidden) {
     document_->GetDrawList(items, viewX_ + dx, viewY_ + dy, viewWidth_ - 2 * dx, viewHeight_ - 2 * dy, 1, 0);
     items.clear();
   }
-  for (MapObject* item : items) item->SetView(this);
+  const bool keepStates = commands_->KeepsSelection();
+  for (MapObject* item : items) {
+    item->SetView(this);
+    if (!keepStates) item->ResetFrameState();
+  }
   visibleItems_ = items;
+  activeItems_.clear();
 
   ClearBackground();
   if (dx > 0 || dy > 0) ClipDrawing({dx, dy, viewWidth_ - dx, viewHeight_ - dy});
   DrawItems(items, MapObject::DrawLayer::Image, includeHidden);
   ResetDrawingClip();
   DrawItems(items, MapObject::DrawLayer::Overlay, includeHidden);
-  DrawOwnObjects();
+  DrawOwnObjects(includeHidden);
 
   pendingTiles_ = document_->GetPendingTileCount();
   DrawProgressBar();
   DrawSelection();
   if (includeHidden) DrawCenterMarker();
   DrawZoomArea();
+  std::vector<MapObject*> active;
+  active.swap(activeItems_);
+  GiveLevelNotices(active);
 }
 
 void MapView::DrawProgressBar() {
@@ -97,8 +127,8 @@ void MapView::DrawSelection() {
 }
 
 void MapView::DrawCenterMarker() {
-  std::string marker = GetBrowserProperty("DrawCenterMarker");
-  if (marker.empty() || IsNo(marker)) return;
+  // The flag the property rule keeps: set by "yes" alone.
+  if (!propertyRules_->DrawsCenterMarker()) return;
   const int cx = viewWidth_ / 2, cy = viewHeight_ / 2;
   SetDrawParameter(kDrawLineRasterMode, kRasterInvert);
   DrawLine(cx - 5, cy, cx + 5, cy, 0, 0, 1);

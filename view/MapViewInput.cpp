@@ -264,7 +264,6 @@ void MapView::OnLButtonUp(int x, int y, unsigned flags, std::uint64_t time) {
   MapObject* object = ObjectAt(x, y);
   UpdateHover(object);
   if (object) object->OnLButtonUp(flags, {x, y});
-  bool wasDragging = dragging_;
   if ((!object || object->AllowsViewDrag(x, y)) && HasValidDocument()) {
     if (dragging_) ApplyCursor(LevelCursor());
     if (dragging_ && !deadZone_ && IsYes(document_->GetParam("snappage")) && document_->GetLevel() == 0) {
@@ -273,10 +272,11 @@ void MapView::OnLButtonUp(int x, int y, unsigned flags, std::uint64_t time) {
     dragging_ = false;
   }
   bool quick = pressTime_ >= 0 && static_cast<std::int64_t>(time) - pressTime_ < kClickTimeMs;
-  if (deadZone_ && (wasDragging || quick) && std::abs(x - dragStart_.x) < kDeadZone &&
+  // A press held still for long is not a click, unless the drag is still on: an object
+  // that refuses view drags keeps it, and its long press still clicks.
+  if (deadZone_ && (dragging_ || quick) && std::abs(x - dragStart_.x) < kDeadZone &&
       std::abs(y - dragStart_.y) < kDeadZone) {
-    // A press held still for long is not a click.
-    if (quick) Click(x, y, flags, kObjectLeftButton);
+    Click(x, y, flags, kObjectLeftButton);
   }
   deadZone_ = false;
   lastInputTime_ = NowMs();

@@ -65,10 +65,10 @@ void MapView::RemoveOwnObject(MapObject* object) {
   ownObjects_.erase(std::remove(ownObjects_.begin(), ownObjects_.end(), object), ownObjects_.end());
 }
 
-void MapView::DrawOwnObjects() {
+void MapView::DrawOwnObjects(bool includeHidden) {
   const int level = HasValidDocument() ? document_->GetLevel() : 0;
   for (MapObject* object : ownObjects_) {
-    if (object->IsShownAtLevel(level)) object->Draw();
+    if (object->IsShownAtLevel(level) && (includeHidden || !object->IsHiddenForPrinting())) object->Draw();
   }
 }
 

@@ -2,6 +2,7 @@
 // fitting, zoom steps and the page grid.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "documents/MapDocument.h"
@@ -214,6 +215,7 @@ void MapView::MoveTo(int x, int y, int level, const std::string& mode) {
   }
   SetPosition(x, y, false, true);
   document_->OnViewChanged(0, viewX_, viewY_, viewWidth_, viewHeight_, levelIndex, 0, x, y);
+  GiveLevelNotices(visibleItems_);
 }
 
 void MapView::MoveTo2(int x, int y, int level) {
@@ -243,9 +245,13 @@ void MapView::FitToWindow(bool stretch) {
   document_->SetLevel(level);
   double factor = 1.0;
   if (stretch) {
-    // A page side of 0 gives no measure on that axis; without either the scale stays 1.
-    double shownWidth = document_->GetLevelWidth(level) * pageWidth_ / pageScaleX_;
-    double shownHeight = document_->GetLevelHeight(level) * pageHeight_ / pageScaleY_;
+    // A page side that is not set gives no measure on that axis (the window size the page
+    // falls back to would stretch the level to full resolution); without either the scale
+    // stays 1.
+    const bool widthSet = std::strtod(GetBrowserProperty("pagewidth").c_str(), nullptr) > 0;
+    const bool heightSet = std::strtod(GetBrowserProperty("pageheight").c_str(), nullptr) > 0;
+    double shownWidth = widthSet ? document_->GetLevelWidth(level) * pageWidth_ / pageScaleX_ : 0;
+    double shownHeight = heightSet ? document_->GetLevelHeight(level) * pageHeight_ / pageScaleY_ : 0;
     double ex = shownWidth > 0 ? viewWidth_ * document_->GetFullWidth() / shownWidth
                                : std::numeric_limits<double>::infinity();
     double ey = shownHeight > 0 ? viewHeight_ * document_->GetFullHeight() / shownHeight
@@ -253,7 +259,9 @@ void MapView::FitToWindow(bool stretch) {
     factor = std::min(ex, ey);
     if (!std::isfinite(factor) || factor <= 0) factor = 1.0;
   }
-  pageScaleX_ = pageScaleY_ = factor - std::floor(factor) + 1.0;
+  // The document's scale stretches the level geometry, its tiles and its objects by the
+  // whole factor, so the page grid takes the same factor: a page measures the window.
+  pageScaleX_ = pageScaleY_ = factor;
   document_->SetScale(factor, factor);
   CopyPageSize();
   // The position was held for the old level: bring it inside (or centre it on) the new one.
@@ -314,6 +322,7 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
   }
   document_->SetLevel(level);
   if (level == 0 && previous == 1 && IsNo(document_->GetParam("smoothzoom"))) {
+    GiveLevelNotices(visibleItems_);
     Redraw();
     return;
   }
@@ -334,6 +343,7 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
     viewY_ = std::clamp(Floor(anchor * ratioY - viewHeight_ / 2), 0, height - viewHeight_);
   }
   ValidatePosition(true);
+  GiveLevelNotices(visibleItems_);
   Redraw();
 }
 

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "apps/ktqtool/PyramidBuilder.h"
 #include "apps/ktqtool/SyntheticPicture.h"
 #include "platform/TextValues.h"
@@ -25,6 +27,9 @@ namespace {
 constexpr int kLargestTile = 4096;
 constexpr int kLargestSynthSize = 1 << 20;
 constexpr std::int64_t kProgressThreshold = 256;  // tiles; smaller pyramids are written silently
+constexpr std::uintmax_t kLargeInputBytes = 32u << 20;  // inputs that take a noticeable time to decode
+
+std::unique_ptr<qmImage> DecodePicture(const std::string& path);
 
 const std::set<std::string> kWriteOptions = {"--tile", "--codec", "--quality", "--thumb"};
 const std::set<std::string> kWriteFlags = {"--plain", "--scrambled"};
@@ -54,17 +59,26 @@ PyramidBuilder::Size ThumbnailSize(int width, int height, int thumbSize) {
   return {std::max(1, static_cast<int>(std::int64_t{width} * thumbSize / height)), thumbSize};
 }
 
-// Progress on stderr for pyramids large enough to take a while, at most a few times a second.
+// Progress on stderr for pyramids large enough to take a while. A terminal sees one line
+// rewritten a few times a second; a pipe or a file gets a whole line every tenth of the work.
 PyramidBuilder::Progress ProgressReporter(const std::string& path, std::int64_t total) {
   if (total < kProgressThreshold) return {};
+  const bool terminal = isatty(fileno(stderr)) != 0;
   auto last = std::make_shared<std::chrono::steady_clock::time_point>();
-  return [path, last](std::int64_t done, std::int64_t all) {
-    auto now = std::chrono::steady_clock::now();
-    if (done != all && now - *last < std::chrono::milliseconds(250)) return;
-    *last = now;
-    std::fprintf(stderr, "\rktqtool: %s: %lld of %lld tiles (%d%%)", path.c_str(), static_cast<long long>(done),
-                 static_cast<long long>(all), static_cast<int>(done * 100 / all));
-    if (done == all) std::fputc('\n', stderr);
+  auto lastTenth = std::make_shared<std::int64_t>(0);
+  return [path, last, lastTenth, terminal](std::int64_t done, std::int64_t all) {
+    const int percent = static_cast<int>(done * 100 / all);
+    if (terminal) {
+      auto now = std::chrono::steady_clock::now();
+      if (done != all && now - *last < std::chrono::milliseconds(250)) return;
+      *last = now;
+    } else {
+      if (done != all && percent / 10 == *lastTenth) return;
+      *lastTenth = percent / 10;
+    }
+    std::fprintf(stderr, "%sktqtool: %s: %lld of %lld tiles (%d%%)%s", terminal ? "\r" : "", path.c_str(),
+                 static_cast<long long>(done), static_cast<long long>(all), percent,
+                 terminal && done != all ? "" : "\n");
   };
 }
 
@@ -76,8 +90,24 @@ void WritePyramid(const WriteSettings& settings, const std::string& output, cons
   }
 }
 
-// By extension first; a name without a known extension is decoded by its signature.
+// By extension first; a name without a known extension is decoded by its signature. A large
+// input takes seconds to decode: say so before, and how long it took after.
 std::unique_ptr<qmImage> LoadPicture(const std::string& path) {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(path, error);
+  const bool large = !error && bytes >= kLargeInputBytes;
+  const auto start = std::chrono::steady_clock::now();
+  if (large) std::fprintf(stderr, "ktqtool: decoding %s (%llu MB)\n", path.c_str(), static_cast<unsigned long long>(bytes >> 20));
+  auto picture = DecodePicture(path);
+  if (large) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "ktqtool: decoded %s: %d x %d pixels in %.1f s\n", path.c_str(), picture->getWidth(),
+                 picture->getHeight(), seconds);
+  }
+  return picture;
+}
+
+std::unique_ptr<qmImage> DecodePicture(const std::string& path) {
   std::unique_ptr<qmImage> picture = qmImageUtils::loadImage(path);
   if (!picture || !picture->isValid()) {
     auto bytes = platform::ReadFileBytes(path);
@@ -108,7 +138,7 @@ void PrintInfoJson(const KtqLocalFile& file) {
   } else {
     out << "null";
   }
-  out << ", \"levels\": [";
+  out << ", \"extentRecorded\": " << (file.HasRecordedExtent() ? "true" : "false") << ", \"levels\": [";
   for (int i = 0; i < file.LevelCount(); ++i) {
     const LevelInfo& level = file.Level(i);
     out << (i ? ", " : "") << "{\"level\": " << i << ", \"width\": " << level.width << ", \"height\": " << level.height
@@ -128,7 +158,9 @@ void PrintInfoText(const KtqLocalFile& file) {
   } else {
     std::cout << "thumbnail: none\n";
   }
-  std::cout << "levels: " << file.LevelCount() << "\n";
+  std::cout << "levels: " << file.LevelCount() << "\n"
+            << "extent: " << (file.HasRecordedExtent() ? "recorded (sizes are the picture's)" : "not recorded (sizes are whole tiles)")
+            << "\n";
   for (int i = 0; i < file.LevelCount(); ++i) {
     const LevelInfo& level = file.Level(i);
     std::cout << "  level " << i << ": " << level.width << " x " << level.height << " pixels, tiles "

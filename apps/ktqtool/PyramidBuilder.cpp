@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tiles/KtqFormat.h"
+
 namespace zolvex::ktqtool {
 namespace {
 
@@ -32,7 +34,13 @@ std::int64_t PyramidBuilder::TileCount() const {
 
 bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
                            const TileRenderer& render, const Progress& progress) const {
-  if (!writer.Begin(path, static_cast<int>(levels_.size()), thumbnail)) return false;
+  // The levels' real sizes travel with the file: readers that know them do not show the
+  // edge tiles' filling.
+  std::vector<KtqFormat::Extent> extents;
+  for (const Size& level : levels_) extents.push_back({level.width, level.height});
+  const std::vector<AttachedFile> attached{
+      {std::string(KtqFormat::kExtentFileName), KtqFormat::EncodeExtents(extents)}};
+  if (!writer.Begin(path, static_cast<int>(levels_.size()), thumbnail, attached)) return false;
   std::int64_t done = 0;
   const std::int64_t total = TileCount();
   qmImage tile;
@@ -44,12 +52,27 @@ bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std
       for (int column = 0; column < columns; ++column) {
         tile.create(tileSize_, tileSize_, 24);
         render(static_cast<int>(level), column, row, tile);
+        RepeatEdges(tile, levels_[level].width - column * tileSize_, levels_[level].height - row * tileSize_);
         if (!writer.AddTile(tile)) return false;
         if (progress) progress(++done, total);
       }
     }
   }
   return writer.Finish();
+}
+
+// The part of an edge tile beyond the picture repeats the picture's last column and row, so
+// that a reader that shows whole tiles, or smooths across the edge, shows no dark band.
+void PyramidBuilder::RepeatEdges(qmImage& tile, int width, int height) {
+  width = std::min(width, tile.getWidth());
+  height = std::min(height, tile.getHeight());
+  if (width <= 0 || height <= 0) return;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = tile.getRow(y);
+    for (int x = width; x < tile.getWidth(); ++x) std::memcpy(row + x * 3, row + (width - 1) * 3, 3);
+  }
+  const std::uint8_t* last = tile.getRow(height - 1);
+  for (int y = height; y < tile.getHeight(); ++y) std::memcpy(tile.getRow(y), last, static_cast<size_t>(tile.getWidth()) * 3);
 }
 
 void PyramidBuilder::CopyRegion(const qmImage& source, int left, int top, qmImage& tile) {

@@ -11,8 +11,8 @@ namespace zolvex::ktqtool {
 
 // Writes a pyramid of square tiles through a KtqWriter. The levels are the full size and
 // then halves (rounded up) until one tile holds the level; each tile is rendered by the
-// caller into a tileSize x tileSize 24-bit image that starts black, so the parts of edge
-// tiles beyond the level stay black.
+// caller into a tileSize x tileSize 24-bit image, and the parts of edge tiles beyond the
+// level repeat its last column and row. The file records every level's real size.
 class PyramidBuilder {
  public:
   struct Size {
@@ -35,6 +35,8 @@ class PyramidBuilder {
   bool Write(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
              const TileRenderer& render, const Progress& progress) const;
 
+  // Fills the tile beyond width x height with copies of its last column and row.
+  static void RepeatEdges(qmImage& tile, int width, int height);
   // Copies the part of source at (left, top) into tile (which keeps its size).
   static void CopyRegion(const qmImage& source, int left, int top, qmImage& tile);
 

@@ -94,6 +94,43 @@ TEST_F(Commands, PageCommandsMoveOnThePageGridAndReportThemselves) {
   EXPECT_EQ(Position(), (Point{112, 0}));
 }
 
+// A page size written while a document is open moves the page grid at once, and a
+// quarter turn exchanges the page's sides.
+TEST_F(Commands, PageSizeWritesAndTurnsTakeEffectAtOnce) {
+  Open(256, 384);
+  At(0, 0, 4);
+  SetProperty("pagewidth", "512");
+  EXPECT_TRUE(Execute("nextpage"));
+  EXPECT_EQ(Position(), (Point{512, 0}));
+  EXPECT_EQ(view_->GetDocument()->GetParam("pagewidth"), "512");
+
+  At(0, 0, 4);
+  EXPECT_TRUE(Execute("rotate", "90"));  // the level is now 768 x 1024
+  EXPECT_EQ(view_->GetPageWidth(), 384);
+  EXPECT_EQ(view_->GetPageHeight(), 512);
+  EXPECT_TRUE(Execute("nextpage"));
+  EXPECT_EQ(Position(), (Point{368, 0}));  // page 2 starts at 384, held inside 768 - 400
+  EXPECT_TRUE(Execute("rotate", "180"));
+  EXPECT_EQ(view_->GetPageWidth(), 512);
+  EXPECT_EQ(view_->GetPageHeight(), 384);
+}
+
+// "clear" closes the document: the window shows the background and the view answers as
+// one without content.
+TEST_F(Commands, ClearEmptiesTheView) {
+  Open();
+  At(0, 0, 4);
+  view_->Present();
+  ASSERT_NE(platform::ColorFromPixel(view_->BackBuffer()->PixelAt(200, 150)), 0u);
+  EXPECT_TRUE(Execute("clear"));
+  EXPECT_EQ(view_->GetDocument(), nullptr);
+  EXPECT_EQ(view_->GetViewportX(), -1);
+  EXPECT_TRUE(view_->VisibleItems().empty());
+  view_->Present();
+  EXPECT_EQ(platform::ColorFromPixel(view_->BackBuffer()->PixelAt(200, 150)), 0u);
+  EXPECT_TRUE(Execute("nextpage"));  // commands that need a document do nothing
+}
+
 TEST_F(Commands, SnapLeftTurnsForwardWhenPagesRunRightToLeft) {
   Open(256, 768);
   view_->SetBrowserProperty("reversepage", "YES");

@@ -1,5 +1,7 @@
 #include "tests/commands/CommandFixture.h"
 
+#include <algorithm>
+
 #include "objects/MapObject.h"
 #include "platform/TextValues.h"
 
@@ -98,5 +100,44 @@ TEST_F(Properties, ObjectQueriesAndEditing) {
   interpreter_->SelectedObjectIds() = {"3", "5"};
   EXPECT_EQ(GetProperty("SelectedObjects"), "3,5");
   EXPECT_EQ(GetProperty("IsCreating"), "-1");
-  EXPECT_FALSE(GetProperty("version").empty());
+  // The project's version, padded to four numbers.
+  const std::string version = GetProperty("version");
+  EXPECT_TRUE(version.starts_with(std::string(PROJECT_VERSION_TEXT) + ".")) << version;
+  EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 3) << version;
+
+  // The hovered object's ID, and nothing once the pointer leaves it.
+  view_->OnMouseMove(120, 110, 0, 1);
+  EXPECT_EQ(GetProperty("TopObjectID"), std::to_string(id));
+  view_->OnMouseMove(5, 5, 0, 2);
+  EXPECT_EQ(GetProperty("topobjectid"), "");
+}
+
+// "touchscreen" answers whether the back button shows: it hides after a minute without input.
+TEST_F(Properties, TouchScreenReadsTheBackButtonsVisibility) {
+  Open();
+  SetProperty("touchscreen", "yes");
+  EXPECT_EQ(GetProperty("touchscreen"), "yes");
+  for (int tick = 0; tick < 601; ++tick) {
+    clock_->Advance(100);
+    view_->OnTick();
+  }
+  EXPECT_EQ(GetProperty("touchscreen"), "no");
+}
+
+// Drawing the zoom area probes the next level; the page hears no level change from it.
+TEST_F(Properties, FramesWithTheZoomAreaPostNoLevelChanges) {
+  Open();
+  At(0, 0, 2);
+  SetProperty("DrawZoomArea", "yes");
+  view_->OnMouseMove(100, 100, 0, 1);
+  TakeEvents();
+  for (int frame = 0; frame < 3; ++frame) view_->Present();
+  auto levelChanges = [this] {
+    auto events = TakeEvents();
+    return std::count_if(events.begin(), events.end(), [](const ViewEvent& e) { return e.name == "levelchanged"; });
+  };
+  EXPECT_EQ(levelChanges(), 0);
+  EXPECT_EQ(Level(), 1);
+  EXPECT_TRUE(Execute("zoomin"));
+  EXPECT_EQ(levelChanges(), 1);
 }

@@ -244,8 +244,12 @@ TEST(MapDocument, LimitRectHidesObjectsOutsideAndShowsThemAgain) {
   EXPECT_FALSE(frame->IsVisible());
   EXPECT_FALSE(document.FindObject(outside)->IsVisible());
   EXPECT_EQ(document.GetLimitWidth(), 100);
+  EXPECT_EQ(document.FindObject(referenced)->GetVirtualWidth(), 2048);
 
+  // Removing it scales reference sizes back by the rectangle they were scaled to.
   document.SetLimitRect(-1, 0, 0, 0, true);
+  EXPECT_EQ(document.FindObject(referenced)->GetVirtualWidth(), 4096);
+  EXPECT_EQ(document.FindObject(referenced)->GetVirtualHeight(), 3072);
   EXPECT_TRUE(document.FindObject(outside)->IsVisible());
   EXPECT_EQ(document.FindObject(outside)->GetProperty("hidebecauselimit"), "no");
   EXPECT_FALSE(document.FindObject(hiddenBefore)->IsVisible());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "tests/ktq/KtqTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -74,15 +75,21 @@ TEST_F(KtqToolTest, BuildKeepsThePixelsAndHalvesLikeAnAreaAverage) {
   ASSERT_TRUE(file.ReadLocalFile(ktq)) << file.LastError();
   EXPECT_EQ(test::ReadBytes(ktq).at(0), 'K');
   ASSERT_EQ(file.LevelCount(), 4);  // 600 x 400, 300 x 200, 150 x 100, 75 x 50
-  EXPECT_EQ(file.Level(3), (LevelInfo{640, 512, 128, 128, 4, 5}));
-  EXPECT_EQ(file.Level(0), (LevelInfo{128, 128, 128, 128, 1, 1}));
+  // The file records the picture's real size; the edge tiles reach past it.
+  EXPECT_TRUE(file.HasRecordedExtent());
+  EXPECT_EQ(file.Level(3), (LevelInfo{600, 400, 128, 128, 4, 5}));
+  EXPECT_EQ(file.Level(0), (LevelInfo{75, 50, 128, 128, 1, 1}));
 
   auto original = test::MagickRead(input_);
   ASSERT_TRUE(original);
   EXPECT_EQ(test::MaxChannelDifference(AssembleLevel(file, 3, 600, 400), *original), 0);
-  auto edge = file.DecodeTile(3, 4, 3);  // beyond the picture the tile is black
+  // Beyond the picture an edge tile repeats the picture's last column and row.
+  auto edge = file.DecodeTile(3, 4, 3);  // covers x 512-599 and y 384-399 of the picture
   ASSERT_TRUE(edge);
-  EXPECT_EQ(test::Rgb(edge->getPixelColor(127, 127)), "0,0,0");
+  for (const auto& [x, y, fromX, fromY] : {std::array{127, 5, 87, 5}, std::array{40, 127, 40, 15},
+                                           std::array{127, 127, 87, 15}}) {
+    EXPECT_EQ(test::Rgb(edge->getPixelColor(x, y)), test::Rgb(edge->getPixelColor(fromX, fromY))) << x << "," << y;
+  }
 
   const char* scales[] = {"12.5%", "25%", "50%"};
   for (int level = 0; level < 3; ++level) {
@@ -128,12 +135,14 @@ TEST_F(KtqToolTest, InfoTileAndThumbShowWhatTheFileHolds) {
   EXPECT_NE(info.output.find("\"variant\": \"plain\""), std::string::npos) << info.output;
   EXPECT_NE(info.output.find("\"codec\": \"BMP\""), std::string::npos) << info.output;
   EXPECT_NE(info.output.find("\"thumbnail\": {\"width\": 160, \"height\": 106}"), std::string::npos) << info.output;
-  EXPECT_NE(info.output.find("{\"level\": 3, \"width\": 640, \"height\": 512, \"tileWidth\": 128, \"tileHeight\": 128, "
+  EXPECT_NE(info.output.find("\"extentRecorded\": true"), std::string::npos) << info.output;
+  EXPECT_NE(info.output.find("{\"level\": 3, \"width\": 600, \"height\": 400, \"tileWidth\": 128, \"tileHeight\": 128, "
                              "\"rows\": 4, \"columns\": 5}"),
             std::string::npos)
       << info.output;
   auto text = RunTool("info '" + ktq + "'");
   EXPECT_NE(text.output.find("levels: 4"), std::string::npos) << text.output;
+  EXPECT_NE(text.output.find("level 3: 600 x 400 pixels"), std::string::npos) << text.output;
 
   std::string tilePng = dir_.File("tile.png");
   ASSERT_EQ(RunTool("tile '" + ktq + "' 3 1 2 '" + tilePng + "'").status, 0);
@@ -174,7 +183,7 @@ TEST_F(KtqToolTest, SynthIsDeterministic) {
   KtqLocalFile file;
   ASSERT_TRUE(file.ReadLocalFile(first)) << file.LastError();
   ASSERT_EQ(file.LevelCount(), 4);  // 700, 350, 175, 88
-  EXPECT_EQ(file.Level(3), (LevelInfo{768, 768, 128, 128, 6, 6}));
+  EXPECT_EQ(file.Level(3), (LevelInfo{700, 700, 128, 128, 6, 6}));
   // Neighbouring tiles differ: the picture has detail everywhere.
   auto left = FromImage(*file.DecodeTile(3, 0, 0));
   auto right = FromImage(*file.DecodeTile(3, 1, 0));
@@ -222,4 +231,47 @@ TEST_F(KtqToolTest, BadArgumentsExitWith2AndUnreadableInputWith1) {
 }
 
 }  // namespace
+
+// The real sizes travel in a table between the level directory and the first level, which
+// the reserved field points to: every reader of the format passes over it. A table that is
+// damaged, or sizes that do not fit the tiles, leave the levels as whole tiles.
+TEST_F(KtqToolTest, TheRecordedExtentLiesWhereNoReaderLooks) {
+  const std::string ktq = dir_.File("extent.ktq");
+  ASSERT_EQ(RunTool("build '" + input_ + "' '" + ktq + "' --tile 128 --codec bmp").status, 0);
+  auto bytes = test::ReadBytes(ktq);
+  auto le32 = [&bytes](std::size_t at) {
+    return static_cast<std::int32_t>(bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 | bytes.at(at + 3) << 24);
+  };
+  const std::int32_t thumbnail = le32(12), levels = le32(16 + thumbnail), tableAt = le32(8);
+  EXPECT_EQ(tableAt, 20 + thumbnail + 8 * levels);
+  EXPECT_LT(tableAt + 29 + 8 * levels, le32(20 + thumbnail + 8));  // before the first level's header
+  EXPECT_EQ(std::string(bytes.begin() + tableAt, bytes.begin() + tableAt + 4), "KTQA");
+
+  struct Case {
+    std::size_t at;
+    std::uint8_t value;
+  };
+  const std::size_t firstWidth = static_cast<std::size_t>(tableAt) + 8 + 4 + 13 + 4;
+  for (const Case damage : {Case{static_cast<std::size_t>(tableAt), 'X'}, Case{firstWidth + 1, 0x7f}}) {
+    auto damaged = bytes;
+    damaged[damage.at] = damage.value;
+    test::WriteBytes(ktq, damaged);
+    KtqLocalFile file;
+    ASSERT_TRUE(file.ReadLocalFile(ktq)) << file.LastError();
+    EXPECT_FALSE(file.HasRecordedExtent());
+    EXPECT_EQ(file.Level(3), (LevelInfo{640, 512, 128, 128, 4, 5}));
+  }
+}
+
+// Progress into a pipe or a file comes as whole lines, without carriage returns.
+TEST_F(KtqToolTest, ProgressIntoAPipeComesInWholeLines) {
+  auto run = RunTool("synth '" + dir_.File("progress.ktq") + "' --size 1100 --tile 64 --codec bmp --thumb 0");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output.find('\r'), std::string::npos);
+  EXPECT_NE(run.output.find("444 of 444 tiles (100%)\n"), std::string::npos) << run.output;
+  const auto lines = std::count(run.output.begin(), run.output.end(), '\n');
+  EXPECT_GE(lines, 5);
+  EXPECT_LE(lines, 11);
+}
+
 }  // namespace zolvex

@@ -2,7 +2,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 
+#include "platform/Numbers.h"
 #include "platform/Files.h"
 #include "platform/MemoryFile.h"
 #include "platform/SettingsStore.h"
@@ -131,9 +134,20 @@ TEST(TextValues, OneBasedIndicesAndScaledPositionsSaturate) {
   EXPECT_EQ(ParseOneBasedIndex("3"), 2);
   EXPECT_EQ(ParseOneBasedIndex("-2147483648"), INT_MIN);
   EXPECT_EQ(ParseOneBasedIndex("-99999999999"), INT_MIN);
-  EXPECT_EQ(SaturatedInt(2.9), 2);
-  EXPECT_EQ(SaturatedInt(-2.9), -2);
-  EXPECT_EQ(SaturatedInt(1e300), INT_MAX);
-  EXPECT_EQ(SaturatedInt(-1e300), INT_MIN);
-  EXPECT_EQ(SaturatedInt(std::nan("")), 0);
+  EXPECT_EQ(SaturateToInt(2.9), 2);
+  EXPECT_EQ(SaturateToInt(-2.9), -2);
+  EXPECT_EQ(SaturateToInt(1e300), INT_MAX);
+  EXPECT_EQ(SaturateToInt(-1e300), INT_MIN);
+  EXPECT_EQ(SaturateToInt(std::nan("")), 0);
+}
+
+// Test programs, and the programs they run, never read or write the user's settings.
+TEST(SettingsStore, TestsKeepTheirSettingsInATemporaryHomeOfTheirOwn) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  ASSERT_NE(config, nullptr);
+  EXPECT_TRUE(std::string(config).starts_with(std::filesystem::temp_directory_path().string())) << config;
+  EXPECT_TRUE(zolvex::platform::SettingsStore::DefaultUserFile().starts_with(config));
+  std::string child;
+  ASSERT_EQ(zolvex::test::RunCommand("printf %s \"$XDG_CONFIG_HOME\"", &child), 0);
+  EXPECT_EQ(child, config);
 }

@@ -189,3 +189,70 @@ TEST_F(FrameRenderTest, TheZoomAreaOutlinesWhatAClickWouldShow) {
     for (int x = 0; x < 200; ++x) red += At(x, y) == kRed;
   EXPECT_EQ(red, 0);
 }
+
+namespace {
+
+// An object that records what the frame does with it.
+class FrameWitness : public MapObject {
+ public:
+  FrameWitness(bool active, bool hiddenForPrinting, bool hidesItself)
+      : MapObject(10, 10, 20, 20), active_(active), hiddenForPrinting_(hiddenForPrinting), hidesItself_(hidesItself) {}
+  bool IsActive() const override { return active_; }
+  void OnLevelNotice(int level) override { notices.push_back(level); }
+  bool IsHiddenForPrinting() const override { return hiddenForPrinting_; }
+  bool HidesOutsideItsLevels() const override { return hidesItself_; }
+  void ResetFrameState() override { ++resets; }
+  void Draw() override { ++draws; }
+
+  std::vector<int> notices;
+  int resets = 0;
+  int draws = 0;
+
+ private:
+  bool active_, hiddenForPrinting_, hidesItself_;
+};
+
+}  // namespace
+
+// Per frame: marks are reset (unless multi-selection keeps them), objects hidden for
+// printing are drawn only with the hidden ones, objects that ask for level notices get one
+// after the frame, and objects outside their levels that hide themselves are hidden.
+TEST_F(FrameRenderTest, FramesResetMarksSkipPrintHiddenObjectsAndGiveLevelNotices) {
+  OpenPlainDocument();
+  MapDocument& document = *view_->GetDocument();
+  auto add = [&document](std::unique_ptr<FrameWitness> object) {
+    FrameWitness* raw = object.get();
+    document.AddObject(std::move(object), false);
+    return raw;
+  };
+  FrameWitness* active = add(std::make_unique<FrameWitness>(true, false, false));
+  FrameWitness* forScreenOnly = add(std::make_unique<FrameWitness>(false, true, false));
+  FrameWitness* elsewhere = add(std::make_unique<FrameWitness>(false, false, true));
+  elsewhere->SetLevelRange(2, -1);
+
+  view_->DrawFrame(false);
+  EXPECT_EQ(active->draws, 1);
+  EXPECT_EQ(active->notices, std::vector<int>{0});
+  EXPECT_EQ(forScreenOnly->draws, 0);
+  EXPECT_TRUE(forScreenOnly->notices.empty());
+  EXPECT_EQ(elsewhere->draws, 0);
+  EXPECT_FALSE(elsewhere->IsVisible());
+
+  view_->DrawFrame(true);
+  EXPECT_EQ(forScreenOnly->draws, 1);
+  EXPECT_EQ(active->resets, 2);
+  view_->Execute("SelectObjects", "start");
+  view_->DrawFrame(true);
+  EXPECT_EQ(active->resets, 2);
+
+  view_->MoveTo(0, 0, 1, "left");  // a move gives the notice as well
+  EXPECT_EQ(active->notices, (std::vector<int>{0, 0, 0, 0}));
+}
+
+// Without a document the view's own objects still show: here the touch-screen back button.
+TEST_F(FrameRenderTest, WithoutADocumentTheViewsOwnObjectsAreDrawn) {
+  view_->ShowBackButton(true);
+  view_->DrawFrame(true);
+  EXPECT_EQ(At(20, 78), platform::MakeColor(70, 70, 70));
+  EXPECT_EQ(At(150, 50), 0u);
+}

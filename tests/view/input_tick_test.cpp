@@ -703,3 +703,16 @@ TEST_F(InputTest, TouchScreenModeShowsTheBackButtonOnInputAndHidesItAfterAMinute
   Tick(2);
   EXPECT_FALSE(view().IsBackButtonShown());
 }
+
+// A press under way belongs to the picture it began on: new content starts without a drag,
+// so the release that follows neither pans nor clicks.
+TEST_F(InputTest, NewContentEndsTheDragUnderWay) {
+  Open();
+  view().OnLButtonDown(100, 100, platform::kModLeftButton, Now());
+  ASSERT_TRUE(view().IsDragging());
+  Open("/data/b.ktq");
+  EXPECT_FALSE(view().IsDragging());
+  const int level = view().GetDocument()->GetLevel();
+  view().OnLButtonUp(100, 100, 0, Now() + 50);
+  EXPECT_EQ(view().GetDocument()->GetLevel(), level);  // no zoom-in click
+}

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
+#include "documents/MessageTable.h"
+#include "tests/support/TestSupport.h"
 #include "tests/view/ViewTestSupport.h"
 
 using namespace zolvex;
@@ -205,8 +208,15 @@ TEST_F(OpenUrlTest, OtherUrlsGoToTheWebBrowser) {
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].url, "http://example.org/about.html");
   EXPECT_EQ(opened[0].target, "help");
+  // Why nothing opened, and what the viewer opens.
+  EXPECT_TRUE(view().NotContentReason().starts_with("cannot open http://example.org/about.html<@help: it is not "
+                                                    "something the viewer shows"))
+      << view().NotContentReason();
+  EXPECT_NE(view().NotContentReason().find(".ktq images"), std::string::npos);
   EXPECT_EQ(shown()->Url(), "/data/a.ktq");
   EXPECT_EQ(NavigationListener::SplitFollowLink("a.html"), (std::pair<std::string, std::string>{"a.html", ""}));
+  view().OpenUrl("/data/b.ktq", false, 0, 0, 0);
+  EXPECT_EQ(view().NotContentReason(), "");
 }
 
 TEST_F(OpenUrlTest, LinkCommandsRunAsCommands) {
@@ -231,6 +241,12 @@ TEST_F(OpenUrlTest, KtqPathsLoseTheirSchemeAndFoldersOpen) {
   EXPECT_EQ(view().OpenUrl("ktq:d:\\albums\\", true, 0, 0, 0), "d:/albums/");
   EXPECT_EQ(made.back(), "d:/albums/");
   EXPECT_EQ(view().OpenUrl("ktq://server/map.ktq", true, 0, 0, 0), "ktq://server/map.ktq");
+  // "/" ends a local folder as "\\" does; a web address ending in "/" is a web page.
+  EXPECT_EQ(view().OpenUrl("/home/ann/albums/", true, 0, 0, 0), "/home/ann/albums/");
+  EXPECT_EQ(made.back(), "/home/ann/albums/");
+  EXPECT_EQ(view().OpenUrl("file:///home/ann/trips/", true, 0, 0, 0), "file:///home/ann/trips/");
+  EXPECT_EQ(view().OpenUrl("http://example.org/albums/", false, 0, 0, 0), "");
+  EXPECT_EQ(harness.Services().OpenedUrls().back().url, "http://example.org/albums/");
 }
 
 TEST_F(OpenUrlTest, OverlongUrlsAreReportedAndStillOpened) {
@@ -275,11 +291,12 @@ TEST_F(OpenUrlTest, PageSizeMovesBetweenDocumentAndView) {
   EXPECT_EQ(view().GetPageWidth(), 640.0);
   EXPECT_TRUE(view().IsReportingPages());
 
-  // A size the page set on the view goes into the document.
+  // A size the page sets on the view goes into the open document at once, and stays with it.
   view().SetBrowserProperty("PageWidth", "250");
-  view().OpenUrl("/data/c.xmml", false, 0, 0, 0);
   EXPECT_EQ(view().GetPageWidth(), 250.0);
   EXPECT_EQ(view().GetDocument()->GetParam("pagewidth"), "250");
+  view().OpenUrl("/data/c.xmml", false, 0, 0, 0);
+  EXPECT_EQ(view().GetPageWidth(), 640.0);
 }
 
 TEST_F(OpenUrlTest, TransitionRequestIsUsedOnce) {
@@ -296,4 +313,21 @@ TEST_F(OpenUrlTest, AutofitFitsTheNewContent) {
   view().SetBrowserProperty("autofit", "no");  // "no" on the view defers to the document
   view().OpenUrl("/data/plain.xmml", true, 0, 0, 0);
   EXPECT_EQ(view().GetCurrentLevel(), 1);
+}
+
+// A message file that is not XML is named to the user, on the window thread.
+TEST_F(OpenUrlTest, AMessageFileThatCannotBeParsedIsShownToTheUser) {
+  TempDir dir;
+  const std::string file = dir.File("messages.xml");
+  {
+    std::ofstream out(file);
+    out << "<messages>\n<error id=\"401\">x</wrong>\n</messages>\n";
+  }
+  view().SetBrowserProperty("ErrorMsgXml", file);
+  EXPECT_FALSE(GetMessageText(401, file).empty());  // the built-in text stands in
+  harness.DeliverEvents();
+  auto records = harness.Dialogs().Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(records[0].text.starts_with("Error processing XML file: " + file + "\nError on line 2")) << records[0].text;
+  EXPECT_EQ(records[0].caption, MapView::kMessageCaption);
 }

@@ -186,12 +186,12 @@ TEST(Viewport, StretchedFitScalesThePageToTheWindow) {
   opened.view().FitToWindow(true);
   // ex = 640 × 4096 / (512 × 1024) = 5; ey = 480 × 3072 / (384 × 768) = 5.
   EXPECT_DOUBLE_EQ(opened.document->GetStoredScaleX(), 5.0);
-  EXPECT_DOUBLE_EQ(opened.view().GetPageScaleX(), 1.0);
+  EXPECT_DOUBLE_EQ(opened.view().GetPageScaleX(), 5.0);
 
   Opened partial = Open(600, 480, FiveLevels(), {{"pagewidth", "1024"}, {"pageheight", "768"}});
   partial.view().FitToWindow(true);  // ex = 4.6875, ey = 5
   EXPECT_DOUBLE_EQ(partial.document->GetStoredScaleX(), 4.6875);
-  EXPECT_DOUBLE_EQ(partial.view().GetPageScaleX(), 1.6875);
+  EXPECT_DOUBLE_EQ(partial.view().GetPageScaleX(), 4.6875);
 }
 
 TEST(Viewport, PagesInRowsAndColumns) {

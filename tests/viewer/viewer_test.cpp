@@ -95,8 +95,8 @@ TEST_F(ViewerTest, TheFullLevelShowsThePicturesPixels) {
 }
 
 // The whole top level, turned or not, at several window sizes: every tile lands where the
-// turned picture puts it. The level is whole tiles (1024 x 768) and the picture fills its
-// top-left 1000 x 700, so after a turn the picture stands where the turn took that corner.
+// turned picture puts it. The level is the picture's own 1000 x 700 (the file records it),
+// though its edge tiles reach to 1024 x 768.
 TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
   struct Case {
     int degrees;
@@ -104,9 +104,9 @@ TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
     int width, height;
     platform::Point origin;
   };
-  const Case cases[] = {{0, "0", 640, 480, {0, 0}},      {90, "90", 400, 300, {68, 0}},
-                        {180, "180", 1024, 768, {24, 68}}, {-90, "-90", 333, 517, {0, 24}},
-                        {90, "90", 800, 1100, {68, 0}}};
+  const Case cases[] = {{0, "0", 640, 480, {0, 0}},    {90, "90", 400, 300, {0, 0}},
+                        {180, "180", 1024, 768, {0, 0}}, {-90, "-90", 333, 517, {0, 0}},
+                        {90, "90", 800, 1100, {0, 0}}};
   ASSERT_TRUE(Open());
   const int top = view_->GetDocument()->GetLevelCount();
   for (const Case& c : cases) {
@@ -120,7 +120,7 @@ TEST_F(ViewerTest, TurnedLevelsShowThePictureTurnedAtEveryWindowSize) {
     // Two positions: the top-left corner, and as far right and down as the level allows.
     for (const int corner : {0, 1}) {
       view_->MoveTo(corner * picture->width, corner * picture->height, top, "left");
-      ASSERT_EQ(view_->GetDocument()->GetWidth(), c.degrees % 180 == 0 ? 1024 : 768);
+      ASSERT_EQ(view_->GetDocument()->GetWidth(), c.degrees % 180 == 0 ? kWidth : kHeight);
       view_->Present();
       EXPECT_EQ(view_->PendingTileCount(), 0);
       auto frame = view_->CaptureImage(0, 0, c.width, c.height);
@@ -144,8 +144,8 @@ TEST_F(ViewerTest, RatiosStretchEveryTileToTheStretchedLevel) {
   const int top = view_->GetDocument()->GetLevelCount();
   for (const platform::Point at : {platform::Point{0, 0}, platform::Point{1700, 1900}}) {
     view_->MoveTo(at.x, at.y, top, "left");
-    ASSERT_EQ(view_->GetDocument()->GetWidth(), 2 * 1024);
-    ASSERT_EQ(view_->GetDocument()->GetHeight(), 3 * 768);
+    ASSERT_EQ(view_->GetDocument()->GetWidth(), 2 * kWidth);
+    ASSERT_EQ(view_->GetDocument()->GetHeight(), 3 * kHeight);
     view_->Present();
     EXPECT_EQ(view_->PendingTileCount(), 0);
     auto frame = view_->CaptureImage(0, 0, 400, 300);
@@ -287,10 +287,37 @@ TEST_F(ViewerTest, TheZoomAreaFollowsThePointerBelowTheLastLevel) {
   EXPECT_GT(green, 100);
 }
 
+// A stretched fit makes one page fill the window: a 512 x 512 picture, red on the left and
+// blue on the right, with one page over all of it shows level 1 (256 x 256) stretched to
+// 300 x 300 and centred in the 400 x 300 window.
+TEST_F(ViewerTest, AStretchedFitDrawsThePageAtTheWindowsSize) {
+  const std::string png = dir_->File("halves.png");
+  ASSERT_TRUE(test::MagickRun("-size 512x512 xc:red -fill blue -draw 'rectangle 256,0 511,511' -depth 8 '" + png + "'"));
+  const std::string ktq = dir_->File("halves.ktq");
+  ASSERT_EQ(test::RunCommand(std::string(KTQTOOL_PROGRAM) + " build '" + png + "' '" + ktq +
+                             "' --tile 128 --codec png >/dev/null 2>&1"),
+            0);
+  view_->SetBrowserProperty("pagewidth", "512");
+  view_->SetBrowserProperty("pageheight", "512");
+  ASSERT_FALSE(view_->OpenUrl(ktq, true, 0, 0, 0).empty());
+  view_->FitToWindow(true);
+  ASSERT_EQ(Level(), 1);
+  EXPECT_EQ(view_->GetDocument()->GetWidth(), 300);
+  view_->Present();
+  EXPECT_EQ(view_->PendingTileCount(), 0);
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  const qmRGBQuad black = qmMakeColor(0, 0, 0), red = qmMakeColor(255, 0, 0), blue = qmMakeColor(0, 0, 255);
+  const std::pair<int, qmRGBQuad> probes[] = {{45, black}, {55, red}, {195, red}, {205, blue}, {345, blue}, {355, black}};
+  for (const auto& [x, colour] : probes) {
+    for (const int y : {2, 150, 297}) EXPECT_TRUE(frame->getPixelColor(x, y) == colour) << x << "," << y;
+  }
+}
+
 TEST_F(ViewerTest, AutofitShowsTheLargestLevelThatFitsCentred) {
   view_->SetBrowserProperty("autofit", "yes");
   ASSERT_TRUE(Open());
-  ASSERT_EQ(Level(), 1);  // 256 x 256: the largest level whose smaller side fits 300 pixels
-  EXPECT_EQ(view_->ViewX(), (256 - 400) / 2);
-  EXPECT_EQ(view_->ViewY(), (256 - 300) / 2);
+  ASSERT_EQ(Level(), 1);  // 250 x 175: the largest level whose smaller side fits 300 pixels
+  EXPECT_EQ(view_->ViewX(), (250 - 400) / 2);
+  EXPECT_EQ(view_->ViewY(), (175 - 300) / 2);
 }

@@ -314,3 +314,38 @@ TEST_F(XmmlDocumentTest, ASecondaryDocumentIsDrawnWithTheBasemapAndFollowsItsLev
 }
 
 }  // namespace
+
+// "offsetx" and "offsety" place the first viewport; once the view is placed they are kept
+// as "offsetxbak" and "offsetybak" and no longer hold the view.
+TEST_F(XmmlDocumentTest, ContentOffsetsPlaceTheFirstViewportOnly) {
+  WriteText(File("offset.xmml"),
+            "<XMML><PARAM NAME=\"offsetx\" VALUE=\"64\"/><PARAM NAME=\"offsety\" VALUE=\"32\"/>"
+            "<BODY><BASEMAP><KTQ SRC=\"a.ktq\"/></BASEMAP></BODY></XMML>");
+  XmmlDocument* document = Open("offset.xmml");
+  ASSERT_NE(document, nullptr);
+  EXPECT_EQ(document->GetParam("offsetx"), "64");
+  view_->MoveTo(0, 0, 3, "left");
+  for (int move = 0; move < 2; ++move) {
+    EXPECT_EQ(document->GetParam("offsetx"), "");
+    EXPECT_EQ(document->GetParam("offsety"), "");
+    EXPECT_EQ(document->GetParam("offsetxbak"), "64");
+    EXPECT_EQ(document->GetParam("offsetybak"), "32");
+    view_->MoveTo(0, 0, 3, "left");
+  }
+  EXPECT_EQ(view_->ViewX(), 0);
+}
+
+// A virtual size among the parameters sizes the picture: every level keeps its share of it.
+TEST_F(XmmlDocumentTest, AVirtualSizeStretchesTheBasemapsLevels) {
+  WriteText(File("virtual.xmml"),
+            "<XMML><PARAM NAME=\"virtualwidth\" VALUE=\"1024\"/><PARAM NAME=\"virtualheight\" VALUE=\"256\"/>"
+            "<BODY><BASEMAP><KTQ SRC=\"a.ktq\"/></BASEMAP></BODY></XMML>");
+  XmmlDocument* document = Open("virtual.xmml");
+  ASSERT_NE(document, nullptr);
+  const int top = document->GetLevelCount() - 1;
+  ASSERT_GE(top, 1);
+  EXPECT_EQ(document->GetFullWidth(), 1024);
+  EXPECT_EQ(document->GetFullHeight(), 256);
+  EXPECT_EQ(document->GetLevelWidth(top - 1), 512);
+  EXPECT_EQ(document->GetLevelHeight(top - 1), 128);
+}
