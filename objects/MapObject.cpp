@@ -94,11 +94,11 @@ bool MapObject::CommitProperties() {
   int minLevel = minLevel_;
   int maxLevel = maxLevel_;
   if (const std::string value = GetProperty("minlevel"); !value.empty()) {
-    minLevel = ParseInt(value) - 1;
+    minLevel = ParseOneBasedIndex(value);
     applied = true;
   }
   if (const std::string value = GetProperty("maxlevel"); !value.empty()) {
-    maxLevel = ParseInt(value) - 1;
+    maxLevel = ParseOneBasedIndex(value);
     applied = true;
   }
   SetLevelRange(minLevel, maxLevel);

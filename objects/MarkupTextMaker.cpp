@@ -32,7 +32,7 @@ class AttributeReader {
 
 int LevelBound(const std::string& value, int absent) {
   if (value.empty()) return absent;
-  return std::max(ParseInt(value) - 1, -1);
+  return std::max(ParseOneBasedIndex(value), -1);
 }
 
 // The common attributes both types read.

@@ -68,7 +68,7 @@ int ThicknessOf(const ShapeElement& element, int fallback) {
 
 int LevelLimit(const std::string& text, int whenEmpty) {
   if (text.empty()) return whenEmpty;
-  const int level = ParseInt(text) - 1;
+  const int level = ParseOneBasedIndex(text);
   return level < 0 ? -1 : level;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <algorithm>
 
 #include "objects/MapObject.h"
@@ -75,6 +77,16 @@ TEST(MapObjectLevelTest, LevelRangeDecidesVisibility) {
       EXPECT_EQ(object.IsShownAtLevel(level), expected) << c.minLevel << "," << c.maxLevel << " at " << level;
     }
   }
+}
+
+// A level at the lowest int, counted from 1, stays there rather than wrapping.
+TEST(MapObjectLevelTest, HostileLevelsCommitWithoutWrapping) {
+  MapObject object(0, 0, 10, 10);
+  object.SetProperty("minlevel", "-2147483648");
+  object.SetProperty("maxlevel", "3");
+  EXPECT_TRUE(object.CommitProperties());
+  EXPECT_EQ(object.GetMinLevel(), std::numeric_limits<int>::min());
+  EXPECT_EQ(object.GetMaxLevel(), 2);
 }
 
 TEST(MapObjectLevelTest, HiddenObjectIsNeverShownUnlessWindowed) {
