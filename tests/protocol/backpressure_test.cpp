@@ -62,6 +62,10 @@ std::string Repeat(int count, const std::function<std::string(int)>& line) {
 }  // namespace
 
 TEST(Backpressure, ClientsThatDoNotReadCannotGrowTheServer) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer keeps freed memory in quarantine, so resident sizes say nothing here.
+  GTEST_SKIP() << "resident memory is measured in the plain build";
+#endif
   TempDir dir;
   std::filesystem::create_directories(dir.File("maps"));
   ASSERT_TRUE(WriteTestImage(dir.File("maps/a.ktq"), 3, 32));
