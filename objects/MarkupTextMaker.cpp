@@ -1,9 +1,8 @@
 #include "objects/MarkupTextMaker.h"
 
-#include <algorithm>
-
 #include "net/Pictures.h"
 #include "net/Url.h"
+#include "objects/ElementSteps.h"
 #include "objects/ObjectValues.h"
 #include "platform/TextValues.h"
 
@@ -20,24 +19,16 @@ class AttributeReader {
  public:
   explicit AttributeReader(const MarkupTextMaker::Attributes& attributes) : attributes_(attributes) {}
   std::string operator[](std::string_view name) const {
-    for (const auto& [key, value] : attributes_)
-      if (EqualsNoCase(key, name)) return value;
-    return {};
+    return FindAttribute(attributes_, name);
   }
-  const MarkupTextMaker::Attributes& All() const { return attributes_; }
 
  private:
   const MarkupTextMaker::Attributes& attributes_;
 };
 
-int LevelBound(const std::string& value, int absent) {
-  if (value.empty()) return absent;
-  return std::max(ParseOneBasedIndex(value), -1);
-}
-
 // The common attributes both types read.
 void ReadCommon(MapObject& object, const AttributeReader& read) {
-  object.SetLevelRange(LevelBound(read["minlevel"], 0), LevelBound(read["maxlevel"], kUnlimitedMaxLevel));
+  object.SetLevelRange(LevelLimitOf(read["minlevel"], 0), LevelLimitOf(read["maxlevel"], kUnlimitedMaxLevel));
   const std::string anchor = read["anchor"];
   if (EqualsNoCase(read["co-ordinate"], "screen") || IsYes(anchor) || EqualsNoCase(anchor, "center")) {
     object.SetScreenCoordinates(true);
@@ -53,18 +44,6 @@ void ReadCommon(MapObject& object, const AttributeReader& read) {
   if (const std::string page = read["basepage"]; !page.empty()) object.SetBasePage(ParseInt(page));
   object.SetTooltip(read["tooltip"]);
   if (IsYes(read["allowediting"])) object.SetAllowEditing(true);
-}
-
-// The steps every made object goes through, the view last.
-void Finish(MapObject& object, const AttributeReader& read, ViewPrimitives& view) {
-  object.SetEventListening(IsYes(read["eventlisten"]));
-  if (const std::string coordinate = read["co-ordinate"]; !coordinate.empty())
-    object.SetProperty("co-ordinate", coordinate);
-  object.SetProperty("ifx", read["ifx"]);
-  for (const auto& [name, value] : read.All())
-    if (!name.empty() && name.front() == '_') object.SetProperty(name, value);
-  if (const int layer = ParseInt(read["layer"]); layer > 0) object.SetLayer(layer);
-  object.SetView(&view);
 }
 
 // The first of two attributes that is not empty.
@@ -100,7 +79,7 @@ std::unique_ptr<CComponentText> MarkupTextMaker::MakeText(const Attributes& attr
   for (const char* name : {"indicator", "indicatorcolor", "indicatoralign", "outline"})
     if (const std::string value = read[name]; !value.empty()) text->SetProperty(name, value);
   ReadCommon(*text, read);
-  Finish(*text, read, view);
+  FinishMadeObject(*text, attributes, &view);
   return text;
 }
 
@@ -124,7 +103,7 @@ std::unique_ptr<NoteObject> MarkupTextMaker::MakeNote(const Attributes& attribut
   if (virtualWidth > 0 && virtualHeight > 0) note->SetVirtualSize(virtualWidth, virtualHeight);
   note->SetAlignment(HorizontalAlignment(read["halign"]) | VerticalAlignment(read["valign"]));
   ReadCommon(*note, read);
-  Finish(*note, read, view);
+  FinishMadeObject(*note, attributes, &view);
   return note;
 }
 

@@ -12,6 +12,7 @@
 #include "objects/CComponentRect.h"
 #include "objects/EllipseObject.h"
 #include "objects/LineObject.h"
+#include "objects/ElementSteps.h"
 #include "objects/ObjectValues.h"
 #include "objects/PolyVectorObject.h"
 #include "platform/TextValues.h"
@@ -66,15 +67,9 @@ int ThicknessOf(const ShapeElement& element, int fallback) {
   return thickness < 1 ? fallback : thickness;
 }
 
-int LevelLimit(const std::string& text, int whenEmpty) {
-  if (text.empty()) return whenEmpty;
-  const int level = ParseOneBasedIndex(text);
-  return level < 0 ? -1 : level;
-}
-
 // The steps every builder takes for the common attributes.
 void ReadCommon(MapObject& object, const ShapeElement& element, const CommonReads& reads) {
-  object.SetLevelRange(LevelLimit(element.Get("minlevel"), 0), LevelLimit(element.Get("maxlevel"), kUnlimitedMaxLevel));
+  object.SetLevelRange(LevelLimitOf(element.Get("minlevel"), 0), LevelLimitOf(element.Get("maxlevel"), kUnlimitedMaxLevel));
   object.SetAlignment(HorizontalAlignment(element.Get("halign")) | VerticalAlignment(element.Get("valign")));
   if (reads.virtualSize && (element.Has("virtualwidth") || element.Has("virtualheight")))
     object.SetVirtualSize(IntOf(element, "virtualwidth"), IntOf(element, "virtualheight"));
@@ -97,19 +92,6 @@ void ReadCommon(MapObject& object, const ShapeElement& element, const CommonRead
   if (const std::string page = element.Get("basepage"); !page.empty()) object.SetBasePage(ParseInt(page));
   if (IsYes(element.Get("allowediting"))) object.SetAllowEditing(true);
   object.SetLayer(kShapeLayer);
-}
-
-// The steps after every builder: events, the pending values the element carries, the layer
-// and the view.
-void FinishObject(MapObject& object, const ShapeElement& element, ViewPrimitives* view) {
-  object.SetEventListening(IsYes(element.Get("eventlisten")));
-  if (const std::string coordinate = element.Get("co-ordinate"); !coordinate.empty())
-    object.SetProperty("co-ordinate", coordinate);
-  object.SetProperty("ifx", element.Get("ifx"));
-  for (const auto& [name, value] : element.attributes)
-    if (!name.empty() && name[0] == '_') object.SetProperty(name, value);
-  if (const int layer = IntOf(element, "layer"); layer > 0) object.SetLayer(layer);
-  object.SetView(view);
 }
 
 // Key-colour transparency: "yes" takes the colour of the picture's pixel (0, 0), a colour
@@ -202,11 +184,7 @@ std::unique_ptr<MapObject> MakePolyVector(const ShapeElement& element) {
 
 }  // namespace
 
-std::string ShapeElement::Get(std::string_view name) const {
-  for (const auto& [key, value] : attributes)
-    if (EqualsNoCase(key, name)) return value;
-  return {};
-}
+std::string ShapeElement::Get(std::string_view name) const { return FindAttribute(attributes, name); }
 
 bool ShapeElement::Has(std::string_view name) const {
   for (const auto& attribute : attributes)
@@ -243,7 +221,7 @@ std::unique_ptr<MapObject> ShapeMaker::Make(const ShapeElement& element, const s
     object = MakeLine(element);
   else if (tag == "polyvector")
     object = MakePolyVector(element);
-  if (object) FinishObject(*object, element, view);
+  if (object) FinishMadeObject(*object, element.attributes, view);
   return object;
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zolvex {
+
+class MapObject;
+class ViewPrimitives;
+
+// What every maker of objects from markup elements shares: attribute lookup, the level
+// limits and the steps every made object goes through last.
+using ElementAttributes = std::vector<std::pair<std::string, std::string>>;
+
+// The value of an attribute (name in any case); "" when it is missing.
+std::string FindAttribute(const ElementAttributes& attributes, std::string_view name);
+// A level attribute counted from 1 as a level index: whenEmpty without a value, -1 (no
+// limit) for anything below the first level.
+int LevelLimitOf(const std::string& text, int whenEmpty);
+// The last steps, in order: event listening, the pending "co-ordinate", "ifx" and
+// underscore values, the layer, and the view (which places the object).
+void FinishMadeObject(MapObject& object, const ElementAttributes& attributes, ViewPrimitives* view);
+
+}  // namespace zolvex
