@@ -15,6 +15,7 @@
 #include "objects/ElementSteps.h"
 #include "objects/ObjectValues.h"
 #include "objects/PolyVectorObject.h"
+#include "platform/Numbers.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
@@ -35,13 +36,7 @@ struct CommonReads {
   bool anchor = false;
 };
 
-int Saturate(std::int64_t value) {
-  if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  return static_cast<int>(value);
-}
-
-int Difference(int high, int low) { return Saturate(std::int64_t(high) - low); }
+int Difference(int high, int low) { return ClampToInt(static_cast<long long>(high) - low); }
 
 int IntOf(const ShapeElement& element, std::string_view name) { return ParseInt(element.Get(name)); }
 
