@@ -200,6 +200,9 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // The view's own objects (tooltips, the selection band): drawn above the document's
   // objects and found by ObjectAt. Not owned by the list.
   const std::vector<MapObject*>& OwnObjects() const { return ownObjects_; }
+  // Adds an object (not owned; its owner removes it before destroying it) to the view's own.
+  void AddOwnObject(MapObject* object);
+  void RemoveOwnObject(MapObject* object);
   // 0 none, 1 simple tooltip, 2 sized tooltip: the kind last shown.
   int TooltipKind() const { return tooltipKind_; }
   // The tooltip box now among the view's own objects, or null.
@@ -372,8 +375,6 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Among the visible items of the last frame or the view's own objects.
   bool IsListed(MapObject* object) const;
   bool IsOwnObject(MapObject* object) const;
-  void AddOwnObject(MapObject* object);
-  void RemoveOwnObject(MapObject* object);
   void DrawOwnObjects(bool includeHidden);
   // Level notices to the items that ask for them.
   void GiveLevelNotices(const std::vector<MapObject*>& items);

@@ -29,6 +29,7 @@ void ControlContainer::Fire(const ControlEvent& event) {
     std::fflush(stdout);
   }
   if (script_) script_->Fire(event);
+  if (observer_) observer_(event);
 }
 
 }  // namespace zolvex::host

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "control/ControlEvent.h"
@@ -17,6 +18,8 @@ class ControlContainer : public ControlSite, public ControlEventSink {
   ControlContainer(std::string pageUrl, bool printEvents) : pageUrl_(std::move(pageUrl)), printEvents_(printEvents) {}
 
   void SetScript(PageScript* script) { script_ = script; }
+  // Another part of the program that follows the events (the desktop window's greeting).
+  void SetObserver(std::function<void(const ControlEvent&)> observer) { observer_ = std::move(observer); }
   const std::string& LastError() const { return lastError_; }
 
   std::string PageUrl() const override { return pageUrl_; }
@@ -30,6 +33,7 @@ class ControlContainer : public ControlSite, public ControlEventSink {
   std::string pageUrl_;
   bool printEvents_;
   PageScript* script_ = nullptr;
+  std::function<void(const ControlEvent&)> observer_;
   std::string lastError_;
 };
 

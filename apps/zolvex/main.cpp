@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "apps/zolvex/ControlContainer.h"
+#include "apps/zolvex/DesktopGreeting.h"
 #include "apps/zolvex/HostOptions.h"
 #include "apps/zolvex/PageScript.h"
 #include "control/ControlProperties.h"
@@ -28,12 +29,12 @@ bool IsPersisted(const std::string& name) {
   return false;
 }
 
-// The bag a page's PARAM elements would fill with the control's persisted properties;
-// errors reach the program (it prints them) instead of a message box unless a parameter
-// says otherwise.
-MemoryPropertyBag MakeBag(const host::HostOptions& options) {
+// The bag a page's PARAM elements would fill with the control's persisted properties.
+// Without a window, errors reach the program (it prints them) instead of a message box
+// unless a parameter says otherwise; in a window the view reports them as usual.
+MemoryPropertyBag MakeBag(const host::HostOptions& options, bool inWindow) {
   MemoryPropertyBag bag;
-  bag.Write(ControlProperties::kCustomErrorHandling, "yes");
+  if (!inWindow) bag.Write(ControlProperties::kCustomErrorHandling, "yes");
   // --timeout bounds opening too: the tile sources wait no longer than that for an image,
   // unless the page's own "Timeout" is given.
   bag.Write("Timeout", std::to_string(options.timeoutSeconds * 1000));
@@ -97,6 +98,19 @@ int RunScript(platform::Platform& platform, host::PageScript& script, const host
   return 3;
 }
 
+// The desktop window stays open whatever happens to the URL: the title names what is
+// open, and an empty window or a failed load says what to do next.
+int RunWindow(platform::Platform& platform, CZolvexCtrl& control, host::ControlContainer& container,
+              const host::HostOptions& options) {
+  host::DesktopGreeting greeting(control, platform.Window());
+  container.SetObserver([&greeting](const ControlEvent& event) { greeting.OnEvent(event); });
+  ApplyViewParameters(control, options);
+  greeting.Start();
+  platform.Window().Run();
+  container.SetObserver(nullptr);
+  return 0;
+}
+
 std::string PageUrlOf(const host::HostOptions& options) {
   if (options.script.empty()) return {};
   std::error_code ignored;
@@ -137,7 +151,8 @@ int main(int argc, char** argv) {
   host::ControlContainer container(PageUrlOf(*options), options->events);
   CZolvexCtrl control(&container);
   control.SetEventSink(&container);
-  control.LoadProperties(MakeBag(*options));
+  const bool inWindow = platformOptions.backend == platform::Backend::Gtk && options->script.empty();
+  control.LoadProperties(MakeBag(*options, inWindow));
   std::unique_ptr<host::PageScript> script;
   if (!options->script.empty()) {
     // The page's script starts once the control is in place, as a page's would.
@@ -149,13 +164,12 @@ int main(int argc, char** argv) {
     return RunScript(*platform, *script, *options);
   }
   control.CreateControlWindow(*platform);
+  if (inWindow) return RunWindow(*platform, control, container, *options);
   ApplyViewParameters(control, *options);
   const bool hasUrl = !control.GetProperty("Url").value_or("").empty();
   if (hasUrl && !control.View()->HasValidDocument()) {
     if (container.LastError().empty()) std::fprintf(stderr, "zolvex: cannot open %s\n", options->url.c_str());
     return 1;
   }
-  if (!options->snapshot.empty()) return RunSnapshot(*platform, *control.View(), container, *options, hasUrl);
-  platform->Window().Run();
-  return 0;
+  return RunSnapshot(*platform, *control.View(), container, *options, hasUrl);
 }
