@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "tests/support/TestSupport.h"
 #include "tests/view/ViewTestSupport.h"
 
 using namespace zolvex;
@@ -287,4 +288,34 @@ TEST(Viewport, ViewLimitGoesToTheDocument) {
   opened.view().SetViewLimit(100, 200, 0, 800);
   EXPECT_EQ(opened.document->GetLimitX(), -1);
   EXPECT_EQ(opened.view().GetViewLimit().left, -1);
+}
+
+// A picture whose size is no power of two: zooming in at a point brings that detail to the
+// middle of the window, however the level sizes round.
+TEST(Viewport, ZoomingAtAPointOfARealPictureBringsThatDetailToTheMiddle) {
+  TempDir dir;
+  const std::string ktq = dir.File("odd.ktq");
+  ASSERT_EQ(RunCommand(std::string(KTQTOOL_PROGRAM) + " synth '" + ktq + "' --size 4500 --tile 256 >/dev/null 2>&1"), 0);
+  ViewHarness harness(640, 480);
+  TestView& view = *harness.view;
+  view.OpenUrl(ktq, true, 0, 0, 0);
+  ASSERT_TRUE(view.HasValidDocument());
+  MapDocument& document = *view.GetDocument();
+  const int last = document.GetLevelCount() - 1;
+  for (int level = 0; level < last; ++level) {
+    // Levels wide enough that neither frame is centred or held at an edge.
+    if (document.GetLevelWidth(level) < 1000) continue;
+    view.MoveTo(400, 300, level, "left");
+    ASSERT_EQ(view.GetCurrentLevel(), level);
+    const int pointX = 200, pointY = 150;
+    // The detail under the pointer, in pixels of the full picture.
+    const double full = document.GetLevelWidth(last);
+    const double detailX = (view.ViewX() + pointX) * full / document.GetLevelWidth(level);
+    const double detailY = (view.ViewY() + pointY) * full / document.GetLevelWidth(level);
+    view.ZoomAt(pointX, pointY, 1);
+    ASSERT_EQ(view.GetCurrentLevel(), level + 1);
+    const double scale = full / document.GetLevelWidth(level + 1);
+    EXPECT_NEAR((view.ViewX() + 320) * scale, detailX, 2 * scale) << "level " << level;
+    EXPECT_NEAR((view.ViewY() + 240) * scale, detailY, 2 * scale) << "level " << level;
+  }
 }
