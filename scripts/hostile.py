@@ -210,11 +210,17 @@ def main():
         image = os.path.join(folder, "t8.ktq")
         subprocess.run([tool, "synth", image, "--size", "1024", "--tile", "8"], check=True, capture_output=True)
         viewer_case("12,288 tiles, local file", viewer, image + ",0,0,8", 20, expect_code=0)
-        server = subprocess.Popen([serve, folder, "--port", "0"], stdout=subprocess.PIPE, text=True)
+        server = subprocess.Popen([serve, folder, "--port", "0", "--http-port", "0"], stdout=subprocess.PIPE,
+                                  text=True)
         try:
             port = int(server.stdout.readline().rsplit("port ", 1)[1])
+            http_port = int(server.stdout.readline().rsplit("port ", 1)[1])
+            # Such a level is drawn from a coarser one, so the frame completes in seconds.
             viewer_case("12,288 tiles, tile server", viewer, "ktq://127.0.0.1:%d/t8.ktq,0,0,8" % port, 20,
-                        expect_code=0)
+                        expect_code=0, max_seconds=10)
+            viewer_case("12,288 tiles, tunnel", viewer, "ktq://127.0.0.1:%d/t8.ktq,0,0,8" % port, 20,
+                        extra=["--param", "firewalled=yes", "--param", "httpport=%d" % http_port],
+                        expect_code=0, max_seconds=10)
         finally:
             server.terminate()
             server.wait()

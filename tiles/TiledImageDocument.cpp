@@ -213,16 +213,10 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   }
 
   TileRect rect;
-  rect.column = FloorDiv(x, tileWidth_);
-  rect.row = FloorDiv(y, tileHeight_);
-  rect.columns = std::max(0, (FloorMod(x, tileWidth_) + width - 1) / tileWidth_ + 1);
-  rect.rows = std::max(0, (FloorMod(y, tileHeight_) + height - 1) / tileHeight_ + 1);
-  if (width <= 0) rect.columns = 0;
-  if (height <= 0) rect.rows = 0;
+  const int level = ChooseDrawnLevel({x, y, width, height}, rect);
   bool tell = notify != 0;
   if (rect == lastRect_) tell = false;
   lastRect_ = rect;
-  const int level = GetLevel();
   cache_->SetCentre(level, rect.column + rect.columns / 2, rect.row + rect.rows / 2);
   auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
   // The handles keep this frame's tiles alive until the next frame asks, whatever the
@@ -230,17 +224,54 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   frameTiles_ = cache_->GetTiles(level, order, tell);
   const auto& entries = frameTiles_;
   if (cacheAhead_) worker_->SetRectangle(level, rect.column, rect.row, rect.columns, rect.rows);
+  // Tiles of a coarser level are stretched to the current one; a tile drawn at its own
+  // level again gets the plain stretch back.
+  const int current = GetLevel();
+  const double stretchX = factorX_ * source_->GetLevelWidth(current) / std::max(1, source_->GetLevelWidth(level));
+  const double stretchY = factorY_ * source_->GetLevelHeight(current) / std::max(1, source_->GetLevelHeight(level));
   int missing = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     auto [column, row] = order[i];
     bool inside = column >= 0 && row >= 0 && column < source_->GetColumns(level) && row < source_->GetRows(level);
     if (!inside) continue;
     if (!entries[i] || entries[i]->IsDraft()) ++missing;
-    if (entries[i]) items.push_back(entries[i].get());
+    if (!entries[i]) continue;
+    entries[i]->SetScale(stretchX, stretchY);
+    items.push_back(entries[i].get());
   }
   pending_ = missing;
   AppendObjects(items);
   return static_cast<int>(items.size());
+}
+
+TiledImageDocument::TileRect TiledImageDocument::TilesCovering(int level, const SourceArea& area) const {
+  const int tileWidth = source_->GetTileWidth(level), tileHeight = source_->GetTileHeight(level);
+  TileRect rect;
+  if (tileWidth <= 0 || tileHeight <= 0) return rect;
+  rect.column = FloorDiv(area.x, tileWidth);
+  rect.row = FloorDiv(area.y, tileHeight);
+  rect.columns = area.width <= 0 ? 0 : (FloorMod(area.x, tileWidth) + area.width - 1) / tileWidth + 1;
+  rect.rows = area.height <= 0 ? 0 : (FloorMod(area.y, tileHeight) + area.height - 1) / tileHeight + 1;
+  return rect;
+}
+
+int TiledImageDocument::ChooseDrawnLevel(const SourceArea& area, TileRect& rect) {
+  const int current = GetLevel();
+  int level = current;
+  rect = TilesCovering(level, area);
+  while (std::int64_t{rect.columns} * rect.rows > kMaxTilesPerFrame && level > 0) {
+    --level;
+    // The same area in pixels of the coarser level, partly covered pixels included.
+    const double rx = double(source_->GetLevelWidth(level)) / std::max(1, source_->GetLevelWidth(current));
+    const double ry = double(source_->GetLevelHeight(level)) / std::max(1, source_->GetLevelHeight(current));
+    SourceArea coarse;
+    coarse.x = FloorToInt(area.x * rx);
+    coarse.y = FloorToInt(area.y * ry);
+    coarse.width = SaturateToInt(std::ceil((area.x + double(area.width)) * rx)) - coarse.x;
+    coarse.height = SaturateToInt(std::ceil((area.y + double(area.height)) * ry)) - coarse.y;
+    rect = TilesCovering(level, coarse);
+  }
+  return level;
 }
 
 bool TiledImageDocument::GetFile(const std::string& name, std::vector<std::uint8_t>& data) {

@@ -51,6 +51,10 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   ViewImage* Thumbnail() const { return thumbnail_.get(); }
   void SetPlacementOffset(int x, int y);
 
+  // The most tiles one frame asks for. A level of tiles so small that the window needs more
+  // is drawn from the finest coarser level that stays within this, stretched.
+  static constexpr std::int64_t kMaxTilesPerFrame = 2048;
+
   // The first level with at least 8,000,000 pixels decides what stays cached: the levels
   // below it are pinned (-1: none).
   static int PinnedLevel(const TileSource& source);
@@ -87,6 +91,14 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
     int column = -1, row = -1, columns = 0, rows = 0;
     friend bool operator==(const TileRect&, const TileRect&) = default;
   } lastRect_;
+  // An area in pixels of a source level, before any stretch.
+  struct SourceArea {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  TileRect TilesCovering(int level, const SourceArea& area) const;
+  // The level whose tiles draw a frame showing area of the current level (at most
+  // kMaxTilesPerFrame of them), and those tiles.
+  int ChooseDrawnLevel(const SourceArea& area, TileRect& rect);
   std::vector<TileHandle> frameTiles_;  // the tiles of the last draw list
   std::atomic<int> pending_ = 0;
   bool loaded_ = false;

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
 #include "tests/support/TestSupport.h"
+#include "tiles/CComponentTile.h"
 #include "tiles/TiledImageDocument.h"
 #include "view/FlipMapView.h"
 
@@ -79,6 +80,23 @@ int WorstDifference(const qmImage& frame, const test::MagickPixels& picture, pla
 }
 
 }  // namespace
+
+// The mean difference per channel between the frame and the picture over the same grid.
+double MeanDifference(const qmImage& frame, const test::MagickPixels& picture, platform::Point view) {
+  double total = 0;
+  int count = 0;
+  for (int y = 0; y < frame.getHeight(); y += 5) {
+    for (int x = 0; x < frame.getWidth(); x += 5) {
+      const int px = view.x + x, py = view.y + y;
+      if (px < 0 || py < 0 || px >= picture.width || py >= picture.height) continue;
+      const qmRGBQuad p = frame.getPixelColor(x, y);
+      total += std::abs(p.red - picture.R(px, py)) + std::abs(p.green - picture.G(px, py)) +
+               std::abs(p.blue - picture.B(px, py));
+      count += 3;
+    }
+  }
+  return count ? total / count : 255;
+}
 
 TEST_F(ViewerTest, TheFullLevelShowsThePicturesPixels) {
   ASSERT_TRUE(Open());
@@ -320,4 +338,39 @@ TEST_F(ViewerTest, AutofitShowsTheLargestLevelThatFitsCentred) {
   ASSERT_EQ(Level(), 1);  // 250 x 175: the largest level whose smaller side fits 300 pixels
   EXPECT_EQ(view_->ViewX(), (250 - 400) / 2);
   EXPECT_EQ(view_->ViewY(), (175 - 300) / 2);
+}
+
+// Tiles of 4 pixels would need 7,500 of them for this window: the frame is drawn from the
+// next coarser level, stretched, within the bound, and still shows the picture.
+TEST_F(ViewerTest, ALevelOfTinyTilesIsDrawnFromACoarserLevel) {
+  const std::string tiny = dir_->File("tiny.ktq");
+  ASSERT_EQ(test::RunCommand(std::string(KTQTOOL_PROGRAM) + " build '" + dir_->File("picture.png") + "' '" + tiny +
+                             "' --tile 4 --codec png >/dev/null 2>&1"),
+            0);
+  ASSERT_FALSE(view_->OpenUrl(tiny, true, 0, 0, 0).empty());
+  MapDocument& document = *view_->GetDocument();
+  const int top = document.GetLevelCount();
+  view_->MoveTo(300, 200, top, "left");
+  for (int round = 0; round < 200 && view_->PendingTileCount() != 0; ++round) {
+    view_->Present();
+    Window().RunFor(10);
+  }
+  view_->Present();
+  EXPECT_EQ(view_->PendingTileCount(), 0);
+  std::vector<MapObject*> items;
+  document.GetDrawList(items, view_->ViewX(), view_->ViewY(), 400, 300, 0, 0);
+  int tiles = 0;
+  for (MapObject* item : items) {
+    if (auto* tile = dynamic_cast<CComponentTile*>(item)) {
+      EXPECT_EQ(tile->Level(), top - 2);
+      ++tiles;
+    }
+  }
+  EXPECT_GT(tiles, 0);
+  EXPECT_LE(tiles, TiledImageDocument::kMaxTilesPerFrame);
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  auto original = test::MagickRead(dir_->File("picture.png"));
+  ASSERT_TRUE(original);
+  EXPECT_LT(MeanDifference(*frame, *original, {view_->ViewX(), view_->ViewY()}), 6.0);
 }
