@@ -17,5 +17,7 @@ constexpr int qmFormatBmp = 37900;
 constexpr int qmFormatBmpAlt = 37725;
 constexpr int qmFormatPng = 37919;
 constexpr int qmFormatPngAlt = 37611;
+// Read only, as input to tiling; never written into tiled files.
+constexpr int qmFormatWebp = 38011;
 
 }  // namespace zolvex

@@ -12,6 +12,7 @@
 #include "image/codecs/qmpngcodec.h"
 #include "image/codecs/qmtgacodec.h"
 #include "image/codecs/qmtiffcodec.h"
+#include "image/codecs/qmwebpcodec.h"
 #include "image/qmBufferedStream.h"
 #include "image/qmFileStream.h"
 #include "platform/Clock.h"
@@ -102,6 +103,7 @@ int qmImageUtils::detectFormat(const std::uint8_t* bytes, size_t length) {
   if ((bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M')) return qmFormatTiff;
   if (bytes[0] == 0x89 && std::memcmp(bytes + 1, "PNG", 3) == 0) return qmFormatPng;
   if (std::memcmp(bytes + 6, "JFIF", 4) == 0 || std::memcmp(bytes + 6, "Exif", 4) == 0) return qmFormatJpeg;
+  if (length >= 12 && std::memcmp(bytes, "RIFF", 4) == 0 && std::memcmp(bytes + 8, "WEBP", 4) == 0) return qmFormatWebp;
   return qmFormatTga;
 }
 
@@ -113,6 +115,7 @@ int qmImageUtils::formatFromExtension(const std::string& path) {
   if (ext == ".png") return qmFormatPng;
   if (ext == ".tga") return qmFormatTga;
   if (ext == ".tif" || ext == ".tiff") return qmFormatTiff;
+  if (ext == ".webp") return qmFormatWebp;
   return qmFormatUnknown;
 }
 
@@ -135,6 +138,7 @@ std::unique_ptr<qmImageDecoder> qmImageUtils::createDecoder(int formatId) {
     case qmFormatGif: return std::make_unique<qmGifDecoder>();
     case qmFormatBmp: return std::make_unique<qmBmpDecoder>();
     case qmFormatTga: return std::make_unique<qmTgaDecoder>();
+    case qmFormatWebp: return std::make_unique<qmWebpDecoder>();
     default: return nullptr;
   }
 }

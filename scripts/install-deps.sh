@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build pkg-config g++ ccache
-  zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libxml2-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libwebp-dev libxml2-dev
   libcurl4-openssl-dev libasio-dev
   libcairo2-dev libpango1.0-dev libgtk-3-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good

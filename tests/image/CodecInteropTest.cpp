@@ -93,6 +93,9 @@ TEST_F(CodecInterop, DecodesWhatImageMagickWrites) {
       {"grey.tif", base + "-type grayscale ", 0, 0},
       {"jpeg.tif", base + "-compress JPEG ", 0, 3},
       {"pages.tif", base + "\\( " + base + "-negate \\) ", 1, 0},
+      {"lossless.webp", base + "-define webp:lossless=true ", 0, 0},
+      {"alpha.webp", WithMask("ramp.png") + "-define webp:lossless=true ", 0, 0},
+      {"lossy.webp", base + "-quality 95 ", 0, 0},
   };
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.file);

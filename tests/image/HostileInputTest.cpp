@@ -38,6 +38,8 @@ class HostileInput : public ::testing::Test {
         {"b.tga", base + " -colors 50 -type palette -compress RLE ", qmFormatTga, {}},
         {"a.tif", base + " -compress LZW ", qmFormatTiff, {}},
         {"b.tif", base + " -compress None ", qmFormatTiff, {}},
+        {"a.webp", base + " -quality 80 ", qmFormatWebp, {}},
+        {"b.webp", base + " -define webp:lossless=true ", qmFormatWebp, {}},
     };
     for (Sample& s : samples_) {
       const std::string file = dir_->File(s.name);
