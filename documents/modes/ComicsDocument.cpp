@@ -138,6 +138,7 @@ void ComicsDocument::CreateToolbar() {
     step += kPanelStep;
   }
   panel_ = panel.get();
+  panel_->UpdateScreenRect();
   panel_->SetVisible(!IsYes(host.GetBrowserProperty("autohide")));
   AddObject(std::move(panel), false);
 
@@ -175,7 +176,20 @@ void ComicsDocument::ShowToolbar(bool shown) {
                                                              scroller_, pageIndicator_, countIndicator_}) {
     if (object) object->SetVisible(shown);
   }
+  toolbarShown_ = shown;
   if (panel_) panel_->SetVisible(shown && !IsYes(GetHost()->GetBrowserProperty("autohide")));
+  GetHost()->MarkDirty();
+}
+
+// With "autohide" the panel shows only while the pointer is near it.
+void ComicsDocument::RevealPanelNear(int x, int y) {
+  if (!panel_ || !toolbarShown_ || !IsYes(GetHost()->GetBrowserProperty("autohide"))) return;
+  constexpr int kReach = 24;
+  platform::Rect area = panel_->GetScreenRect();
+  area = {area.left - kReach, area.top - kReach, area.right + kReach, area.bottom + kReach};
+  const bool near = area.Contains({x, y});
+  if (near == panel_->IsVisible()) return;
+  panel_->SetVisible(near);
   GetHost()->MarkDirty();
 }
 
@@ -288,9 +302,10 @@ void ComicsDocument::OnViewChanged(int flags, int& x, int& y, int width, int hei
                                    int py) {
   if (MapDocument* inner = ReadyInner()) inner->OnViewChanged(flags, x, y, width, height, level, mode, px, py);
   if (!IsValid() || mode == 2 || (level < 0 ? GetLevel() : level) != 0) return;
-  auto origin = layout_.PageOrigin(currentPage_, LevelWidth(), LevelHeight());
+  // At level 0 the view stays inside the page it is moving to, along the layout's direction.
+  const int page = layout_.PageContaining(x, y, LevelWidth(), LevelHeight(), pageCount_);
+  auto origin = layout_.PageOrigin(page, LevelWidth(), LevelHeight());
   if (!origin) return;
-  // At level 0 the view stays inside the current page along the layout's direction.
   if (layout_.inRow) {
     const int right = origin->x + layout_.PageWidthAt(LevelWidth());
     x = std::clamp(x, origin->x, std::max(origin->x, right - width));
@@ -454,6 +469,7 @@ bool ComicsDocument::OverMouseObject(int x, int y) {
 }
 
 bool ComicsDocument::OnMouseMove(int x, int y, unsigned, std::uint64_t) {
+  RevealPanelNear(x, y);
   if (!ZonesActive()) return false;
   const Zone zone = OverMouseObject(x, y) ? Zone::None : ZoneAt(x, y);
   const char* cursor = kNormalCursor;

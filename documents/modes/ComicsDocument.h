@@ -55,6 +55,7 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   int ZoneCount() const { return zones_; }
   bool IsPlaying() const { return playing_; }
   PageScroller* Scroller() const { return scroller_; }
+  ObjectGroup* Panel() const { return panel_; }
 
  private:
   enum class Zone { None, Previous, Next };
@@ -63,6 +64,7 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   void CreateToolbar();
   PictureButton* AddButton(const char* picture, int x, int y, const std::string& command);
   void ShowToolbar(bool shown);
+  void RevealPanelNear(int x, int y);
   void LayOutPages();
   void ApplyPlaySettings();
   void SaveBookmark();
@@ -97,6 +99,7 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   std::unique_ptr<ComicsBookmarks> bookmarks_;
   std::string savedCursor_;
   bool active_ = false;
+  bool toolbarShown_ = true;
 
   // The toolbar objects: owned by the document's object list.
   PictureButton* prevButton_ = nullptr;

@@ -58,4 +58,18 @@ int ComicsLayout::PageAtView(int viewX, int viewY, int levelWidth, int levelHeig
   return static_cast<int>(std::clamp(page, 1.0, static_cast<double>(pageCount)));
 }
 
+int ComicsLayout::PageContaining(int x, int y, int levelWidth, int levelHeight, int pageCount) const {
+  const long long width = PageWidthAt(levelWidth);
+  const long long height = PageHeightAt(levelHeight);
+  const long long alongSize = inRow ? width : height;
+  const long long acrossSize = inRow ? height : width;
+  if (alongSize <= 0 || pageCount < 1) return 1;
+  const long long along = (inRow ? x - OffsetXAt(levelWidth) : y - OffsetYAt(levelHeight)) / alongSize;
+  const long long across =
+      acrossSize > 0 ? (inRow ? y - OffsetYAt(levelHeight) : x - OffsetXAt(levelWidth)) / acrossSize : 0;
+  const long long perLine = ((inRow ? levelWidth : levelHeight) - 1) / alongSize + 1;
+  const long long page = std::max(across, 0LL) * perLine + std::max(along, 0LL) + 1;
+  return static_cast<int>(std::clamp<long long>(page, 1, pageCount));
+}
+
 }  // namespace zolvex

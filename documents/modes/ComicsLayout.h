@@ -26,6 +26,9 @@ struct ComicsLayout {
   // The page whose leading edge is the first at or after the view's corner, kept in
   // 1 .. pageCount.
   int PageAtView(int viewX, int viewY, int levelWidth, int levelHeight, int pageCount) const;
+  // The page a point of the level lies in (counting rows or columns that wrap), kept in
+  // 1 .. pageCount.
+  int PageContaining(int x, int y, int levelWidth, int levelHeight, int pageCount) const;
   // The page size and offset at a level of the given size.
   int PageWidthAt(int levelWidth) const;
   int PageHeightAt(int levelHeight) const;

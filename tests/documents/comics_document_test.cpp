@@ -8,6 +8,7 @@
 #include "documents/modes/ComicsDocument.h"
 #include "documents/modes/PageIndicator.h"
 #include "documents/modes/PageScroller.h"
+#include "objects/ObjectGroup.h"
 #include "objects/PictureButton.h"
 #include "objects/ViewEvent.h"
 #include "platform/Platform.h"
@@ -239,19 +240,28 @@ TEST_F(ComicsTest, ScrollingAtLevelZeroFollowsThePageUnderTheView) {
   EXPECT_EQ(PageEvents(), (std::vector<std::string>{"4", "1"}));
 }
 
-TEST_F(ComicsTest, AtLevelZeroTheViewStaysOnTheCurrentPage) {
-  host.viewWidth = 200;
+// A window narrower than a page moves inside the page it shows; a wider one stands at the
+// page's left edge.
+TEST_F(ComicsTest, AtLevelZeroTheViewStaysOnOnePage) {
   auto comic = ComicFile({{600, 80}, {2400, 320}});  // level 0: pages of 60 pixels
-  comic->HandleCommand("gotopage", "3");
-  int x = 0, y = 0;
-  comic->OnViewChanged(0, x, y, 30, 40, 0, 0, -1, -1);
-  EXPECT_EQ(x, 120);
-  x = 500;
-  comic->OnViewChanged(0, x, y, 30, 40, 0, 0, -1, -1);
-  EXPECT_EQ(x, 150);  // right edge 180 less the window
-  x = 500;
-  comic->OnViewChanged(0, x, y, 30, 40, 1, 0, -1, -1);  // zoomed in: free
-  EXPECT_EQ(x, 500);
+  struct Case {
+    int x, width, level, expected;
+  } cases[] = {
+      {130, 30, 0, 130},  // inside page 3 (120 .. 180)
+      {170, 30, 0, 150},  // page 3's right edge less the window
+      {170, 100, 0, 120}, // wider than the page: its left edge
+      {-5, 30, 0, 0},
+      {500, 30, 1, 500},  // zoomed in: free
+  };
+  for (const Case& c : cases) {
+    int x = c.x, y = 7;
+    comic->OnViewChanged(0, x, y, c.width, 40, c.level, 0, -1, -1);
+    EXPECT_EQ(x, c.expected) << c.x << " in a window of " << c.width;
+    EXPECT_EQ(y, 7);
+  }
+  ComicsLayout wrapped{240, 320, true, 0, 0, 960, 640};  // four pages a row
+  EXPECT_EQ(wrapped.PageContaining(500, 400, 960, 640, 8), 7);
+  EXPECT_EQ(wrapped.PageContaining(5000, 5000, 960, 640, 8), 8);
 }
 
 TEST_F(ComicsTest, PageTurnsWhenZoomedInGoBackToLevelZeroOnTheCurrentPage) {
@@ -375,6 +385,18 @@ TEST_F(ComicsTest, TheToolbarFollowsComicsMenuAndTheScroller) {
   EXPECT_EQ(scroller->GetPage(), 10);
   ASSERT_FALSE(host.scrolls.empty());
   EXPECT_EQ(host.scrolls.back(), std::make_pair(2160, 0));
+}
+
+TEST_F(ComicsTest, AnAutoHidingPanelShowsNearThePointer) {
+  host.properties["autohide"] = "yes";
+  auto comic = ComicFile({{2400, 320}});
+  ASSERT_NE(comic->Panel(), nullptr);
+  EXPECT_FALSE(comic->Panel()->IsVisible());
+  const platform::Rect panel = comic->Panel()->GetScreenRect();
+  comic->OnMouseMove(panel.left + 2, panel.top + 2, 0, 0);
+  EXPECT_TRUE(comic->Panel()->IsVisible());
+  comic->OnMouseMove(100, 200, 0, 0);
+  EXPECT_FALSE(comic->Panel()->IsVisible());
 }
 
 TEST_F(ComicsTest, ToolbarCommandsPlayAndSetTheDelay) {

@@ -28,7 +28,7 @@ class ComicsViewerTest : public ::testing::Test {
     std::string pages;
     for (int page = 1; page <= kPages; ++page) {
       pages += " \\( -size " + std::to_string(kPageWidth) + "x" + std::to_string(kPageHeight) + " 'xc:" +
-               PageColour(page) + "' -fill black -pointsize 150 -gravity center -annotate 0 '" +
+               PageColour(page) + "' -font DejaVu-Sans-Bold -fill black -pointsize 150 -gravity center -annotate 0 '" +
                std::to_string(page) + "' \\)";
     }
     const std::string strip = dir_->File("strip.png");
@@ -128,11 +128,15 @@ TEST_F(ComicsViewerTest, AutomaticPlayTurnsThePagesOnTheClock) {
 TEST_F(ComicsViewerTest, ClicksAtTheEdgesTurnPages) {
   view_->Present();
   const std::uint64_t now = clock_->NowMs();
-  view_->OnLButtonDown(380, 100, platform::kModLeftButton, now);
-  view_->OnLButtonUp(380, 100, 0, now + 50);
+  view_->OnLButtonDown(380, 200, platform::kModLeftButton, now);
+  view_->OnLButtonUp(380, 200, 0, now + 50);
   EXPECT_EQ(view_->ViewX(), kPageWidth);
   view_->OnLButtonDown(20, 100, platform::kModLeftButton, now + 500);
   view_->OnLButtonUp(20, 100, 0, now + 550);
+  EXPECT_EQ(view_->ViewX(), 0);
+  // Over the toolbar's panel (down the right edge) a click belongs to the panel.
+  view_->OnLButtonDown(380, 100, platform::kModLeftButton, now + 1000);
+  view_->OnLButtonUp(380, 100, 0, now + 1050);
   EXPECT_EQ(view_->ViewX(), 0);
   EXPECT_EQ(view_->GetDocument()->GetLevel(), 0);
 }
