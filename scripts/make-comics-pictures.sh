@@ -9,7 +9,7 @@ ink='#F0F0F0'
 magick=$(command -v magick || command -v convert)
 
 draw() {  # name, ImageMagick drawing primitives
-  "$magick" -size 20x20 "xc:$key" -fill "$plate" -stroke "$plate" -draw 'roundrectangle 1,1 18,18 4,4' \
+  "$magick" -size 20x20 "xc:$key" +antialias -fill "$plate" -stroke "$plate" -draw 'roundrectangle 1,1 18,18 4,4' \
     -fill "$ink" -stroke "$ink" -strokewidth 1 -draw "$2" -type TrueColor "BMP3:$out/$1.bmp"
 }
 
@@ -25,6 +25,6 @@ draw IDB_SCROLLER 'rectangle 7,3 12,16'
 draw IDB_MAGNIFIER 'fill none circle 8,8 8,4 line 11,11 15,15'
 draw IDB_RELOAD 'fill none arc 5,5 15,15 30,330 polygon 13,3 16,7 12,8'
 draw IDB_CONFIG 'rectangle 5,5 15,7 rectangle 5,9 15,11 rectangle 5,13 15,15'
-"$magick" -size 40x40 "xc:$key" -fill '#C00000' -stroke white -strokewidth 2 -draw 'circle 20,20 20,3' \
+"$magick" -size 40x40 "xc:$key" +antialias -fill '#C00000' -stroke white -strokewidth 2 -draw 'circle 20,20 20,3' \
   -fill white -stroke white -strokewidth 1 -font DejaVu-Sans-Bold -pointsize 16 -gravity center -annotate 0 '19' -type TrueColor \
   "BMP3:$out/IDB_UNDER_19.bmp"
