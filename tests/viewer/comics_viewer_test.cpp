@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
 #include "tests/support/TestSupport.h"
+#include "tests/viewer/HeadlessViewer.h"
 #include "view/FlipMapView.h"
 
 using namespace zolvex;
@@ -41,22 +42,13 @@ class ComicsViewerTest : public ::testing::Test {
   static void TearDownTestSuite() { delete dir_; }
 
   void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = kViewWidth;
-    options.height = kPageHeight;
-    options.settingsFile = settingsDir_.File("settings.ini");
-    options.clock = clock_;
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->SetBrowserProperty("CustomErrorHandling", "yes");
-    view_->InitSurfaces(kViewWidth, kPageHeight);
+    viewer_ = std::make_unique<test::HeadlessViewer>(kViewWidth, kPageHeight, settingsDir_.File("settings.ini"), clock_);
+    ASSERT_TRUE(viewer_->platform) << viewer_->error;
+    view_ = viewer_->view.get();
     ASSERT_FALSE(view_->OpenUrl(dir_->File("strip.cms"), true, 0, 0, 0).empty());
     comic_ = dynamic_cast<ComicsDocument*>(view_->GetDocument());
     ASSERT_NE(comic_, nullptr);
   }
-  void TearDown() override { view_.reset(); }
 
   MapObject* Button(const std::string& command) {
     for (MapObject* object : comic_->GetObjectList()) {
@@ -73,8 +65,8 @@ class ComicsViewerTest : public ::testing::Test {
   static test::TempDir* dir_;
   test::TempDir settingsDir_;
   std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(10000);
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
+  std::unique_ptr<test::HeadlessViewer> viewer_;
+  FlipMapView* view_ = nullptr;
   ComicsDocument* comic_ = nullptr;
 };
 
