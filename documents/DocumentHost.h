@@ -9,8 +9,10 @@ namespace platform {
 class Platform;
 }
 
+class KeyHook;
 class MapDocument;
 class MosaicLayout;
+class MouseHook;
 class ViewPrimitives;
 struct ViewEvent;
 
@@ -51,6 +53,15 @@ class DocumentHost {
   virtual int GetViewHeight() const = 0;
   virtual int ViewX() const = 0;
   virtual int ViewY() const = 0;
+  // Moves the window's top-left corner to (x, y) of the current level, as a page turn does.
+  virtual void ScrollTo(int x, int y) = 0;
+
+  // The input hooks of the active document (not owned; null removes). A page-mode document
+  // installs them when it becomes active and removes them when it stops being active.
+  virtual void SetMouseHook(MouseHook* hook) = 0;
+  virtual MouseHook* GetMouseHook() const = 0;
+  virtual void SetKeyHook(KeyHook* hook) = 0;
+  virtual KeyHook* GetKeyHook() const = 0;
 
   // New content to show; the next redraw check draws a frame. Safe from any thread.
   virtual void MarkDirty() = 0;

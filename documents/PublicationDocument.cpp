@@ -87,6 +87,12 @@ void PublicationDocument::SetPage(int index) {
   if (ReadyInner()) inner_->SetPage(index);
 }
 
+void PublicationDocument::PreloadLevel(int level) {
+  if (inner_) inner_->PreloadLevel(level);
+}
+
+int PublicationDocument::GetPendingTileCount() { return inner_ ? inner_->GetPendingTileCount() : 0; }
+
 void PublicationDocument::SetRotation(int degrees) {
   if (inner_) inner_->SetRotation(degrees);
 }

@@ -44,6 +44,8 @@ class PublicationDocument : public MapDocument {
   int GetAvailablePageCount() override;
   void NextPage() override;
   void SetPage(int index) override;
+  void PreloadLevel(int level) override;
+  int GetPendingTileCount() override;
 
  protected:
   // The inner document when the geometry can be asked, else null.

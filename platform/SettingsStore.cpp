@@ -159,6 +159,13 @@ bool SettingsStore::DeleteValue(const std::string& keyPath, const std::string& n
   return Save();
 }
 
+std::vector<std::pair<std::string, std::string>> SettingsStore::GetValues(const std::string& keyPath) const {
+  std::lock_guard lock(mutex_);
+  auto section = user_.find(NormaliseKey(keyPath));
+  if (section == user_.end()) return {};
+  return {section->second.begin(), section->second.end()};
+}
+
 std::string SettingsStore::GetProfileString(const std::string& section, const std::string& key,
                                             const std::string& fallback) const {
   return GetString(kProfilePrefix + section, key).value_or(fallback);

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zolvex::platform {
 
@@ -27,6 +29,9 @@ class SettingsStore {
   bool SetString(const std::string& keyPath, const std::string& name, const std::string& value);
   bool SetNumber(const std::string& keyPath, const std::string& name, std::uint32_t value);
   bool DeleteValue(const std::string& keyPath, const std::string& name);
+  // The names (lower case) and values of the user's key, ordered by name; empty when the
+  // key does not exist.
+  std::vector<std::pair<std::string, std::string>> GetValues(const std::string& keyPath) const;
 
   std::string GetProfileString(const std::string& section, const std::string& key, const std::string& fallback) const;
   bool SetProfileString(const std::string& section, const std::string& key, const std::string& value);

@@ -3,7 +3,15 @@
 # loopback port and opened through the tile server scheme. With a display the viewer
 # opens a window (drag to pan, click to zoom in, right click to zoom out, wheel, arrows);
 # without one it renders headless and writes demo.png. Extra arguments go to zolvex.
+# "run-demo.sh --comic" shows a comic instead: ten numbered pages that ImageMagick draws,
+# laid side by side in one picture and opened as a ".cms" file (buttons, page scroller and
+# click zones at the window's edges turn the pages; headless it writes demo-comic.png).
 set -euo pipefail
+comic=""
+if [ "${1:-}" = "--comic" ]; then
+  comic=yes
+  shift
+fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -20,6 +28,29 @@ mkdir -p "$demo"
 if [ ! -f "$demo/world.ktq" ]; then
   echo "run-demo: making the demo picture (8192 x 8192)"
   "$bin/ktqtool/ktqtool" synth "$demo/world.ktq" --size 8192
+fi
+
+if [ -n "$comic" ]; then
+  if [ ! -f "$demo/comic.cms" ]; then
+    echo "run-demo: drawing the demo comic (10 pages of 240 x 320)"
+    pages=()
+    for page in $(seq 1 10); do
+      pages+=( "(" -size 240x320 "xc:hsl($((page * 36)),60%,75%)" -fill '#202020' -stroke '#202020'
+               -draw 'rectangle 8,8 231,311' -fill "hsl($((page * 36)),60%,85%)" -draw 'rectangle 14,14 225,305'
+               -fill '#202020' -font DejaVu-Sans-Bold -pointsize 140 -gravity center -annotate 0 "$page" ")" )
+    done
+    "$(command -v magick || command -v convert)" "${pages[@]}" +append -depth 8 "$demo/comic.png"
+    # One tile holds the whole strip: the comic has one level, read at full size.
+    "$bin/ktqtool/ktqtool" build "$demo/comic.png" "$demo/comic.ktq" --tile 4096 --codec png
+    mv "$demo/comic.ktq" "$demo/comic.cms"
+  fi
+  args=(--param BackgroundColor=#203040 --param AllowBookmark=yes)
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec "$bin/zolvex/zolvex" --size 720x360 "${args[@]}" "$@" "$demo/comic.cms"
+  fi
+  echo "run-demo: no display; rendering the comic headless"
+  exec "$bin/zolvex/zolvex" --headless --size 720x360 "${args[@]}" --snapshot "$root/demo-comic.png" "$@" \
+    "$demo/comic.cms"
 fi
 
 log="$demo/ktqserve.log"

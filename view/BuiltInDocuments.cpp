@@ -2,8 +2,8 @@
 #include "tiles/FolderDocument.h"
 #include "documents/LegacyMapDocument.h"
 #include "documents/XmmlDocument.h"
+#include "documents/modes/ComicsDocument.h"
 #include "tiles/DefaultSourceMakers.h"
-#include "tiles/FolderDocument.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
 #include "view/DocumentFactory.h"
@@ -12,7 +12,8 @@
 namespace zolvex {
 
 // Each document class enters its creation hook here as it joins the library; until then
-// its URLs open no document and the view stays with the content it has.
+// its URLs open no document and the view stays with the content it has (a page mode's
+// markup opens as a plain markup document).
 DocumentConstructors BuiltInDocumentConstructors() { return BuiltInDocumentConstructors(DefaultSourceMakers::Shared()); }
 
 DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers) {
@@ -38,6 +39,13 @@ DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers) {
   };
   constructors.folder = [&makers](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
     return std::make_unique<FolderDocument>(view, url, makers);
+  };
+  constructors.comics = [](MapView& view, std::unique_ptr<MapDocument> inner,
+                          const std::string& markup) -> std::unique_ptr<MapDocument> {
+    // A markup document knows its URL; a comic file's picture is the content being opened.
+    const auto* xmml = dynamic_cast<const XmmlDocument*>(inner.get());
+    const std::string url = xmml ? xmml->Url() : view.GetCurrentUrl();
+    return std::make_unique<ComicsDocument>(view, std::move(inner), markup, url);
   };
   return constructors;
 }

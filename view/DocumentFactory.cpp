@@ -6,6 +6,7 @@
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "net/Url.h"
+#include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/TextValues.h"
 #include "view/MapView.h"
@@ -92,29 +93,44 @@ std::unique_ptr<MapDocument> DocumentFactory::Construct(MapView& view, const std
   if (tail == ".mon") return Call(make.mosaic, view, url);
   if (!serverScheme && endsInBackslash) return Call(make.folder, view, url);
   if (tail == ".cms" && !serverScheme) {
-    if (!make.comics) return nullptr;
     std::unique_ptr<MapDocument> tiled = Call(make.tiledImage, view, url);
     if (!tiled) return nullptr;
-    return make.comics(view, std::move(tiled), kComicsMarkup);
+    return WrapInMode(make.comics, "comics", view, std::move(tiled), kComicsMarkup, url);
   }
   std::unique_ptr<MapDocument> xmml = Call(make.xmml, view, url);
   if (!xmml) return nullptr;
-  return ConstructByType(view, std::move(xmml));
+  return ConstructByType(view, std::move(xmml), url);
 }
 
-std::unique_ptr<MapDocument> DocumentFactory::ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml) {
+std::unique_ptr<MapDocument> DocumentFactory::ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml,
+                                                              const std::string& url) {
   const DocumentConstructors& make = constructors_;
   std::string type = ToLower(xmml->GetParam("type"));
-  if (type == "comics") return Call(make.comics, view, std::move(xmml), std::string());
-  if (type == "photo") return Call(make.photo, view, std::move(xmml), std::string());
-  if (type == "news") return Call(make.news, view, std::move(xmml), std::string());
-  if (type == "layoutnews") return Call(make.layoutNews, view, std::move(xmml), std::string());
+  if (type == "comics") return WrapInMode(make.comics, type, view, std::move(xmml), std::string(), url);
+  if (type == "photo") return WrapInMode(make.photo, type, view, std::move(xmml), std::string(), url);
+  if (type == "news") return WrapInMode(make.news, type, view, std::move(xmml), std::string(), url);
+  if (type == "layoutnews") return WrapInMode(make.layoutNews, type, view, std::move(xmml), std::string(), url);
   auto handler = handlers_.find(type);
   if (handler != handlers_.end() && handler->second.create) {
     if (std::unique_ptr<MapDocument> extension = handler->second.create(view, *xmml))
       xmml->SetExtension(std::move(extension));
   }
   return xmml;
+}
+
+// A page mode whose document is not built yet shows its content as it stands; one that is
+// built but cannot make the document fails like any content that cannot be read.
+std::unique_ptr<MapDocument> DocumentFactory::WrapInMode(const DocumentConstructors::Wrapper& hook,
+                                                         const std::string& mode, MapView& view,
+                                                         std::unique_ptr<MapDocument> inner,
+                                                         const std::string& markup, const std::string& url) {
+  if (!hook) {
+    platform::DebugOutput("No " + mode + " document yet: " + url + " opens as it stands\n");
+    return inner;
+  }
+  std::unique_ptr<MapDocument> made = hook(view, std::move(inner), markup);
+  if (!made) throw CReaderException("Cannot open " + url + ": its " + mode + " view could not be made");
+  return made;
 }
 
 std::unique_ptr<MapDocument> DocumentFactory::CreateSubDocument(MapView& view, const SubDocumentRequest& request) {

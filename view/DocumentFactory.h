@@ -14,7 +14,8 @@ class MosaicLayout;
 class SourceMakers;
 
 // Creation hooks of the document classes the factory chooses between. A hook that is not
-// set makes its URLs open no document (the view then falls back to the previous URL).
+// set makes its URLs open no document (the view then falls back to the previous URL),
+// except the page modes: without their hook the wrapped document opens as it stands.
 struct DocumentConstructors {
   // (view, url) → a new document; may throw CReaderException.
   using FromUrl = std::function<std::unique_ptr<MapDocument>(MapView&, const std::string& url)>;
@@ -79,7 +80,11 @@ class DocumentFactory {
  private:
   std::unique_ptr<MapDocument> Construct(MapView& view, const std::string& url, const std::string& tail,
                                          bool serverScheme, bool endsInBackslash);
-  std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml);
+  std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml,
+                                               const std::string& url);
+  static std::unique_ptr<MapDocument> WrapInMode(const DocumentConstructors::Wrapper& hook, const std::string& mode,
+                                                 MapView& view, std::unique_ptr<MapDocument> inner,
+                                                 const std::string& markup, const std::string& url);
 
   DocumentConstructors constructors_;
   std::map<std::string, DocumentTypeHandler> handlers_;

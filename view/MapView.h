@@ -162,7 +162,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // A click of kind 1 (left) or 2 (right).
   void Click(int x, int y, unsigned flags, ObjectButton kind);
   // Moves the view's top-left corner to (x, y) of the current level.
-  virtual void ScrollTo(int x, int y);
+  void ScrollTo(int x, int y) override;
   bool IsDragging() const { return dragging_; }
   // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
   // while a further level exists, "default" at the last.
@@ -191,10 +191,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Hides the shown tooltips and drops the wait for a pending one.
   void HideTooltips();
   // Hooks of the active document; not owned, null removes.
-  void SetMouseHook(MouseHook* hook) { mouseHook_ = hook; }
-  MouseHook* GetMouseHook() const { return mouseHook_; }
-  void SetKeyHook(KeyHook* hook) { keyHook_ = hook; }
-  KeyHook* GetKeyHook() const { return keyHook_; }
+  void SetMouseHook(MouseHook* hook) override { mouseHook_ = hook; }
+  MouseHook* GetMouseHook() const override { return mouseHook_; }
+  void SetKeyHook(KeyHook* hook) override { keyHook_ = hook; }
+  KeyHook* GetKeyHook() const override { return keyHook_; }
   // The time argument of the last mouse or key event the view was given.
   std::uint64_t GetLastEventTime() const { return lastEventTime_; }
   // The view's own objects (tooltips, the selection band): drawn above the document's

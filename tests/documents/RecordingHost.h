@@ -44,6 +44,9 @@ class RecordingHost : public DocumentHost {
   std::vector<std::string> opened;
   std::vector<std::string> errors;
   std::vector<SubDocumentRequest> requests;
+  std::vector<std::pair<int, int>> scrolls;  // every ScrollTo, which also moves viewX, viewY
+  MouseHook* mouseHook = nullptr;
+  KeyHook* keyHook = nullptr;
 
   ViewPrimitives& ObjectView() override { return objectView; }
   platform::Platform& GetPlatform() override { return *platform_; }
@@ -53,6 +56,15 @@ class RecordingHost : public DocumentHost {
   int GetViewHeight() const override { return viewHeight; }
   int ViewX() const override { return viewX; }
   int ViewY() const override { return viewY; }
+  void ScrollTo(int x, int y) override {
+    scrolls.emplace_back(x, y);
+    viewX = x;
+    viewY = y;
+  }
+  void SetMouseHook(MouseHook* hook) override { mouseHook = hook; }
+  MouseHook* GetMouseHook() const override { return mouseHook; }
+  void SetKeyHook(KeyHook* hook) override { keyHook = hook; }
+  KeyHook* GetKeyHook() const override { return keyHook; }
   void MarkDirty() override { ++dirtyMarks; }
   void PostCommand(const std::string& command, const std::string& argument) override {
     commands.emplace_back(command, argument);

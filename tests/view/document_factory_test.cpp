@@ -128,10 +128,32 @@ TEST_F(FactoryTest, XmmlTypeChoosesThePageMode) {
     EXPECT_TRUE(mode->markup.empty());
     EXPECT_EQ(dynamic_cast<GridDocument*>(mode->GetInner())->Url(), "/data/issue.xmml");
   }
-  xmmlType = "photo";  // the photo album is not built: no document
-  EXPECT_EQ(Create("/data/album.xmml"), nullptr);
   xmmlType = "plain";
   EXPECT_NE(dynamic_cast<GridDocument*>(Create("/data/plain.xmml").get()), nullptr);
+}
+
+// A page mode without a document of its own shows its markup as a plain XMML document; a
+// mode that fails to make its document fails the load with a message.
+TEST_F(FactoryTest, PageModesWithoutADocumentOpenTheirMarkupAndFailuresAreReported) {
+  factory.Constructors().news = nullptr;
+  for (std::string type : {"photo", "news"}) {
+    xmmlType = type;
+    auto document = Create("/data/album.xmml");
+    auto* plain = dynamic_cast<GridDocument*>(document.get());
+    ASSERT_NE(plain, nullptr) << type;
+    EXPECT_EQ(plain->Url(), "/data/album.xmml");
+  }
+  EXPECT_TRUE(harness.listener.log.empty());
+
+  factory.Constructors().comics = [](MapView&, std::unique_ptr<MapDocument>, const std::string&) {
+    return std::unique_ptr<MapDocument>();
+  };
+  xmmlType = "comics";
+  EXPECT_EQ(Create("/data/issue.xmml"), nullptr);
+  EXPECT_EQ(Create("/data/strip.cms"), nullptr);
+  EXPECT_EQ(harness.listener.log,
+            (std::vector<std::string>{"error Cannot open /data/issue.xmml: its comics view could not be made",
+                                      "error Cannot open /data/strip.cms: its comics view could not be made"}));
 }
 
 TEST_F(FactoryTest, RegisteredTypesExtendTheXmmlDocument) {

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
 #include "tests/support/TestSupport.h"
+#include "tests/viewer/HeadlessViewer.h"
 #include "tiles/CComponentTile.h"
 #include "tiles/TiledImageDocument.h"
 #include "view/FlipMapView.h"
@@ -34,17 +35,10 @@ class ViewerTest : public ::testing::Test {
   static void TearDownTestSuite() { delete dir_; }
 
   void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = 400;
-    options.height = 300;
-    options.settingsFile = settingsDir_.File("settings.ini");
-    options.clock = clock_;
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->SetBrowserProperty("CustomErrorHandling", "yes");
-    view_->InitSurfaces(400, 300);
+    viewer_ = std::make_unique<test::HeadlessViewer>(400, 300, settingsDir_.File("settings.ini"), clock_);
+    ASSERT_TRUE(viewer_->platform) << viewer_->error;
+    platform_ = viewer_->platform.get();
+    view_ = viewer_->view.get();
   }
 
   bool Open() { return !view_->OpenUrl(dir_->File("picture.ktq"), true, 0, 0, 0).empty() && view_->HasValidDocument(); }
@@ -55,8 +49,9 @@ class ViewerTest : public ::testing::Test {
   static test::TempDir* dir_;
   test::TempDir settingsDir_;
   std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(10000);
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
+  std::unique_ptr<test::HeadlessViewer> viewer_;
+  platform::Platform* platform_ = nullptr;
+  FlipMapView* view_ = nullptr;
 };
 
 test::TempDir* ViewerTest::dir_ = nullptr;
