@@ -272,8 +272,11 @@ TEST_F(ViewTransitionsTest, AFlipTakesTransitionDurationOr250AndScrollsWithoutFl
     EXPECT_GE(lasted, 250u);
     EXPECT_LT(lasted, 250u + kRefreshMs + 12);
   }
+  // Without the flip the view glides there at its own level: no frame shows the cache level.
   view_->SetBrowserProperty("FlipAnimation", "no");
-  EXPECT_TRUE(Flip({300, 300}, {100, 300}).empty());
+  const auto& glide = Flip({300, 300}, {100, 300});
+  EXPECT_EQ(glide.size(), 15u);
+  for (const Captured& frame : glide) EXPECT_EQ(frame.At(kWidth / 2, kHeight / 2), Shade::Red);
   EXPECT_EQ(view_->ViewX(), 100);
   // Nothing to flip when the view stays where it is.
   SetFlipProperties("fenceflip", "horizontal");
