@@ -1,0 +1,232 @@
+// The zoom animations through the view, on a headless window whose manual clock moves one
+// display refresh per presented frame: each level's picture says in its pixels which
+// level pixel it is (red = x, green = y, blue = the level), so a frame tells which part
+// of which level it stretches.
+#include <gtest/gtest.h>
+
+#include "platform/Platform.h"
+#include "platform/headless/HeadlessWindowHost.h"
+#include "tests/documents/GridDocument.h"
+#include "tests/support/TestSupport.h"
+#include "tiles/CComponentTile.h"
+#include "view/DocumentFactory.h"
+#include "view/FlipMapView.h"
+#include "view/SmoothZoom.h"
+
+using namespace zolvex;
+
+namespace {
+
+constexpr int kWidth = 200, kHeight = 100;
+constexpr std::uint32_t kRefreshMs = 16;
+
+int LevelShade(int level) { return 40 + 100 * level; }
+
+// Two levels, 400 × 200 and 800 × 400, each one tile whose pixels name their place.
+class CoordinateDocument : public test::GridDocument {
+ public:
+  explicit CoordinateDocument(const std::string& url) : GridDocument({{400, 200}, {800, 400}}, url) {
+    for (int level = 0; level < 2; ++level) {
+      const int w = GetLevelWidth(level), h = GetLevelHeight(level);
+      auto image = std::make_unique<ViewImage>(w, h, 24);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) image->setPixelColor(x, y, qmMakeColor(x % 256, y % 256, LevelShade(level)));
+      tiles_[level] = std::make_unique<CComponentTile>(level, 0, 0, w, h, w, h);
+      tiles_[level]->SetImage(std::move(image), false);
+    }
+  }
+  int CollectDrawItems(std::vector<MapObject*>& items, int, int, int, int, int, int) override {
+    items.push_back(tiles_[GetLevel()].get());
+    return static_cast<int>(items.size());
+  }
+
+ private:
+  std::unique_ptr<CComponentTile> tiles_[2];
+};
+
+// A shown pixel: the level pixel it shows and the level.
+struct Shown {
+  int x, y, level;
+};
+
+Shown Read(platform::Pixel p) {
+  const int blue = p & 0xFF;
+  return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), blue == LevelShade(1) ? 1 : blue == LevelShade(0) ? 0 : -1};
+}
+
+struct Frame {
+  std::uint64_t time;
+  std::vector<platform::Pixel> pixels;
+  Shown At(int x, int y) const { return Read(pixels[static_cast<size_t>(y) * kWidth + x]); }
+};
+
+class BackBufferPainter : public platform::WindowListener {
+ public:
+  explicit BackBufferPainter(FlipMapView& view) : view_(view) {}
+  const platform::Surface* OnPaint() override { return view_.BackBuffer(); }
+
+ private:
+  FlipMapView& view_;
+};
+
+class SmoothZoomTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::PlatformOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.settingsFile = dir_.File("settings.ini");
+    options.clock = clock_;
+    std::string error;
+    platform_ = platform::CreatePlatform(options, error);
+    ASSERT_TRUE(platform_) << error;
+    view_ = std::make_unique<FlipMapView>(*platform_);
+    view_->InitSurfaces(kWidth, kHeight);
+    painter_ = std::make_unique<BackBufferPainter>(*view_);
+    Window().SetListener(painter_.get());
+    Window().SetFrameIntervalMs(kRefreshMs);
+    Window().SetFrameSink([this](const platform::Surface& frame) {
+      Frame f{clock_->NowMs(), {}};
+      for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) f.pixels.push_back(frame.PixelAt(x, y));
+      frames_.push_back(std::move(f));
+    });
+    DocumentConstructors constructors;
+    constructors.tiledImage = [](MapView&, const std::string& url) { return std::make_unique<CoordinateDocument>(url); };
+    view_->SetDocumentFactory(std::make_unique<DocumentFactory>(constructors));
+    ASSERT_FALSE(view_->OpenUrl("/data/coordinates.ktq", true, 0, 0, 0).empty());
+  }
+  void TearDown() override {
+    Window().SetFrameSink(nullptr);
+    Window().SetListener(nullptr);
+  }
+  platform::HeadlessWindowHost& Window() { return static_cast<platform::HeadlessWindowHost&>(platform_->Window()); }
+  // Zooms from a level and position around a point of the old level; answers the frames.
+  const std::vector<Frame>& Zoom(int from, platform::Point position, int to, platform::Point anchor, bool keepPoint) {
+    view_->GetDocument()->SetLevel(from);
+    view_->SetPosition(position.x, position.y, true, false);
+    frames_.clear();
+    start_ = clock_->NowMs();
+    view_->ZoomTo(to, anchor.x, anchor.y, keepPoint);
+    return frames_;
+  }
+  Shown Now(int x, int y) const { return Read(view_->BackBuffer()->PixelAt(x, y)); }
+
+  test::TempDir dir_;
+  std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(1000);
+  std::unique_ptr<platform::Platform> platform_;
+  std::unique_ptr<FlipMapView> view_;
+  std::unique_ptr<BackBufferPainter> painter_;
+  std::vector<Frame> frames_;
+  std::uint64_t start_ = 0;
+};
+
+}  // namespace
+
+TEST_F(SmoothZoomTest, ZoomingInMagnifiesTheOldFrameForThreeHundredMilliseconds) {
+  const auto& frames = Zoom(0, {0, 0}, 1, {100, 50}, true);
+  // A frame every refresh and 10 ms pause while less than 300 ms have passed.
+  ASSERT_EQ(frames.size(), 12u);
+  EXPECT_LT(frames.back().time - start_, 300u + kRefreshMs);
+  // The first frame is the old one; the window's corner then moves in on the middle half.
+  EXPECT_EQ(frames.front().At(0, 0).level, 0);
+  EXPECT_LE(frames.front().At(0, 0).x, 1);
+  int previous = -1;
+  for (const Frame& frame : frames) {
+    const Shown corner = frame.At(0, 0);
+    EXPECT_EQ(corner.level, 0);
+    EXPECT_GE(corner.x, previous);
+    previous = corner.x;
+  }
+  EXPECT_GE(frames.back().At(0, 0).x, 45);
+  EXPECT_LE(frames.back().At(0, 0).x, 50);
+  EXPECT_GE(frames.back().At(kWidth - 1, 0).x, 145);
+  // Then the new level itself, with the anchor in the middle.
+  EXPECT_EQ(Now(0, 0).level, 1);
+  EXPECT_EQ(view_->ViewX(), 100);
+  EXPECT_EQ(Now(0, 0).x, 100);
+}
+
+TEST_F(SmoothZoomTest, TheMagnifiedPartStaysInsideTheWindowNearItsEdges) {
+  struct Case {
+    int anchorX;     // a window point of the old frame, at view position 0
+    int leftShown;   // the level pixel at the frame's left edge at the end, about
+    int rightShown;  // and at its right edge
+  } cases[] = {
+      {5, 0, 100},     // at the left edge the magnified part begins at 0
+      {195, 96, 198},  // at the right edge it ends at the window's edge, undistorted
+      {100, 48, 152},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.anchorX);
+    const auto& frames = Zoom(0, {0, 0}, 1, {c.anchorX, 50}, true);
+    ASSERT_FALSE(frames.empty());
+    const Frame& last = frames.back();
+    EXPECT_NEAR(last.At(0, 50).x, c.leftShown, 5);
+    EXPECT_NEAR(last.At(kWidth - 1, 50).x, c.rightShown, 6);
+  }
+}
+
+TEST_F(SmoothZoomTest, ZoomingOutShrinksTheEnlargedOldWindowIntoTheNewFrame) {
+  // From the middle of level 1: the old window is the middle half of the new frame.
+  const auto& frames = Zoom(1, {100, 50}, 0, {0, 0}, false);
+  ASSERT_EQ(frames.size(), 12u);
+  const Shown first = frames.front().At(0, 0);
+  EXPECT_EQ(first.level, 0);
+  EXPECT_EQ(first.x, 50);
+  EXPECT_EQ(first.y, 25);
+  int previous = 1000;
+  for (const Frame& frame : frames) {
+    EXPECT_LE(frame.At(0, 0).x, previous);
+    previous = frame.At(0, 0).x;
+  }
+  EXPECT_LE(frames.back().At(0, 0).x, 4);
+  EXPECT_EQ(Now(0, 0).level, 0);
+  EXPECT_EQ(Now(kWidth - 1, 0).x, kWidth - 1);
+}
+
+TEST_F(SmoothZoomTest, SettingsTurnTheZoomAnimationsOff) {
+  struct Case {
+    const char* property;
+    const char* value;
+    const char* offset;  // "offsetx": a negative one lets the view stand left of the content
+    bool animates;
+  } cases[] = {
+      {"disablesmoothzoom", "yes", "", false},
+      {"disablesmoothzoom", "no", "", true},
+      {"AlwaysSmoothZoom", "no", "", true},
+      {"AlwaysSmoothZoom", "no", "-80", false},  // only while the position is negative
+      {"AlwaysSmoothZoom", "", "-80", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.property) + "=" + c.value + " offset " + c.offset);
+    view_->SetBrowserProperty(c.property, c.value);
+    view_->SetBrowserProperty("offsetx", c.offset);
+    EXPECT_EQ(!Zoom(0, {-20, 0}, 1, {80, 50}, true).empty(), c.animates);
+    EXPECT_EQ(!Zoom(1, {-40, 50}, 0, {60, 100}, false).empty(), c.animates);
+    view_->SetBrowserProperty(c.property, "");
+    view_->SetBrowserProperty("offsetx", "");
+  }
+  // "smoothzoom" "no" keeps the position of a zoom from the second level to the first, still.
+  view_->GetDocument()->SetParam("smoothzoom", "no");
+  EXPECT_TRUE(Zoom(1, {100, 50}, 0, {200, 100}, false).empty());
+  EXPECT_EQ(view_->ViewX(), 100);
+  EXPECT_EQ(view_->ViewY(), 50);
+}
+
+TEST(SmoothZoom, SourceRectanglesRunBetweenTheWholeWindowAndTheRatioPart) {
+  ZoomRequest request;
+  request.anchorX = 10;  // left of the part a zoom by 2 can show: moved to 200 ÷ 4
+  request.anchorY = 50;
+  request.ratioX = request.ratioY = 2.0;
+  const SmoothZoom in(true, request, {200, 100});
+  EXPECT_EQ(in.SourceAt(0), (platform::Rect{0, 0, 199, 99}));
+  EXPECT_EQ(in.SourceAt(150), (platform::Rect{0, 13, 150, 87}));  // centre 75, half width 75
+  EXPECT_EQ(in.SourceAt(300), (platform::Rect{0, 25, 100, 75}));
+  EXPECT_EQ(in.SourceAt(900), in.SourceAt(300));
+  request.ratioX = request.ratioY = 0.5;
+  request.anchorX = 100;
+  const SmoothZoom out(false, request, {200, 100});
+  EXPECT_EQ(out.SourceAt(0), (platform::Rect{50, 25, 150, 75}));
+  EXPECT_EQ(out.SourceAt(300), (platform::Rect{0, 0, 199, 99}));
+}
