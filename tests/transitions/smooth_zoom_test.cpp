@@ -4,10 +4,8 @@
 // of which level it stretches.
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
-#include "platform/headless/HeadlessWindowHost.h"
 #include "tests/documents/GridDocument.h"
-#include "tests/support/TestSupport.h"
+#include "tests/transitions/ShownFrames.h"
 #include "tiles/CComponentTile.h"
 #include "view/DocumentFactory.h"
 #include "view/FlipMapView.h"
@@ -18,7 +16,6 @@ using namespace zolvex;
 namespace {
 
 constexpr int kWidth = 200, kHeight = 100;
-constexpr std::uint32_t kRefreshMs = 16;
 
 int LevelShade(int level) { return 40 + 100 * level; }
 
@@ -54,53 +51,21 @@ Shown Read(platform::Pixel p) {
   return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), blue == LevelShade(1) ? 1 : blue == LevelShade(0) ? 0 : -1};
 }
 
-struct Frame {
-  std::uint64_t time;
-  std::vector<platform::Pixel> pixels;
-  Shown At(int x, int y) const { return Read(pixels[static_cast<size_t>(y) * kWidth + x]); }
-};
+using Frame = test::ShownFrame;
 
-class BackBufferPainter : public platform::WindowListener {
- public:
-  explicit BackBufferPainter(FlipMapView& view) : view_(view) {}
-  const platform::Surface* OnPaint() override { return view_.BackBuffer(); }
+Shown ShownAt(const Frame& frame, int x, int y) { return Read(frame.PixelAt(x, y)); }
 
- private:
-  FlipMapView& view_;
-};
-
-class SmoothZoomTest : public ::testing::Test {
+class SmoothZoomTest : public test::ShownFramesTest {
  protected:
+  SmoothZoomTest() : ShownFramesTest({kWidth, kHeight}) {}
   void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = kWidth;
-    options.height = kHeight;
-    options.settingsFile = dir_.File("settings.ini");
-    options.clock = clock_;
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->InitSurfaces(kWidth, kHeight);
-    painter_ = std::make_unique<BackBufferPainter>(*view_);
-    Window().SetListener(painter_.get());
-    Window().SetFrameIntervalMs(kRefreshMs);
-    Window().SetFrameSink([this](const platform::Surface& frame) {
-      Frame f{clock_->NowMs(), {}};
-      for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) f.pixels.push_back(frame.PixelAt(x, y));
-      frames_.push_back(std::move(f));
-    });
+    ShownFramesTest::SetUp();
+    if (HasFatalFailure()) return;
     DocumentConstructors constructors;
     constructors.tiledImage = [](MapView&, const std::string& url) { return std::make_unique<CoordinateDocument>(url); };
     view_->SetDocumentFactory(std::make_unique<DocumentFactory>(constructors));
     ASSERT_FALSE(view_->OpenUrl("/data/coordinates.ktq", true, 0, 0, 0).empty());
   }
-  void TearDown() override {
-    Window().SetFrameSink(nullptr);
-    Window().SetListener(nullptr);
-  }
-  platform::HeadlessWindowHost& Window() { return static_cast<platform::HeadlessWindowHost&>(platform_->Window()); }
   // Zooms from a level and position around a point of the old level; answers the frames.
   const std::vector<Frame>& Zoom(int from, platform::Point position, int to, platform::Point anchor, bool keepPoint) {
     view_->GetDocument()->SetLevel(from);
@@ -112,12 +77,6 @@ class SmoothZoomTest : public ::testing::Test {
   }
   Shown Now(int x, int y) const { return Read(view_->BackBuffer()->PixelAt(x, y)); }
 
-  test::TempDir dir_;
-  std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(1000);
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
-  std::unique_ptr<BackBufferPainter> painter_;
-  std::vector<Frame> frames_;
   std::uint64_t start_ = 0;
 };
 
@@ -129,18 +88,18 @@ TEST_F(SmoothZoomTest, ZoomingInMagnifiesTheOldFrameForThreeHundredMilliseconds)
   ASSERT_EQ(frames.size(), 12u);
   EXPECT_LT(frames.back().time - start_, 300u + kRefreshMs);
   // The first frame is the old one; the window's corner then moves in on the middle half.
-  EXPECT_EQ(frames.front().At(0, 0).level, 0);
-  EXPECT_LE(frames.front().At(0, 0).x, 1);
+  EXPECT_EQ(ShownAt(frames.front(), 0, 0).level, 0);
+  EXPECT_LE(ShownAt(frames.front(), 0, 0).x, 1);
   int previous = -1;
   for (const Frame& frame : frames) {
-    const Shown corner = frame.At(0, 0);
+    const Shown corner = ShownAt(frame, 0, 0);
     EXPECT_EQ(corner.level, 0);
     EXPECT_GE(corner.x, previous);
     previous = corner.x;
   }
-  EXPECT_GE(frames.back().At(0, 0).x, 45);
-  EXPECT_LE(frames.back().At(0, 0).x, 50);
-  EXPECT_GE(frames.back().At(kWidth - 1, 0).x, 145);
+  EXPECT_GE(ShownAt(frames.back(), 0, 0).x, 45);
+  EXPECT_LE(ShownAt(frames.back(), 0, 0).x, 50);
+  EXPECT_GE(ShownAt(frames.back(), kWidth - 1, 0).x, 145);
   // Then the new level itself, with the anchor in the middle.
   EXPECT_EQ(Now(0, 0).level, 1);
   EXPECT_EQ(view_->ViewX(), 100);
@@ -162,8 +121,8 @@ TEST_F(SmoothZoomTest, TheMagnifiedPartStaysInsideTheWindowNearItsEdges) {
     const auto& frames = Zoom(0, {0, 0}, 1, {c.anchorX, 50}, true);
     ASSERT_FALSE(frames.empty());
     const Frame& last = frames.back();
-    EXPECT_NEAR(last.At(0, 50).x, c.leftShown, 5);
-    EXPECT_NEAR(last.At(kWidth - 1, 50).x, c.rightShown, 6);
+    EXPECT_NEAR(ShownAt(last, 0, 50).x, c.leftShown, 5);
+    EXPECT_NEAR(ShownAt(last, kWidth - 1, 50).x, c.rightShown, 6);
   }
 }
 
@@ -171,16 +130,16 @@ TEST_F(SmoothZoomTest, ZoomingOutShrinksTheEnlargedOldWindowIntoTheNewFrame) {
   // From the middle of level 1: the old window is the middle half of the new frame.
   const auto& frames = Zoom(1, {100, 50}, 0, {0, 0}, false);
   ASSERT_EQ(frames.size(), 12u);
-  const Shown first = frames.front().At(0, 0);
+  const Shown first = ShownAt(frames.front(), 0, 0);
   EXPECT_EQ(first.level, 0);
   EXPECT_EQ(first.x, 50);
   EXPECT_EQ(first.y, 25);
   int previous = 1000;
   for (const Frame& frame : frames) {
-    EXPECT_LE(frame.At(0, 0).x, previous);
-    previous = frame.At(0, 0).x;
+    EXPECT_LE(ShownAt(frame, 0, 0).x, previous);
+    previous = ShownAt(frame, 0, 0).x;
   }
-  EXPECT_LE(frames.back().At(0, 0).x, 4);
+  EXPECT_LE(ShownAt(frames.back(), 0, 0).x, 4);
   EXPECT_EQ(Now(0, 0).level, 0);
   EXPECT_EQ(Now(kWidth - 1, 0).x, kWidth - 1);
 }
