@@ -4,6 +4,8 @@
 // of which level it stretches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/documents/GridDocument.h"
 #include "tests/transitions/ShownFrames.h"
 #include "tiles/CComponentTile.h"
@@ -34,11 +36,37 @@ class CoordinateDocument : public test::GridDocument {
   }
   int CollectDrawItems(std::vector<MapObject*>& items, int, int, int, int, int, int) override {
     items.push_back(tiles_[GetLevel()].get());
+    items.insert(items.end(), overlays.begin(), overlays.end());
     return static_cast<int>(items.size());
   }
+  std::vector<MapObject*> overlays;  // not owned
 
  private:
   std::unique_ptr<CComponentTile> tiles_[2];
+};
+
+// An overlay object that notes how each drawing found it.
+class ProbeObject : public MapObject {
+ public:
+  struct Drawn {
+    int renderMode;
+    platform::Rect reference;
+    bool suspended;
+  };
+  ProbeObject(bool screenCoordinates, bool windowed) : MapObject(10, 10, 20, 20), windowed_(windowed) {
+    SetScreenCoordinates(screenCoordinates);
+  }
+  bool IsWindowed() const override { return windowed_; }
+  void Draw() override { drawn.push_back({GetRenderMode(), GetReferenceRect(), IsSuspended()}); }
+  void Suspend() override {
+    MapObject::Suspend();
+    ++suspends;
+  }
+  std::vector<Drawn> drawn;
+  int suspends = 0;
+
+ private:
+  bool windowed_;
 };
 
 // A shown pixel: the level pixel it shows and the level.
@@ -188,4 +216,45 @@ TEST(SmoothZoom, SourceRectanglesRunBetweenTheWholeWindowAndTheRatioPart) {
   const SmoothZoom out(false, request, {200, 100});
   EXPECT_EQ(out.SourceAt(0), (platform::Rect{50, 25, 150, 75}));
   EXPECT_EQ(out.SourceAt(300), (platform::Rect{0, 0, 199, 99}));
+}
+
+TEST_F(SmoothZoomTest, ObjectsThatKeepTheirPlaceOnTheScreenAreDrawnOverEveryFrame) {
+  ProbeObject onScreen(true, false), windowed(false, true), inContent(false, false);
+  auto& document = static_cast<CoordinateDocument&>(*view_->GetDocument());
+  document.overlays = {&onScreen, &windowed, &inContent};
+  auto clear = [&] {
+    for (ProbeObject* probe : {&onScreen, &windowed, &inContent}) probe->drawn.clear();
+  };
+  auto remapped = [](const ProbeObject& probe, int mode) {
+    size_t count = 0;
+    for (const ProbeObject::Drawn& d : probe.drawn) count += d.renderMode == mode;
+    return count;
+  };
+
+  view_->SetPosition(0, 0, true, false);  // the objects are in the frame the zoom starts from
+  clear();
+  const size_t zoomInFrames = Zoom(0, {0, 0}, 1, {100, 50}, true).size();
+  // Zooming in, each frame draws them over the stretched rectangle it shows.
+  EXPECT_EQ(remapped(onScreen, 2), zoomInFrames);
+  EXPECT_EQ(remapped(windowed, 2), zoomInFrames);
+  EXPECT_EQ(remapped(inContent, 2), 0u);
+  const auto first = std::find_if(onScreen.drawn.begin(), onScreen.drawn.end(),
+                                  [](const ProbeObject::Drawn& d) { return d.renderMode == 2; });
+  ASSERT_NE(first, onScreen.drawn.end());
+  EXPECT_EQ(first->reference, (platform::Rect{0, 0, kWidth - 1, kHeight - 1}));
+  // The composed frame that follows draws them as usual.
+  EXPECT_EQ(onScreen.drawn.back().renderMode, 0);
+  EXPECT_EQ(inContent.drawn.back().renderMode, 0);
+
+  clear();
+  const size_t zoomOutFrames = Zoom(1, {100, 50}, 0, {0, 0}, false).size();
+  // The windowed object is held when the zoom is asked for (the new frame is composed
+  // without it moving) and let go in the animation's frames.
+  EXPECT_EQ(windowed.suspends, 1);
+  EXPECT_EQ(remapped(windowed, -2), zoomOutFrames);
+  for (const ProbeObject::Drawn& d : windowed.drawn) EXPECT_TRUE(d.renderMode != -2 || !d.suspended);
+  EXPECT_FALSE(windowed.IsSuspended());
+  EXPECT_EQ(remapped(onScreen, -2), zoomOutFrames);
+  EXPECT_EQ(windowed.GetRenderMode(), 0);
+  document.overlays.clear();
 }
