@@ -12,8 +12,8 @@
 #include "platform/Geometry.h"
 #include "view/BrowserProperties.h"
 #include "view/History.h"
-#include "view/SmoothZoom.h"
 #include "view/RubberBandObject.h"
+#include "view/SmoothZoom.h"
 #include "view/TooltipObject.h"
 #include "objects/MapObject.h"
 #include "objects/ObjectValues.h"
@@ -270,8 +270,6 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Brings the point (x, y) of a 0-based level to the middle of the window at that level:
   // zooms out as far as the distance asks, moves, and zooms in again.
   void PanTo(int x, int y, int level);
-  // The zoom animation the next frame will play.
-  const ZoomRequest& PendingZoom() const { return zoomRequest_; }
   // x, y in window pixels; direction 1 zooms in, 2 zooms out.
   void ZoomAt(int x, int y, int direction);
   // One level in (out) around the middle of the window, within the level limits.
