@@ -98,25 +98,34 @@ void Surface::Blit(const Surface& src, const Rect& srcArea, const Rect& dstArea,
   const Pixel key = colorKey ? PixelFromColor(*colorKey) : 0;
   const int64_t sw = srcArea.Width(), sh = srcArea.Height();
   const int64_t dw = dstArea.Width(), dh = dstArea.Height();
+  const int srcWidth = src.Width(), srcHeight = src.Height();
   // Column lookup computed once per blit: each destination column maps to the source
-  // column whose span covers its centre.
+  // column whose span covers its centre. The lookup rises with x, so the columns that
+  // land inside the source are one run, and the rows need no test per pixel.
   std::vector<int> columns(static_cast<size_t>(visible.Width()));
   for (int x = visible.left; x < visible.right; ++x) {
     columns[static_cast<size_t>(x - visible.left)] =
         srcArea.left + static_cast<int>(((x - dstArea.left) * 2 + 1) * sw / (dw * 2));
   }
+  const auto first = std::partition_point(columns.begin(), columns.end(), [](int sx) { return sx < 0; });
+  const auto last = std::partition_point(first, columns.end(), [srcWidth](int sx) { return sx < srcWidth; });
+  const int left = visible.left + static_cast<int>(first - columns.begin());
+  const int* lookup = columns.data() + (first - columns.begin());
+  const size_t count = static_cast<size_t>(last - first);
+  const int toStride = StridePixels();
   Pixel* to = Lock();
   for (int y = visible.top; y < visible.bottom; ++y) {
     int sy = srcArea.top + static_cast<int>(((y - dstArea.top) * 2 + 1) * sh / (dh * 2));
-    if (sy < 0 || sy >= src.Height()) continue;
+    if (sy < 0 || sy >= srcHeight) continue;
     const Pixel* fromRow = from + static_cast<size_t>(sy) * fromStride;
-    Pixel* toRow = to + static_cast<size_t>(y) * StridePixels();
-    for (int x = visible.left; x < visible.right; ++x) {
-      int sx = columns[static_cast<size_t>(x - visible.left)];
-      if (sx < 0 || sx >= src.Width()) continue;
-      Pixel p = fromRow[sx];
-      if (colorKey && SameColour(p, key)) continue;
-      toRow[x] = p | 0xFF000000u;
+    Pixel* toRow = to + static_cast<size_t>(y) * toStride + left;
+    if (!colorKey) {
+      for (size_t i = 0; i < count; ++i) toRow[i] = fromRow[lookup[i]] | 0xFF000000u;
+      continue;
+    }
+    for (size_t i = 0; i < count; ++i) {
+      const Pixel p = fromRow[lookup[i]];
+      if (!SameColour(p, key)) toRow[i] = p | 0xFF000000u;
     }
   }
   Unlock();

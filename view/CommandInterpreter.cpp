@@ -27,6 +27,8 @@ const std::map<std::string, CommandInterpreter::Handler>& CommandInterpreter::Ha
       {"reset", &CommandInterpreter::Reset},
       {"zoomin", &CommandInterpreter::ZoomIn},
       {"zoomout", &CommandInterpreter::ZoomOut},
+      {"panto", &CommandInterpreter::PanTo},
+      {"dragto", &CommandInterpreter::DragTo},
       {"back", &CommandInterpreter::Back},
       {"limit", &CommandInterpreter::Limit},
       {"rotate", &CommandInterpreter::Rotate},
@@ -158,6 +160,22 @@ bool CommandInterpreter::ZoomIn(const std::string&) {
 
 bool CommandInterpreter::ZoomOut(const std::string&) {
   view_.ZoomOut();
+  return true;
+}
+
+// "x,y,level" with a 1-based level; fewer numbers do nothing.
+bool CommandInterpreter::PanTo(const std::string& argument) {
+  int values[3] = {0, 0, 0};
+  if (ArgumentScanner(argument).Ints(values, 3) < 3) return true;
+  view_.PanTo(values[0], values[1], ClampToInt(static_cast<long long>(values[2]) - 1));
+  return true;
+}
+
+// "x,y" in pixels of the current level; fewer numbers do nothing.
+bool CommandInterpreter::DragTo(const std::string& argument) {
+  int values[2] = {0, 0};
+  if (ArgumentScanner(argument).Ints(values, 2) < 2) return true;
+  view_.ScrollTo(values[0], values[1], true);
   return true;
 }
 

@@ -82,6 +82,8 @@ class CommandInterpreter {
   bool Reset(const std::string& argument);
   bool ZoomIn(const std::string& argument);
   bool ZoomOut(const std::string& argument);
+  bool PanTo(const std::string& argument);
+  bool DragTo(const std::string& argument);
   bool Back(const std::string& argument);
   bool Limit(const std::string& argument);
   bool Rotate(const std::string& argument);

@@ -63,7 +63,8 @@ class FlipMapView : public MapView {
   void CaptureTransitionSource() override;
   void RunTransition(const std::string& request) override;
   // A move to another page flips it when "FlipAnimation" is "yes"; otherwise it scrolls.
-  void ScrollTo(int x, int y) override;
+  using MapView::ScrollTo;
+  void ScrollTo(int x, int y, bool animate) override;
   // Plays an effect ("alpha", "pageturn", "fenceflip") from the old-page surface to the
   // new-page surface (its picture in (0, 0, newSize)) in the back buffer's rectangle of
   // size at origin; every frame is shown as it is drawn.
@@ -88,6 +89,11 @@ class FlipMapView : public MapView {
  protected:
   void ClipDrawing(const platform::Rect& area) override;
   void ResetDrawingClip() override;
+  // ---- Zoom animations (FlipMapViewZoom.cpp) -----------------------------------------
+  // Zooming in stretches the frame kept before the level changed; zooming out composes
+  // the new frame first and stretches that.
+  void AnimateZoomIn(const ZoomRequest& request) override;
+  void AnimateZoomOut(const ZoomRequest& request) override;
 
  private:
   bool PartialOpacity() const { return opacity_ > 0 && opacity_ < 255; }
@@ -96,6 +102,10 @@ class FlipMapView : public MapView {
   void Fill(const platform::Rect& area, platform::Color color);
   void DrawRegionBackground(int width, int height, bool stretch);
   void FlipToPage(int ox, int oy, int nx, int ny, int w, int h, int dx, int dy, bool backward);
+  void PlayZoom(bool zoomIn, const ZoomRequest& request);
+  // One zoom frame: source of the extra back buffer over the whole back buffer, then the
+  // objects that keep their size on the screen. False when nothing can be shown.
+  bool DrawZoomFrame(bool zoomIn, const platform::Rect& source);
 
   std::unique_ptr<platform::Surface> back_;
   std::unique_ptr<platform::Surface> extraBack_;

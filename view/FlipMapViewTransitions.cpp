@@ -110,11 +110,11 @@ void FlipMapView::PlayFlipSound() {
   PlayBuiltInSound(kPageSound);
 }
 
-void FlipMapView::ScrollTo(int x, int y) {
+void FlipMapView::ScrollTo(int x, int y, bool animate) {
   std::lock_guard lock(ViewLock());
   MapDocument* document = GetDocument();
   if (!HasValidDocument() || !back_ || flipping_) {
-    MapView::ScrollTo(x, y);
+    MapView::ScrollTo(x, y, animate && !flipping_);
     return;
   }
   // The old page: the part of the window the content covers.
@@ -147,7 +147,7 @@ void FlipMapView::ScrollTo(int x, int y) {
 
   if (!IsYes(GetBrowserProperty("FlipAnimation"))) {
     SetPosition(ox, oy, false, true);
-    MapView::ScrollTo(x, y);
+    MapView::ScrollTo(x, y, animate);
     return;
   }
   flipping_ = true;

@@ -13,6 +13,7 @@
 #include "view/BrowserProperties.h"
 #include "view/History.h"
 #include "view/RubberBandObject.h"
+#include "view/SmoothZoom.h"
 #include "view/TooltipObject.h"
 #include "objects/MapObject.h"
 #include "objects/ObjectValues.h"
@@ -161,8 +162,11 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void UpdateHover(MapObject* object);
   // A click of kind 1 (left) or 2 (right).
   void Click(int x, int y, unsigned flags, ObjectButton kind);
-  // Moves the view's top-left corner to (x, y) of the current level.
-  void ScrollTo(int x, int y) override;
+  // Moves the view's top-left corner to (x, y) of the current level; animate glides there
+  // in steps unless "PageAnimation" is "no" (MapViewAnimation.cpp). Without the flag the
+  // move glides.
+  void ScrollTo(int x, int y) override { ScrollTo(x, y, true); }
+  virtual void ScrollTo(int x, int y, bool animate);
   bool IsDragging() const { return dragging_; }
   // The cursor by level: the zoom cursor ("zoom-in" with "UseZoomCursor", else "default")
   // while a further level exists, "default" at the last.
@@ -268,6 +272,9 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void FitToWindow(bool stretch);
   // x, y in pixels of the current level.
   void ZoomTo(int level, int x, int y, bool keepPoint);
+  // Brings the point (x, y) of a 0-based level to the middle of the window at that level:
+  // zooms out as far as the distance asks, moves, and zooms in again.
+  void PanTo(int x, int y, int level);
   // x, y in window pixels; direction 1 zooms in, 2 zooms out.
   void ZoomAt(int x, int y, int direction);
   // One level in (out) around the middle of the window, within the level limits.
@@ -299,6 +306,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
     viewX_ = x;
     viewY_ = y;
   }
+  // The zoom animations a frame starts before it is composed; the renderer plays them.
+  virtual void AnimateZoomIn(const ZoomRequest&) {}
+  virtual void AnimateZoomOut(const ZoomRequest&) {}
+  void DrawCenterMarker();
   // Waits (at most 1999 ms) for the tiles of the view to arrive, then plays the transition.
   void PlayRequestedTransition(const std::string& request);
   // Polls every 20 ms, draining input, while the document still loads tiles, for at most
@@ -334,6 +345,21 @@ class MapView : public ViewPrimitives, public DocumentHost {
   int DocumentOffset(const std::string& offset, double scale);
   int PageWidthAtLevel() const;
   int PageHeightAtLevel() const;
+
+  // Animated moves (MapViewAnimation.cpp).
+  // Moves to (x, y) with a redraw and shows the frame at once: one step of an animation.
+  void ShowAnimationStep(int x, int y, bool report);
+  // Pans the page under (x, y) into the window; answers the page's middle, or (x, y)
+  // when there is no page there.
+  platform::Point SnapZoomPan(int x, int y);
+  void RunSnapPan(platform::Point shift);
+  // The settings that allow a zoom animation from a view position.
+  bool SmoothZoomAllowed(int fromX, int fromY);
+  void RequestZoomIn(int x, int y, platform::Point old, double ratioX, double ratioY);
+  void RequestZoomOut(platform::Point old, double oldScaleX, double oldScaleY);
+  void StartPendingZoom();
+  // Windowed objects held still while the picture moves are let go.
+  void ResumeWindowedItems();
 
   platform::Platform& platform_;
   std::unique_ptr<DocumentFactory> factory_;
@@ -440,7 +466,6 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden);
   void DrawProgressBar();
   void DrawSelection();
-  void DrawCenterMarker();
   void DrawZoomArea();
   // Tasks posted to the window check it: they may run after the view is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
@@ -465,6 +490,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   int printPageHeight_ = -1;
   bool reportPages_ = true;
   int lastReportedPage_ = -1;
+  ZoomRequest zoomRequest_;
 };
 
 }  // namespace zolvex

@@ -88,6 +88,11 @@ void MapView::DrawFrame(bool includeHidden) {
   }
   visibleItems_ = items;
   activeItems_.clear();
+  // A zoom asked for since the last frame plays before the frame is composed. Work that
+  // ran while it drained input may have replaced the document, and these items with it.
+  MapDocument* const drawn = document_.get();
+  StartPendingZoom();
+  if (document_.get() != drawn) return;
 
   ClearBackground();
   if (dx > 0 || dy > 0) ClipDrawing({dx, dy, viewWidth_ - dx, viewHeight_ - dy});

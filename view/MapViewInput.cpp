@@ -417,10 +417,6 @@ void MapView::Click(int x, int y, unsigned flags, ObjectButton kind) {
   }
 }
 
-void MapView::ScrollTo(int x, int y) {
-  SetPosition(x, y, true, true);
-}
-
 // ---- Keys ---------------------------------------------------------------------------------
 
 bool MapView::OnKeyDown(int key, int repeat, unsigned flags, std::uint64_t time) {

@@ -304,45 +304,52 @@ void MapView::ZoomTo(int level, int x, int y, bool keepPoint) {
   if (!document_) return;
   if (maxLevel_ != -1 && maxLevel_ < level) level = maxLevel_;
   if (minLevel_ != -1 && minLevel_ > level) level = minLevel_;
+  // A zoom that no frame has played yet is replaced by this one.
+  zoomRequest_ = {};
   double oldScaleX = document_->GetScaleX();
   double oldScaleY = document_->GetScaleY();
-  int oldX = viewX_;
-  int oldY = viewY_;
   int previous = document_->GetLevel();
 
   std::string snap = GetBrowserProperty("snapzoomlevel");
   if (!snap.empty() && previous == ParseOneBasedIndex(snap) && level == ParseInt(snap)) {
-    // The anchor becomes the middle of the page under the point.
-    int pageX = 0;
-    int pageY = 0;
-    if (PageOrigin(PageAt(x, y), pageX, pageY)) {
-      x = static_cast<int>((pageX + pageX + pageWidth_ * oldScaleX) / 2);
-      y = static_cast<int>((pageY + pageY + pageHeight_ * oldScaleY) / 2);
-    }
+    // The page under the point first comes into view; the zoom then centres on it.
+    const platform::Point anchor = SnapZoomPan(x, y);
+    x = anchor.x;
+    y = anchor.y;
   }
+  // The zoom starts from the frame now in place.
+  const platform::Point old{viewX_, viewY_};
+  const bool keepsPosition = level == 0 && previous == 1 && IsNo(document_->GetParam("smoothzoom"));
+  const bool zoomInAnimated = !keepsPosition && level > previous && SmoothZoomAllowed(old.x, old.y);
+  if (zoomInAnimated) CaptureTransitionSource();
   document_->SetLevel(level);
-  if (level == 0 && previous == 1 && IsNo(document_->GetParam("smoothzoom"))) {
+  if (keepsPosition) {
     GiveLevelNotices(visibleItems_);
     Redraw();
     return;
   }
   double ratioX = oldScaleX > 0 ? document_->GetScaleX() / oldScaleX : 1.0;
   double ratioY = oldScaleY > 0 ? document_->GetScaleY() / oldScaleY : 1.0;
+  if (zoomInAnimated && document_->GetScaleX() > oldScaleX) RequestZoomIn(x, y, old, ratioX, ratioY);
   int width = document_->GetWidth();
   int height = document_->GetHeight();
   if (width < viewWidth_) {
     viewX_ = (width - viewWidth_) / 2;
   } else {
-    int anchor = keepPoint ? x : oldX + viewWidth_ / 2;
+    int anchor = keepPoint ? x : old.x + viewWidth_ / 2;
     viewX_ = Floor(anchor * ratioX - viewWidth_ / 2);
   }
   if (height < viewHeight_) {
     viewY_ = (height - viewHeight_) / 2;
   } else {
-    int anchor = keepPoint ? y : oldY + viewHeight_ / 2;
+    int anchor = keepPoint ? y : old.y + viewHeight_ / 2;
     viewY_ = std::clamp(Floor(anchor * ratioY - viewHeight_ / 2), 0, height - viewHeight_);
   }
   ValidatePosition(true);
+  if (document_->GetScaleX() < oldScaleX && !IsYes(GetBrowserProperty("disablesmoothzoom")) &&
+      !((viewX_ < 0 || viewY_ < 0) && IsNo(GetBrowserProperty("AlwaysSmoothZoom")))) {
+    RequestZoomOut(old, oldScaleX, oldScaleY);
+  }
   GiveLevelNotices(visibleItems_);
   Redraw();
 }

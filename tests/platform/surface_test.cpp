@@ -44,6 +44,13 @@ TEST(Surface, BlitCopiesStretchesAndClips) {
   Surface small(1, 1);
   small.Blit(dst, {0, 0, 4, 4}, {0, 0, 1, 1});  // shrink samples the covering pixel
   EXPECT_EQ(At(small, 0, 0), kBlue);
+  // A source rectangle reaching past both sides of the source (4 columns, -1 … 2, over
+  // 6): the columns that map outside it stay as they were.
+  Surface row(6, 1);
+  row.Fill(row.Bounds(), kWhite);
+  row.Blit(src, {-1, 0, 3, 1}, row.Bounds());
+  const Color expected[] = {kWhite, kRed, kRed, 0, kWhite, kWhite};
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(At(row, x, 0), expected[x]) << x;
 }
 
 TEST(Surface, ColourKeyedBlitSkipsTheKeyColour) {

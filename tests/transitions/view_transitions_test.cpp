@@ -10,6 +10,7 @@
 #include "platform/headless/RecordingServices.h"
 #include "tests/documents/GridDocument.h"
 #include "tests/support/TestSupport.h"
+#include "tests/transitions/ShownFrames.h"
 #include "tiles/CComponentTile.h"
 #include "view/DocumentFactory.h"
 #include "view/FlipMapView.h"
@@ -19,7 +20,6 @@ using namespace zolvex;
 namespace {
 
 constexpr int kWidth = 200, kHeight = 100;
-constexpr std::uint32_t kRefreshMs = 16;
 const qmRGBQuad kRed = qmMakeColor(230, 20, 20);
 const qmRGBQuad kBlue = qmMakeColor(20, 20, 230);
 const qmRGBQuad kGreen = qmMakeColor(20, 230, 20);
@@ -63,50 +63,13 @@ class TwoLevelDocument : public test::GridDocument {
   std::unique_ptr<CComponentTile> tiles_[2];
 };
 
-struct Captured {
-  std::uint64_t time;
-  std::vector<platform::Pixel> pixels;
-  Shade At(int x, int y) const { return ShadeOf(pixels[static_cast<size_t>(y) * kWidth + x]); }
-};
+using Captured = test::ShownFrame;
 
-// The window shows the view's back buffer, as the control's paint handler does.
-class BackBufferPainter : public platform::WindowListener {
- public:
-  explicit BackBufferPainter(FlipMapView& view) : view_(view) {}
-  const platform::Surface* OnPaint() override { return view_.BackBuffer(); }
+Shade ShadeAt(const Captured& frame, int x, int y) { return ShadeOf(frame.PixelAt(x, y)); }
 
- private:
-  FlipMapView& view_;
-};
-
-class ViewTransitionsTest : public ::testing::Test {
+class ViewTransitionsTest : public test::ShownFramesTest {
  protected:
-  void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = kWidth;
-    options.height = kHeight;
-    options.settingsFile = dir_.File("settings.ini");
-    options.clock = clock_;
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->InitSurfaces(kWidth, kHeight);
-    painter_ = std::make_unique<BackBufferPainter>(*view_);
-    Window().SetListener(painter_.get());
-    Window().SetFrameIntervalMs(kRefreshMs);
-    Window().SetFrameSink([this](const platform::Surface& frame) {
-      Captured c{clock_->NowMs(), {}};
-      for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) c.pixels.push_back(frame.PixelAt(x, y));
-      frames_.push_back(std::move(c));
-    });
-  }
-  void TearDown() override {
-    Window().SetFrameSink(nullptr);
-    Window().SetListener(nullptr);
-  }
-  platform::HeadlessWindowHost& Window() { return static_cast<platform::HeadlessWindowHost&>(platform_->Window()); }
+  ViewTransitionsTest() : ShownFramesTest({kWidth, kHeight}) {}
   // The sounds played (opening content also stops the sound: not counted here).
   std::vector<std::string> Sounds() {
     std::vector<std::string> played = platform_->Recorder()->Sounds();
@@ -137,19 +100,13 @@ class ViewTransitionsTest : public ::testing::Test {
     view_->SetBrowserProperty("CacheLevel", "0");
   }
 
-  test::TempDir dir_;
-  std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(1000);
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
-  std::unique_ptr<BackBufferPainter> painter_;
-  std::vector<Captured> frames_;
 };
 
 // The direction of a one-page squeeze, read from a frame a quarter of the way through:
 // the old (red) page shrinks towards the left, right, top or bottom edge.
 int SqueezeDirection(const Captured& frame) {
-  const Shade left = frame.At(5, kHeight / 2), right = frame.At(kWidth - 5, kHeight / 2);
-  const Shade top = frame.At(kWidth / 2, 5), bottom = frame.At(kWidth / 2, kHeight - 5);
+  const Shade left = ShadeAt(frame, 5, kHeight / 2), right = ShadeAt(frame, kWidth - 5, kHeight / 2);
+  const Shade top = ShadeAt(frame, kWidth / 2, 5), bottom = ShadeAt(frame, kWidth / 2, kHeight - 5);
   if (left == Shade::Red && right == Shade::Blue) return 0;
   if (left == Shade::Blue && right == Shade::Red) return 1;
   if (top == Shade::Red && bottom == Shade::Blue) return 2;
@@ -167,11 +124,11 @@ TEST_F(ViewTransitionsTest, ARequestedCurlRunsFromTheCapturedFrameToTheNewOne) {
   const std::uint64_t start = clock_->NowMs();
   view_->RunTransition("PageTurnBack");
   ASSERT_GE(frames_.size(), 10u);
-  EXPECT_EQ(frames_.front().At(kWidth / 2, kHeight / 2), Shade::Red);
+  EXPECT_EQ(ShadeAt(frames_.front(), kWidth / 2, kHeight / 2), Shade::Red);
   // The left-hand corner curls over to the right: early on, the left bottom shows the new page.
   const Captured& early = frames_[frames_.size() / 5];
-  EXPECT_EQ(early.At(3, kHeight - 3), Shade::Blue);
-  EXPECT_EQ(early.At(kWidth - 3, kHeight - 3), Shade::Red);
+  EXPECT_EQ(ShadeAt(early, 3, kHeight - 3), Shade::Blue);
+  EXPECT_EQ(ShadeAt(early, kWidth - 3, kHeight - 3), Shade::Red);
   // 500 ms without a duration: the last frame is the first at or after it.
   EXPECT_GE(frames_.back().time - start, 500u);
   EXPECT_LT(frames_[frames_.size() - 2].time - start, 500u + 2);
@@ -196,8 +153,8 @@ TEST_F(ViewTransitionsTest, RandomUsesTheViewsSourceAndNeverTurnsBackward) {
   ASSERT_GE(frames_.size(), 5u);
   // A single page turning forward: its right edge lifts first, the left edge stays old.
   const Captured& early = frames_[frames_.size() / 4];
-  EXPECT_EQ(early.At(kWidth - 3, kHeight - 3), Shade::Blue);
-  EXPECT_EQ(early.At(3, 3), Shade::Red);
+  EXPECT_EQ(ShadeAt(early, kWidth - 3, kHeight - 3), Shade::Blue);
+  EXPECT_EQ(ShadeAt(early, 3, 3), Shade::Red);
 }
 
 TEST_F(ViewTransitionsTest, OpeningContentWithIfxFadesAndUsesTheRequestUp) {
@@ -208,8 +165,8 @@ TEST_F(ViewTransitionsTest, OpeningContentWithIfxFadesAndUsesTheRequestUp) {
   const std::uint64_t start = clock_->NowMs();
   Open("green");
   ASSERT_GE(frames_.size(), 3u);
-  EXPECT_EQ(frames_.front().At(kWidth / 2, kHeight / 2), Shade::Red);
-  EXPECT_EQ(frames_.back().At(kWidth / 2, kHeight / 2), Shade::Green);
+  EXPECT_EQ(ShadeAt(frames_.front(), kWidth / 2, kHeight / 2), Shade::Red);
+  EXPECT_EQ(ShadeAt(frames_.back(), kWidth / 2, kHeight / 2), Shade::Green);
   EXPECT_GE(frames_.back().time - start, 200u);  // the fade lasts twice the duration
   EXPECT_EQ(view_->GetBrowserProperty("ifx"), "");
   EXPECT_TRUE(Sounds().empty());
@@ -223,8 +180,8 @@ TEST_F(ViewTransitionsTest, AGotoWithIfxCurlsToTheNewPlace) {
   frames_.clear();
   view_->OpenUrl("goto:0,0,1", false, 0, 0, 0);  // level 1 of the page: the blue one
   ASSERT_GE(frames_.size(), 5u);
-  EXPECT_EQ(frames_.front().At(kWidth / 2, kHeight / 2), Shade::Red);
-  EXPECT_EQ(frames_.back().At(kWidth * 3 / 4, kHeight / 2), Shade::Blue);
+  EXPECT_EQ(ShadeAt(frames_.front(), kWidth / 2, kHeight / 2), Shade::Red);
+  EXPECT_EQ(ShadeAt(frames_.back(), kWidth * 3 / 4, kHeight / 2), Shade::Blue);
   EXPECT_EQ(view_->GetBrowserProperty("ifx"), "");
   EXPECT_EQ(Sounds().size(), 1u);  // the page sound, at the start of the curl
 }
@@ -254,7 +211,7 @@ TEST_F(ViewTransitionsTest, TheFlipDirectionFollowsTheMoveAndTheDirectionPropert
     const auto& frames = Flip({300, 300}, c.to);
     ASSERT_GE(frames.size(), 8u);
     EXPECT_EQ(SqueezeDirection(frames[frames.size() / 4]), c.expected);
-    EXPECT_EQ(frames.back().At(kWidth / 2, kHeight / 2), Shade::Blue);  // the cache level's page
+    EXPECT_EQ(ShadeAt(frames.back(), kWidth / 2, kHeight / 2), Shade::Blue);  // the cache level's page
     EXPECT_EQ(view_->ViewX(), c.to.x);
     EXPECT_EQ(view_->ViewY(), c.to.y);
   }
@@ -272,8 +229,11 @@ TEST_F(ViewTransitionsTest, AFlipTakesTransitionDurationOr250AndScrollsWithoutFl
     EXPECT_GE(lasted, 250u);
     EXPECT_LT(lasted, 250u + kRefreshMs + 12);
   }
+  // Without the flip the view glides there at its own level: no frame shows the cache level.
   view_->SetBrowserProperty("FlipAnimation", "no");
-  EXPECT_TRUE(Flip({300, 300}, {100, 300}).empty());
+  const auto& glide = Flip({300, 300}, {100, 300});
+  EXPECT_EQ(glide.size(), 15u);
+  for (const Captured& frame : glide) EXPECT_EQ(ShadeAt(frame, kWidth / 2, kHeight / 2), Shade::Red);
   EXPECT_EQ(view_->ViewX(), 100);
   // Nothing to flip when the view stays where it is.
   SetFlipProperties("fenceflip", "horizontal");
