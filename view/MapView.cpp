@@ -557,6 +557,8 @@ std::optional<DocumentMetrics> MapView::GetDocumentMetrics() const {
   metrics.scaleY = document_->GetScaleY();
   metrics.levelWidth = document_->GetWidth();
   metrics.levelHeight = document_->GetHeight();
+  metrics.level = document_->GetLevel();
+  metrics.levelCount = document_->GetLevelCount();
   return metrics;
 }
 

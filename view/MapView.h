@@ -257,6 +257,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   int GetLastReportedPage() const { return lastReportedPage_; }
 
   void SetPosition(int x, int y, bool redraw, bool report);
+  void SetViewPosition(int x, int y, bool redraw, bool report) override { SetPosition(x, y, redraw, report); }
   void ValidatePosition(bool report);
   // level is 1-based (0 or less keeps the level); mode "center", "abs" or "left".
   void MoveTo(int x, int y, int level, const std::string& mode);
