@@ -1,5 +1,7 @@
 #include "documents/XmmlDocument.h"
 
+#include "objects/PageIndex.h"
+
 #include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
 #include "objects/ObjectValues.h"
@@ -129,6 +131,7 @@ void XmmlDocument::Load(DocumentBytes read) {
   if (reader_.Parse(text_) && reader_.FindNext("XMML")) ReadGroups();
   limit_ = GetParam("limit");
   if (!server) LoadBasemap(url_);
+  AddPageIndexObject();
   ProcessMaps();
   ApplyPreloadLevel();
 }
@@ -176,38 +179,60 @@ void XmmlDocument::ReadMenus() {
 void XmmlDocument::ReadIndex() {
   RestartAtRoot(reader_);
   if (!reader_.FindChild("INDEX")) return;
+  pageIndex_ = ReadPageIndexElement(Host(), reader_, basePath_);
+  // The panel itself comes from the object maker; without one the data above is all.
+  std::vector<UnmadeElement> notMade;
+  std::unique_ptr<MapObject> made = MarkupObjectMaker::Make(Host(), reader_, basePath_, "", notMade);
+  if (auto* index = dynamic_cast<zolvex::PageIndex*>(made.get())) {
+    made.release();
+    madeIndex_.reset(index);
+  }
+}
+
+// The panel asks the basemap's source for its pictures: a first request may fetch one,
+// later ones only look whether it has arrived.
+void XmmlDocument::AddPageIndexObject() {
+  if (!madeIndex_) return;
+  madeIndex_->SetPictureSource([this](const std::string& name, std::vector<std::uint8_t>& data, bool ask) {
+    return ask ? GetFile(name, data) : FindFile(name, data);
+  });
+  pageIndexObject_ = madeIndex_.get();
+  AddObject(std::move(madeIndex_), false);
+}
+
+PageIndexData ReadPageIndexElement(DocumentHost& host, XmlReader& reader, const std::string& basePath) {
   PageIndexData index;
-  index.thumbWidth = ParseInt(reader_.GetChildAttribute("thumbwidth"));
-  index.thumbHeight = ParseInt(reader_.GetChildAttribute("thumbheight"));
-  index.width = reader_.GetChildAttribute("width");
-  index.height = reader_.GetChildAttribute("height");
-  index.position = reader_.GetChildAttribute("position");
-  auto overrideBy = [this](const char* property, std::string& field) {
-    std::string value = Host().GetBrowserProperty(property);
+  index.thumbWidth = ParseInt(reader.GetChildAttribute("thumbwidth"));
+  index.thumbHeight = ParseInt(reader.GetChildAttribute("thumbheight"));
+  index.width = reader.GetChildAttribute("width");
+  index.height = reader.GetChildAttribute("height");
+  index.position = reader.GetChildAttribute("position");
+  auto overrideBy = [&host](const char* property, std::string& field) {
+    std::string value = host.GetBrowserProperty(property);
     if (!value.empty()) field = value;
   };
   overrideBy("PageIndexPosition", index.position);
   overrideBy("PageIndexHeight", index.height);
   overrideBy("PageIndexWidth", index.width);
-  if (reader_.EnterChild()) {
-    while (reader_.FindChild("item")) {
+  if (reader.EnterChild()) {
+    while (reader.FindChild("item")) {
       PageIndexItem item;
       item.page = static_cast<int>(index.items.size()) + 1;
-      item.href = reader_.GetChildAttribute("href");
-      std::string source = reader_.GetChildAttribute("src");
-      if (IsServerUrl(basePath_) && IsServerUrl(source)) {
+      item.href = reader.GetChildAttribute("href");
+      std::string source = reader.GetChildAttribute("src");
+      if (IsServerUrl(basePath) && IsServerUrl(source)) {
         // The picture comes from the server of the document.
-        item.source = SplitServer(basePath_).first + SplitServer(source).second;
+        item.source = SplitServer(basePath).first + SplitServer(source).second;
       } else {
-        item.source = JoinToBase(source, basePath_);
+        item.source = JoinToBase(source, basePath);
       }
-      item.tooltip = reader_.GetChildAttribute("tooltip");
-      item.tooltipSize = reader_.GetChildAttribute("tooltipsize");
+      item.tooltip = reader.GetChildAttribute("tooltip");
+      item.tooltipSize = reader.GetChildAttribute("tooltipsize");
       index.items.push_back(std::move(item));
     }
-    reader_.LeaveToParent();
+    reader.LeaveToParent();
   }
-  pageIndex_ = std::move(index);
+  return index;
 }
 
 void XmmlDocument::ReadBody() {
@@ -378,6 +403,10 @@ bool XmmlDocument::HandleCommand(const std::string& name, const std::string& arg
   }
   if (EqualsNoCase(name, "showindex")) {
     if (pageIndex_) pageIndex_->visible = !pageIndex_->visible;
+    if (pageIndexObject_ && pageIndex_) {
+      pageIndexObject_->SetVisible(pageIndex_->visible);
+      Host().ObjectView().InvalidateObject(*pageIndexObject_, true);
+    }
     Host().MarkDirty();
     return true;
   }
