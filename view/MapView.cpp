@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/BackButton.h"
+#include "view/Magnifier.h"
 #include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
