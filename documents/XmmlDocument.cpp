@@ -1,6 +1,8 @@
 #include "documents/XmmlDocument.h"
 
+#include "net/Pictures.h"
 #include "objects/PageIndex.h"
+#include "objects/ThumbnailNavigator.h"
 
 #include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
@@ -14,6 +16,8 @@ namespace {
 
 // Menus nest deeper than any real menu only in broken or hostile markup.
 constexpr int kMaxMenuDepth = 16;
+// The layer of the navigator made of the document's own thumbnail picture.
+constexpr int kNavigatorLayer = 10;
 
 // How the objects of one map are placed over the basemap.
 struct MapPlacement {
@@ -131,6 +135,7 @@ void XmmlDocument::Load(DocumentBytes read) {
   if (reader_.Parse(text_) && reader_.FindNext("XMML")) ReadGroups();
   limit_ = GetParam("limit");
   if (!server) LoadBasemap(url_);
+  AddThumbnailNavigator();
   AddPageIndexObject();
   ProcessMaps();
   ApplyPreloadLevel();
@@ -198,6 +203,21 @@ void XmmlDocument::AddPageIndexObject() {
   });
   pageIndexObject_ = madeIndex_.get();
   AddObject(std::move(madeIndex_), false);
+}
+
+// A picture of the whole basemap named by "thumbnailsrc" makes the document's own navigator,
+// which replaces the one of a single image (a mosaic's images show none).
+void XmmlDocument::AddThumbnailNavigator() {
+  if (thumbnailSrc_.empty() || StartsWithNoCase(basePath_, "ktq:")) return;
+  std::shared_ptr<ViewImage> picture = LoadPictureFromUrl(basePath_ + thumbnailSrc_);
+  auto navigator = std::make_unique<ThumbnailNavigator>(std::move(picture), GetFullWidth(), GetFullHeight());
+  navigator->SetLayer(kNavigatorLayer);
+  navigator->SetVisible(IsYes(Host().GetBrowserProperty("showthumbnail")));
+  if (MapDocument* inner = ReadyInner(); inner && !innerIsMosaic_) {
+    for (MapObject* object : inner->GetObjectList())
+      if (object->GetProperty("type") == "thumbnail") object->SetVisible(false);
+  }
+  AddObject(std::move(navigator), false);
 }
 
 PageIndexData ReadPageIndexElement(DocumentHost& host, XmlReader& reader, const std::string& basePath) {

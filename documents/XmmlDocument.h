@@ -119,6 +119,7 @@ class XmmlDocument : public ImageHostDocument {
   void ReadMenus();
   void ReadIndex();
   void AddPageIndexObject();
+  void AddThumbnailNavigator();
   void ReadBody();
   void ProcessMaps();
   void CreateObjectsOfMarkup(const std::string& markup, MapRecord* record, const std::string& id);

@@ -50,6 +50,15 @@ class SlowServerTest : public ::testing::Test {
   }
 
   std::string Url() const { return "ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/slow.ktq"; }
+  // The first frame at level pixels (600, 450), with "showthumbnail" as given.
+  std::unique_ptr<ViewImage> FirstFrame(const char* showThumbnail) {
+    ViewWindow window(*platform_, {{"CustomErrorHandling", "yes"}, {"showthumbnail", showThumbnail}});
+    std::string error;
+    EXPECT_TRUE(window.Open(Url() + ",600,450,1,left", error)) << error;
+    window.View().Present();
+    EXPECT_GT(window.View().PendingTileCount(), 0);
+    return window.View().CaptureImage(0, 0, 400, 300);
+  }
 
   TempDir dir_;
   Bytes description_;
@@ -62,13 +71,8 @@ class SlowServerTest : public ::testing::Test {
 // The window shows level pixels 600 to 1000 across, so the halves of the picture meet at
 // x = 200 of the window; the navigator sits in the bottom-right corner.
 TEST_F(SlowServerTest, TheFirstFrameShowsTheThumbnailWhereNoTileHasArrived) {
-  ViewWindow window(*platform_, {{"CustomErrorHandling", "yes"}, {"showthumbnail", "yes"}});
-  std::string error;
-  ASSERT_TRUE(window.Open(Url() + ",600,450,1,left", error)) << error;
-  window.View().Present();
-  auto frame = window.View().CaptureImage(0, 0, 400, 300);
+  auto frame = FirstFrame("yes");
   ASSERT_TRUE(frame);
-  EXPECT_GT(window.View().PendingTileCount(), 0);
   const Rgb red{255, 0, 0}, blue{0, 0, 255};
   for (int y : {20, 150, 220}) {
     EXPECT_TRUE(Near(At(*frame, 40, y), red, 8)) << "left of the seam at y " << y;
@@ -86,11 +90,7 @@ TEST_F(SlowServerTest, TheFirstFrameShowsTheThumbnailWhereNoTileHasArrived) {
 // Without the thumbnail in view the draft still comes from it; the navigator is left out
 // when the page says "no".
 TEST_F(SlowServerTest, TheNavigatorFollowsShowThumbnail) {
-  ViewWindow window(*platform_, {{"CustomErrorHandling", "yes"}, {"showthumbnail", "no"}});
-  std::string error;
-  ASSERT_TRUE(window.Open(Url() + ",600,450,1,left", error)) << error;
-  window.View().Present();
-  auto frame = window.View().CaptureImage(0, 0, 400, 300);
+  auto frame = FirstFrame("no");
   ASSERT_TRUE(frame);
   EXPECT_TRUE(Near(At(*frame, 331, 260), {0, 0, 255}, 8));
   EXPECT_TRUE(Near(At(*frame, 340, 275), {0, 0, 255}, 8));

@@ -8,6 +8,7 @@
 #include "objects/NoteObject.h"
 #include "objects/CComponentRect.h"
 #include "objects/PageIndex.h"
+#include "objects/ThumbnailNavigator.h"
 #include "platform/InputEvent.h"
 #include "tests/xmml/XmmlTestBase.h"
 #include "tiles/MosaicDocument.h"
@@ -424,4 +425,30 @@ TEST_F(PageIndexPanelTest, ClickingAPageFollowsItsLinkAndClosesTheIndex) {
   ASSERT_NE(found, events.end());
   EXPECT_EQ(found->param2, "two.xmml");
   EXPECT_EQ(view_->ViewX(), viewX);  // the press neither dragged nor zoomed the view
+}
+
+// A thumbnail picture of the document's own replaces the navigator of its image.
+TEST_F(XmmlDocumentTest, ThumbnailSrcMakesTheDocumentsNavigatorAndHidesTheImagesOwn) {
+  WriteText(File("thumbs.xmml"),
+            R"(<XMML><BODY><BASEMAP thumbnailsrc="pic.jpg"><KTQ SRC="a.ktq"/></BASEMAP></BODY></XMML>)");
+  XmmlDocument* document = Open("thumbs.xmml");
+  ASSERT_NE(document, nullptr);
+  auto navigators = [](MapDocument& of) {
+    std::vector<MapObject*> found;
+    for (MapObject* object : of.GetObjectList())
+      if (object->GetProperty("type") == "thumbnail") found.push_back(object);
+    return found;
+  };
+  const auto own = navigators(*document);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_TRUE(own[0]->IsVisible());
+  EXPECT_EQ(own[0]->GetLayer(), 10);
+  auto* picture = static_cast<ThumbnailNavigator*>(own[0])->GetCurrentPicture();
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->getWidth(), 30);
+
+  auto* image = dynamic_cast<TiledImageDocument*>(document->GetInner());
+  ASSERT_NE(image, nullptr);
+  ASSERT_NE(image->Navigator(), nullptr);
+  EXPECT_FALSE(image->Navigator()->IsVisible());
 }
