@@ -43,6 +43,8 @@ class ViewerTest : public ::testing::Test {
     ASSERT_TRUE(platform_) << error;
     view_ = std::make_unique<FlipMapView>(*platform_);
     view_->SetBrowserProperty("CustomErrorHandling", "yes");
+    // The frames are held against the picture: no navigator in the corner.
+    view_->SetBrowserProperty("showthumbnail", "no");
     view_->InitSurfaces(400, 300);
   }
 
