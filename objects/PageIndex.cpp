@@ -66,6 +66,8 @@ PageIndex::PageIndex(int thumbWidth, int thumbHeight, const std::string& widthTe
       heightText_(ValidSizeText(heightText)),
       position_(ToLower(position)) {
   SetScreenCoordinates(true);
+  // Above the shapes of the page, at the layer of its own pages.
+  SetLayer(kPageLayer);
   ObjectGroup::SetVisible(false);
   // The fixed children: always the first five, drawn above the pages.
   close_ = static_cast<PictureButton*>(AddChild(MakeButton("IDB_PAGEINDEX_CLOSE", "close")));
