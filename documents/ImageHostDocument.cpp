@@ -31,6 +31,10 @@ bool ImageHostDocument::GetFile(const std::string& name, std::vector<std::uint8_
   return inner_ ? inner_->GetFile(name, data) : MapDocument::GetFile(name, data);
 }
 
+bool ImageHostDocument::FindFile(const std::string& name, std::vector<std::uint8_t>& data) {
+  return inner_ ? inner_->FindFile(name, data) : MapDocument::FindFile(name, data);
+}
+
 int ImageHostDocument::GetLevelHeight(int level) { return ReadyInner() ? inner_->GetLevelHeight(level) : 0; }
 int ImageHostDocument::GetHeight() { return ReadyInner() ? inner_->GetHeight() : 0; }
 int ImageHostDocument::GetLevelWidth(int level) { return ReadyInner() ? inner_->GetLevelWidth(level) : 0; }

@@ -20,6 +20,7 @@ class ImageHostDocument : public MapDocument {
   // The inner document's image items, then ExtraItems, then this document's objects.
   int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int a, int b) override;
   bool GetFile(const std::string& name, std::vector<std::uint8_t>& data) override;
+  bool FindFile(const std::string& name, std::vector<std::uint8_t>& data) override;
   int GetLevelHeight(int level) override;
   int GetHeight() override;
   int GetLevelWidth(int level) override;

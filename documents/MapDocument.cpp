@@ -276,6 +276,8 @@ bool MapDocument::GetFile(const std::string& /*name*/, std::vector<std::uint8_t>
   return false;
 }
 
+bool MapDocument::FindFile(const std::string& name, std::vector<std::uint8_t>& data) { return GetFile(name, data); }
+
 void MapDocument::SetRotation(int /*degrees*/) {}
 
 void MapDocument::Close() {}

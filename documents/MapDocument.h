@@ -52,6 +52,8 @@ class MapDocument {
   virtual int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int a,
                                int b) = 0;
   virtual bool GetFile(const std::string& name, std::vector<std::uint8_t>& data);
+  // A named file that has already arrived, without asking for it again.
+  virtual bool FindFile(const std::string& name, std::vector<std::uint8_t>& data);
   virtual int GetLevelHeight(int level) = 0;
   virtual int GetHeight() = 0;
   virtual int GetLevelWidth(int level) = 0;

@@ -1,5 +1,9 @@
 #include "documents/XmmlDocument.h"
 
+#include "net/Pictures.h"
+#include "objects/PageIndex.h"
+#include "objects/ThumbnailNavigator.h"
+
 #include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
 #include "objects/ObjectValues.h"
@@ -12,6 +16,8 @@ namespace {
 
 // Menus nest deeper than any real menu only in broken or hostile markup.
 constexpr int kMaxMenuDepth = 16;
+// The layer of the navigator made of the document's own thumbnail picture.
+constexpr int kNavigatorLayer = 10;
 
 // How the objects of one map are placed over the basemap.
 struct MapPlacement {
@@ -129,6 +135,8 @@ void XmmlDocument::Load(DocumentBytes read) {
   if (reader_.Parse(text_) && reader_.FindNext("XMML")) ReadGroups();
   limit_ = GetParam("limit");
   if (!server) LoadBasemap(url_);
+  AddThumbnailNavigator();
+  AddPageIndexObject();
   ProcessMaps();
   ApplyPreloadLevel();
 }
@@ -176,38 +184,75 @@ void XmmlDocument::ReadMenus() {
 void XmmlDocument::ReadIndex() {
   RestartAtRoot(reader_);
   if (!reader_.FindChild("INDEX")) return;
+  pageIndex_ = ReadPageIndexElement(Host(), reader_, basePath_);
+  // The panel itself comes from the object maker; without one the data above is all.
+  std::vector<UnmadeElement> notMade;
+  std::unique_ptr<MapObject> made = MarkupObjectMaker::Make(Host(), reader_, basePath_, "", notMade);
+  if (auto* index = dynamic_cast<zolvex::PageIndex*>(made.get())) {
+    made.release();
+    madeIndex_.reset(index);
+  }
+}
+
+// The panel asks the basemap's source for its pictures: a first request may fetch one,
+// later ones only look whether it has arrived.
+void XmmlDocument::AddPageIndexObject() {
+  if (!madeIndex_) return;
+  madeIndex_->SetPictureSource([this](const std::string& name, std::vector<std::uint8_t>& data, bool ask) {
+    return ask ? GetFile(name, data) : FindFile(name, data);
+  });
+  pageIndexObject_ = madeIndex_.get();
+  AddObject(std::move(madeIndex_), false);
+}
+
+// A picture of the whole basemap named by "thumbnailsrc" makes the document's own navigator,
+// which replaces the one of a single image (a mosaic's images show none).
+void XmmlDocument::AddThumbnailNavigator() {
+  if (thumbnailSrc_.empty() || StartsWithNoCase(basePath_, "ktq:")) return;
+  std::shared_ptr<ViewImage> picture = LoadPictureFromUrl(basePath_ + thumbnailSrc_);
+  auto navigator = std::make_unique<ThumbnailNavigator>(std::move(picture), GetFullWidth(), GetFullHeight());
+  navigator->SetLayer(kNavigatorLayer);
+  navigator->SetVisible(IsYes(Host().GetBrowserProperty("showthumbnail")));
+  if (MapDocument* inner = ReadyInner(); inner && !innerIsMosaic_) {
+    for (MapObject* object : inner->GetObjectList())
+      if (object->GetProperty("type") == "thumbnail") object->SetVisible(false);
+  }
+  AddObject(std::move(navigator), false);
+}
+
+PageIndexData ReadPageIndexElement(DocumentHost& host, XmlReader& reader, const std::string& basePath) {
   PageIndexData index;
-  index.thumbWidth = ParseInt(reader_.GetChildAttribute("thumbwidth"));
-  index.thumbHeight = ParseInt(reader_.GetChildAttribute("thumbheight"));
-  index.width = reader_.GetChildAttribute("width");
-  index.height = reader_.GetChildAttribute("height");
-  index.position = reader_.GetChildAttribute("position");
-  auto overrideBy = [this](const char* property, std::string& field) {
-    std::string value = Host().GetBrowserProperty(property);
+  index.thumbWidth = ParseInt(reader.GetChildAttribute("thumbwidth"));
+  index.thumbHeight = ParseInt(reader.GetChildAttribute("thumbheight"));
+  index.width = reader.GetChildAttribute("width");
+  index.height = reader.GetChildAttribute("height");
+  index.position = reader.GetChildAttribute("position");
+  auto overrideBy = [&host](const char* property, std::string& field) {
+    std::string value = host.GetBrowserProperty(property);
     if (!value.empty()) field = value;
   };
   overrideBy("PageIndexPosition", index.position);
   overrideBy("PageIndexHeight", index.height);
   overrideBy("PageIndexWidth", index.width);
-  if (reader_.EnterChild()) {
-    while (reader_.FindChild("item")) {
+  if (reader.EnterChild()) {
+    while (reader.FindChild("item")) {
       PageIndexItem item;
       item.page = static_cast<int>(index.items.size()) + 1;
-      item.href = reader_.GetChildAttribute("href");
-      std::string source = reader_.GetChildAttribute("src");
-      if (IsServerUrl(basePath_) && IsServerUrl(source)) {
+      item.href = reader.GetChildAttribute("href");
+      std::string source = reader.GetChildAttribute("src");
+      if (IsServerUrl(basePath) && IsServerUrl(source)) {
         // The picture comes from the server of the document.
-        item.source = SplitServer(basePath_).first + SplitServer(source).second;
+        item.source = SplitServer(basePath).first + SplitServer(source).second;
       } else {
-        item.source = JoinToBase(source, basePath_);
+        item.source = JoinToBase(source, basePath);
       }
-      item.tooltip = reader_.GetChildAttribute("tooltip");
-      item.tooltipSize = reader_.GetChildAttribute("tooltipsize");
+      item.tooltip = reader.GetChildAttribute("tooltip");
+      item.tooltipSize = reader.GetChildAttribute("tooltipsize");
       index.items.push_back(std::move(item));
     }
-    reader_.LeaveToParent();
+    reader.LeaveToParent();
   }
-  pageIndex_ = std::move(index);
+  return index;
 }
 
 void XmmlDocument::ReadBody() {
@@ -378,6 +423,10 @@ bool XmmlDocument::HandleCommand(const std::string& name, const std::string& arg
   }
   if (EqualsNoCase(name, "showindex")) {
     if (pageIndex_) pageIndex_->visible = !pageIndex_->visible;
+    if (pageIndexObject_ && pageIndex_) {
+      pageIndexObject_->SetVisible(pageIndex_->visible);
+      Host().ObjectView().InvalidateObject(*pageIndexObject_, true);
+    }
     Host().MarkDirty();
     return true;
   }

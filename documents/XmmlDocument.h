@@ -15,6 +15,7 @@
 
 namespace zolvex {
 
+class PageIndex;
 
 // One page of the page index: its link, its picture (absolute) and its tooltip.
 struct PageIndexItem {
@@ -35,6 +36,11 @@ struct PageIndexData {
   std::vector<PageIndexItem> items;
   bool visible = false;
 };
+
+// Reads the INDEX element at the reader's child position (left there): its sizes, with the
+// control's PageIndexPosition, PageIndexHeight and PageIndexWidth taking their places when
+// set, and its items with their pictures made absolute.
+PageIndexData ReadPageIndexElement(DocumentHost& host, XmlReader& reader, const std::string& basePath);
 
 // A map of overlay objects that can be loaded and unloaded by its ID: its markup, and the
 // IDs of the objects now loaded from it (empty: not loaded).
@@ -89,6 +95,9 @@ class XmmlDocument : public ImageHostDocument {
   const MapRecord* FindMap(const std::string& id) const;
   std::vector<std::string> MapIds() const { return mapOrder_; }
   const std::optional<PageIndexData>& PageIndex() const { return pageIndex_; }
+  // The page-index panel the object maker made of INDEX (one of the document's objects);
+  // null without one.
+  zolvex::PageIndex* PageIndexObject() const { return pageIndexObject_; }
   const std::string& ThumbnailSource() const { return thumbnailSrc_; }
   const std::string& Limit() const { return limit_; }
   // Object elements that no object could be made for, in the order met.
@@ -109,6 +118,8 @@ class XmmlDocument : public ImageHostDocument {
   void ReadActions();
   void ReadMenus();
   void ReadIndex();
+  void AddPageIndexObject();
+  void AddThumbnailNavigator();
   void ReadBody();
   void ProcessMaps();
   void CreateObjectsOfMarkup(const std::string& markup, MapRecord* record, const std::string& id);
@@ -133,6 +144,8 @@ class XmmlDocument : public ImageHostDocument {
   MosaicLayout::Attributes basemapAttributes_;
   std::string thumbnailSrc_;
   std::optional<PageIndexData> pageIndex_;
+  std::unique_ptr<zolvex::PageIndex> madeIndex_;  // until it joins the objects
+  zolvex::PageIndex* pageIndexObject_ = nullptr;
   std::string limit_;
   std::unique_ptr<MapDocument> secondary_;
   bool innerIsFolder_ = false;

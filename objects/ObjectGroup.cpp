@@ -1,5 +1,7 @@
 #include "objects/ObjectGroup.h"
 
+#include <algorithm>
+
 namespace zolvex {
 
 ObjectGroup::ObjectGroup(int x, int y, int width, int height, std::shared_ptr<ViewImage> picture)
@@ -16,6 +18,16 @@ MapObject* ObjectGroup::AddChild(std::unique_ptr<MapObject> child) {
   child->SetView(GetView());
   children_.push_back({std::move(child), placement});
   return children_.back().object.get();
+}
+
+void ObjectGroup::SetChildPlacement(MapObject* child, const platform::Rect& placement) {
+  for (Child& each : children_)
+    if (each.object.get() == child) each.placement = placement;
+}
+
+void ObjectGroup::MoveChildToEnd(MapObject* child) {
+  auto found = std::find_if(children_.begin(), children_.end(), [&](const Child& each) { return each.object.get() == child; });
+  if (found != children_.end()) std::rotate(found, found + 1, children_.end());
 }
 
 void ObjectGroup::PlaceChildren() {

@@ -39,6 +39,12 @@ class ObjectGroup : public CComponentImage {
   void OnClick(platform::Point point, int button) override;
   void OnClickWithOption(platform::Point point, int button, const std::string& option) override;
 
+ protected:
+  // Moves a child to another place inside the group.
+  void SetChildPlacement(MapObject* child, const platform::Rect& placement);
+  // Puts a child last, so that it is drawn above the others.
+  void MoveChildToEnd(MapObject* child);
+
  private:
   struct Child {
     std::unique_ptr<MapObject> object;

@@ -28,6 +28,8 @@ struct DocumentMetrics {
   double scaleY = 1.0;
   int levelWidth = 0;
   int levelHeight = 0;
+  int level = 0;       // the current level, from 0
+  int levelCount = 0;
 };
 
 // Kinds of SetDrawParameter / GetDrawParameter.
@@ -120,6 +122,9 @@ class ViewPrimitives {
   virtual platform::Rect GetContentRect() const = 0;
 
   // ---- Services -----------------------------------------------------------------------
+  // Moves the view's top-left corner to (x, y) of the current level, kept inside the
+  // content; report tells the page when the page under the view changed.
+  virtual void SetViewPosition(int x, int y, bool redraw, bool report) = 0;
   virtual std::string GetBrowserProperty(const std::string& name) = 0;
   virtual void SetBrowserProperty(const std::string& name, const std::string& value) = 0;
   // Runs a view command; true when handled.

@@ -63,6 +63,8 @@ void MosaicDocument::AddChild(DocumentHost& host, const std::string& url, const 
   try {
     auto document = std::make_unique<TiledImageDocument>(host, url, makers);
     if (!document->IsValid()) return;
+    // One image of many: its navigator would stand for that image alone.
+    if (ThumbnailNavigator* navigator = document->Navigator()) navigator->SetVisible(false);
     if (!reference_) reference_ = document.get();
     children_.push_back({std::move(document), placement});
   } catch (const CReaderException& error) {

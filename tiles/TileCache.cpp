@@ -268,7 +268,36 @@ std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) 
     if (candidate == level || candidate < 0) continue;
     if (CopyFromLevel(level, column, row, candidate, *draft)) return draft;
   }
+  if (CopyFromThumbnail(level, column, row, *draft)) return draft;
   return nullptr;
+}
+
+void TileCache::SetThumbnail(std::shared_ptr<const ViewImage> thumbnail) {
+  std::lock_guard lock(mapLock_);
+  thumbnail_ = std::move(thumbnail);
+}
+
+// Fills the draft with the part of the thumbnail that the tile covers, stretched to the
+// tile; the part of an edge tile beyond the level stays background.
+bool TileCache::CopyFromThumbnail(int level, int column, int row, ViewImage& draft) const {
+  if (!thumbnail_ || !thumbnail_->isValid()) return false;
+  const int levelWidth = source_.GetLevelWidth(level), levelHeight = source_.GetLevelHeight(level);
+  const int tileWidth = draft.getWidth(), tileHeight = draft.getHeight();
+  const int width = std::min(tileWidth, levelWidth - column * tileWidth);
+  const int height = std::min(tileHeight, levelHeight - row * tileHeight);
+  if (width <= 0 || height <= 0) return false;
+  const double rx = double(thumbnail_->getWidth()) / levelWidth, ry = double(thumbnail_->getHeight()) / levelHeight;
+  const int left = std::min(static_cast<int>(rx * column * tileWidth), thumbnail_->getWidth() - 1);
+  const int top = std::min(static_cast<int>(ry * row * tileHeight), thumbnail_->getHeight() - 1);
+  const int right = std::clamp(static_cast<int>(std::ceil(rx * (double(column) * tileWidth + width))), left + 1,
+                               thumbnail_->getWidth());
+  const int bottom = std::clamp(static_cast<int>(std::ceil(ry * (double(row) * tileHeight + height))), top + 1,
+                                thumbnail_->getHeight());
+  auto part = thumbnail_->subImage(left, top, right - left, bottom - top);
+  if (!part || !part->increaseBpp(24)) return false;
+  qmImage scaled;
+  if (!part->resize(width, height, 1, &scaled)) return false;
+  return scaled.drawToImage(0, 0, width, height, draft, 0, 0, 0);
 }
 
 // Fills the draft of (level, column, row) from the tiles of another level that cover its

@@ -72,6 +72,11 @@ class TileCache : public TileSourceListener {
   void SetRotation(int degrees);
   void SetScale(double sx, double sy);
 
+  // The picture of the whole image (upright): a tile that no other level covers yet is
+  // drafted from its part of it, so a first frame shows the image blurred, not the
+  // background. Null: none.
+  void SetThumbnail(std::shared_ptr<const ViewImage> thumbnail);
+
   // The worker that asks for tiles ahead pauses while GetTiles issues requests.
   void SetWorker(CacheAheadWorker* worker);
 
@@ -111,10 +116,12 @@ class TileCache : public TileSourceListener {
   std::unique_ptr<ViewImage> BackgroundTile(int level) const;
   std::unique_ptr<ViewImage> MakeDraft(int level, int column, int row);
   bool CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft);
+  bool CopyFromThumbnail(int level, int column, int row, ViewImage& draft) const;
 
   TileSource& source_;
   const platform::Color background_;
   const bool drafts_;
+  std::shared_ptr<const ViewImage> thumbnail_;  // under the map lock
   int capacity_ = 200;
   int lowWater_ = 100;
   int pinned_ = -1;

@@ -18,6 +18,8 @@ namespace {
 constexpr int kCacheCapacity = 200;
 constexpr int kCacheLowWater = 100;
 constexpr long long kPinnedPixels = 8'000'000;
+// Above the markup objects (layer 10 and below) of a page over the image.
+constexpr int kNavigatorLayer = 20;
 
 // The view's browser properties as the source opener reads and writes them.
 class ViewSourceOptions : public SourceOptions {
@@ -75,12 +77,25 @@ TiledImageDocument::TiledImageDocument(DocumentHost& host, const std::string& ur
   SetScale(ratioX_, ratioY_);
   SetLevel(0);
   thumbnail_ = source_->GetThumbnail();
+  if (thumbnail_) cache_->SetThumbnail(std::make_shared<ViewImage>(*thumbnail_));
+  CreateNavigator();
   source_->SetActive(true);
   cacheAhead_ = IsYes(host.GetBrowserProperty("CacheAhead"));
   if (cacheAhead_) worker_->Start();
 }
 
 TiledImageDocument::~TiledImageDocument() { Close(); }
+
+// The navigator turns its own copy of the thumbnail with the image; the cache keeps the
+// upright one for its drafts.
+void TiledImageDocument::CreateNavigator() {
+  std::shared_ptr<ViewImage> picture = thumbnail_ ? std::make_shared<ViewImage>(*thumbnail_) : nullptr;
+  auto navigator = std::make_unique<ThumbnailNavigator>(std::move(picture), GetFullWidth(), GetFullHeight());
+  navigator->SetLayer(kNavigatorLayer);
+  navigator->SetVisible(IsYes(host_.GetBrowserProperty("showthumbnail")));
+  navigator_ = navigator.get();
+  AddObject(std::move(navigator), false);
+}
 
 void TiledImageDocument::Close() {
   // The worker goes first: it calls into the cache and, through it, the source.
@@ -178,6 +193,7 @@ void TiledImageDocument::SetScale(double sx, double sy) {
 void TiledImageDocument::SetRotation(int degrees) {
   rotation_ = degrees;
   if (cache_) cache_->SetRotation(degrees);
+  if (navigator_) navigator_->SetRotation(degrees);
   // A virtual size follows the picture as shown: a quarter turn moves it to the other axis.
   ApplyStretch();
 }
@@ -276,6 +292,10 @@ int TiledImageDocument::ChooseDrawnLevel(const SourceArea& area, TileRect& rect)
 
 bool TiledImageDocument::GetFile(const std::string& name, std::vector<std::uint8_t>& data) {
   return source_ && source_->GetFile(name, data, cache_.get());
+}
+
+bool TiledImageDocument::FindFile(const std::string& name, std::vector<std::uint8_t>& data) {
+  return source_ && source_->GetFile(name, data, nullptr);
 }
 
 void TiledImageDocument::PreloadLevel(int level) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "documents/MapDocument.h"
+#include "objects/ThumbnailNavigator.h"
 #include "tiles/CacheAheadWorker.h"
 #include "tiles/TileCache.h"
 #include "tiles/TileSource.h"
@@ -25,6 +26,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   int CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int notify,
                        int b) override;
   bool GetFile(const std::string& name, std::vector<std::uint8_t>& data) override;
+  bool FindFile(const std::string& name, std::vector<std::uint8_t>& data) override;
   int GetLevelHeight(int level) override;
   int GetHeight() override;
   int GetLevelWidth(int level) override;
@@ -49,6 +51,9 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   // The worker that asks for the tiles around the view; it runs while "CacheAhead" is "yes".
   CacheAheadWorker* Worker() const { return worker_.get(); }
   ViewImage* Thumbnail() const { return thumbnail_.get(); }
+  // The navigator in the window's corner (one of the document's objects); null while the
+  // image is not loaded.
+  ThumbnailNavigator* Navigator() const { return navigator_; }
   void SetPlacementOffset(int x, int y);
 
   // The most tiles one frame asks for. A level of tiles so small that the window needs more
@@ -69,6 +74,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   double SourceAxisFactor(bool sourceX) const;
   // Takes the stretch of both source axes afresh and hands it to the tiles.
   void ApplyStretch();
+  void CreateNavigator();
 
   DocumentHost& host_;
   std::unique_ptr<TileSource> source_;
@@ -76,6 +82,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   std::unique_ptr<CacheAheadWorker> worker_;
   bool cacheAhead_ = false;
   std::unique_ptr<ViewImage> thumbnail_;
+  ThumbnailNavigator* navigator_ = nullptr;  // owned by the object list
   std::string basePath_;
   double ratioX_ = 1.0;
   double ratioY_ = 1.0;

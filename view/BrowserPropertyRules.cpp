@@ -41,6 +41,7 @@ std::optional<std::string> BrowserPropertyRules::Read(const std::string& name) {
   if (key == "snappage") return YesNo(snapPage_);
   if (key == "showthumbnail") return YesNo(showThumbnail_);
   if (key == "touchscreen") return YesNo(view_.IsBackButtonShown());
+  if (key == "magnifier") return YesNo(view_.IsMagnifierShown());
   if (key == "topobjectid") {
     MapObject* hovered = view_.HoveredObject();
     return hovered && hovered->GetId() >= 0 ? std::to_string(hovered->GetId()) : std::string();
@@ -84,6 +85,8 @@ bool BrowserPropertyRules::Write(const std::string& name, const std::string& val
   } else if (key == "touchscreen") {
     touchScreen_ = IsYes(value);
     view_.ShowBackButton(touchScreen_);
+  } else if (key == "magnifier") {
+    view_.ShowMagnifier(IsYes(value));
   } else if (key == "playdelay") {
     // A delay below one tick would play every tick faster than the timer can count.
     interpreter_.SetPlayDelay(std::max(ParseInt(value), 1));

@@ -14,6 +14,7 @@
 #include "view/ArgumentScanner.h"
 #include "platform/Numbers.h"
 #include "view/LinkCommand.h"
+#include "view/Magnifier.h"
 #include "view/MapView.h"
 
 namespace zolvex {
@@ -57,6 +58,7 @@ const std::map<std::string, CommandInterpreter::Handler>& CommandInterpreter::Ha
       {"createobject", &CommandInterpreter::CreateObject},
       {"cancelcreateobject", &CommandInterpreter::CancelCreateObject},
       {"addplugin", &CommandInterpreter::AddPlugin},
+      {"magnifier", &CommandInterpreter::MagnifierCommand},
   };
   return handlers;
 }
@@ -241,6 +243,16 @@ bool CommandInterpreter::AutoPlay(const std::string& argument) {
 
 bool CommandInterpreter::Clear(const std::string&) {
   view_.ClearContent();
+  return true;
+}
+
+// "mode,width,height": the lens is shown in mode 1 and hidden otherwise.
+bool CommandInterpreter::MagnifierCommand(const std::string& argument) {
+  int values[3] = {0, Magnifier::kDefaultWidth, Magnifier::kDefaultHeight};
+  ArgumentScanner(argument).Ints(values, 3);
+  view_.SetMagnifierSize(values[1], values[2]);
+  view_.ShowMagnifier(values[0] == 1);
+  Redraw();
   return true;
 }
 

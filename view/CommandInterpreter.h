@@ -91,6 +91,7 @@ class CommandInterpreter {
   bool AutoScroll(const std::string& argument);
   bool AutoPlay(const std::string& argument);
   bool StopAudio(const std::string& argument);
+  bool MagnifierCommand(const std::string& argument);
   bool Clear(const std::string& argument);
 
   // Pages and scrolling.

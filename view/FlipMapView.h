@@ -28,7 +28,7 @@ class FlipMapView : public MapView {
   void Present();
   void Redraw() override;
   // A 24-bit copy of a rectangle of the back buffer; none without surfaces.
-  std::unique_ptr<ViewImage> CaptureImage(int x, int y, int width, int height);
+  std::unique_ptr<ViewImage> CaptureImage(int x, int y, int width, int height) override;
 
   // Text settings of DrawText.
   void SetFont(const std::string& face, int size);

@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/BackButton.h"
+#include "view/Magnifier.h"
 #include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
@@ -557,6 +558,8 @@ std::optional<DocumentMetrics> MapView::GetDocumentMetrics() const {
   metrics.scaleY = document_->GetScaleY();
   metrics.levelWidth = document_->GetWidth();
   metrics.levelHeight = document_->GetHeight();
+  metrics.level = document_->GetLevel();
+  metrics.levelCount = document_->GetLevelCount();
   return metrics;
 }
 

@@ -32,6 +32,7 @@ class CommandInterpreter;
 class CReaderException;
 class DocumentFactory;
 class KeyHook;
+class Magnifier;
 class MapDocument;
 class MapObject;
 class MouseHook;
@@ -178,6 +179,14 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Downloads a cursor file (relative URLs join the content's base) and shows it; false
   // when it cannot be fetched or read.
   bool LoadCursorFile(const std::string& url);
+  // The lens that magnifies the frame around the pointer, made on first use: shown or
+  // hidden, and its size.
+  void ShowMagnifier(bool shown);
+  bool IsMagnifierShown() const;
+  void SetMagnifierSize(int width, int height);
+  Magnifier* GetMagnifier() const { return magnifier_.get(); }
+  // A 24-bit copy of a window rectangle of the frame drawn so far; none without surfaces.
+  virtual std::unique_ptr<ViewImage> CaptureImage(int, int, int, int) { return nullptr; }
   // The touch-screen back button (shown while "touchscreen" is "yes" and input comes).
   void ShowBackButton(bool shown);
   bool IsBackButtonShown() const;
@@ -264,6 +273,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   int GetLastReportedPage() const { return lastReportedPage_; }
 
   void SetPosition(int x, int y, bool redraw, bool report);
+  void SetViewPosition(int x, int y, bool redraw, bool report) override { SetPosition(x, y, redraw, report); }
   void ValidatePosition(bool report);
   // level is 1-based (0 or less keeps the level); mode "center", "abs" or "left".
   void MoveTo(int x, int y, int level, const std::string& mode);
@@ -456,6 +466,11 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void ShowBackButtonOnTouch();
   bool HideIdleBackButton();
   std::unique_ptr<BackButton> backButton_;
+  Magnifier& EnsureMagnifier();
+  // Draws the magnifier once per frame, when it is shown.
+  void DrawMagnifierOnce();
+  std::unique_ptr<Magnifier> magnifier_;
+  bool magnifierDrawn_ = false;
   std::string cursorFile_;  // the downloaded cursor now in use, removed when replaced
   static void RemoveCursorFile(const std::string& file);
   int maxPendingTiles_ = 0;

@@ -16,6 +16,7 @@ constexpr platform::Color kSelectionOuter = 0xFF00FF;
 constexpr platform::Color kSelectionInner = 0xFFFFFF;
 constexpr int kRasterInvert = 6;
 constexpr int kRasterCopy = 13;
+constexpr int kMagnifierBelowLayer = 12;
 }  // namespace
 
 bool MapView::NeedsRedraw() const { return !suspended_ && !inputBusy_ && dirty_; }
@@ -37,6 +38,8 @@ void MapView::DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLay
         continue;
       }
       if (!includeHidden && item->IsHiddenForPrinting()) continue;
+      // The magnifier lies under the items of layer 12 (the page modes' controls).
+      if (item->GetLayer() == kMagnifierBelowLayer) DrawMagnifierOnce();
     }
     item->Draw();
   }
@@ -59,11 +62,13 @@ void MapView::DrawFrame(bool includeHidden) {
   if (!document_) {
     // The view's own objects (tooltips, the back button) show over an empty view too.
     ClearBackground();
+    magnifierDrawn_ = false;
     DrawOwnObjects(includeHidden);
     return;
   }
   dirty_ = false;
   visibleItems_.clear();
+  magnifierDrawn_ = false;
 
   // Content narrower than the window is centred between margins.
   int dx = 0, dy = 0;

@@ -12,6 +12,7 @@
 #include "platform/TextValues.h"
 #include "view/CommandInterpreter.h"
 #include "documents/KeyHook.h"
+#include "view/Magnifier.h"
 #include "view/MapView.h"
 #include "documents/MouseHook.h"
 
@@ -176,6 +177,10 @@ void MapView::OnMouseMove(int x, int y, unsigned flags, std::uint64_t time) {
 
   std::lock_guard lock(viewLock_);
   lastMouse_ = {x, y};
+  if (IsMagnifierShown()) {
+    magnifier_->FollowPointer(lastMouse_);
+    redraw = true;
+  }
   CapPlayTicks();
   if (dragging_ && !(flags & platform::kModLeftButton)) {
     OnLButtonUp(x, y, flags, time);

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/BackButton.h"
+#include "view/Magnifier.h"
 #include "view/BrowserPropertyRules.h"
 #include "view/CommandInterpreter.h"
 #include "view/MapView.h"
@@ -68,8 +69,43 @@ void MapView::RemoveOwnObject(MapObject* object) {
 void MapView::DrawOwnObjects(bool includeHidden) {
   const int level = HasValidDocument() ? document_->GetLevel() : 0;
   for (MapObject* object : ownObjects_) {
+    if (object == magnifier_.get()) {
+      DrawMagnifierOnce();
+      continue;
+    }
     if (object->IsShownAtLevel(level) && (includeHidden || !object->IsHiddenForPrinting())) object->Draw();
   }
+}
+
+// ---- The magnifier ------------------------------------------------------------------------
+
+Magnifier& MapView::EnsureMagnifier() {
+  if (!magnifier_) {
+    magnifier_ = std::make_unique<Magnifier>(
+        [this](const platform::Rect& area) { return CaptureImage(area.left, area.top, area.Width(), area.Height()); });
+    magnifier_->SetView(this);
+    magnifier_->FollowPointer(lastMouse_);
+    AddOwnObject(magnifier_.get());
+  }
+  return *magnifier_;
+}
+
+void MapView::ShowMagnifier(bool shown) {
+  if (!shown && !magnifier_) return;
+  Magnifier& magnifier = EnsureMagnifier();
+  if (magnifier.IsVisible() == shown) return;
+  magnifier.SetVisible(shown);
+  Redraw();
+}
+
+bool MapView::IsMagnifierShown() const { return magnifier_ && magnifier_->IsVisible(); }
+
+void MapView::SetMagnifierSize(int width, int height) { EnsureMagnifier().SetSize(width, height); }
+
+void MapView::DrawMagnifierOnce() {
+  if (magnifierDrawn_ || !IsMagnifierShown()) return;
+  magnifierDrawn_ = true;
+  magnifier_->Draw();
 }
 
 const TooltipObject* MapView::ShownTooltip() const {

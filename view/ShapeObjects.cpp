@@ -5,7 +5,9 @@
 #include "documents/DocumentHost.h"
 #include "documents/MarkupObjectMaker.h"
 #include "documents/XmlReader.h"
+#include "documents/XmmlDocument.h"
 #include "objects/MapObject.h"
+#include "objects/PageIndex.h"
 #include "objects/ShapeMaker.h"
 #include "platform/TextValues.h"
 #include "view/CommandInterpreter.h"
@@ -23,8 +25,18 @@ std::unique_ptr<MapObject> MakeShape(const ShapeElement& element, const std::str
   return maker.Make(element, basePath, &view);
 }
 
+// The page-index panel of an XMML INDEX element, hidden, with its pages queued.
+std::unique_ptr<MapObject> MakePageIndex(DocumentHost& host, XmlReader& reader, const std::string& basePath) {
+  const PageIndexData data = ReadPageIndexElement(host, reader, basePath);
+  auto index = std::make_unique<PageIndex>(data.thumbWidth, data.thumbHeight, data.width, data.height, data.position);
+  for (const PageIndexItem& item : data.items)
+    index->AddPage(item.page, item.href, item.source, item.tooltip, item.tooltipSize);
+  return index;
+}
+
 std::unique_ptr<MapObject> MakeShapeOfMarkup(DocumentHost& host, XmlReader& reader, const std::string& tagName,
                                              const std::string& basePath) {
+  if (tagName == "index") return MakePageIndex(host, reader, basePath);
   if (!ShapeMaker::MakesElement(tagName)) return nullptr;
   return MakeShape(MarkupObjectMaker::DescribeShape(reader), basePath, host.ObjectView());
 }

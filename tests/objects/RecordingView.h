@@ -41,6 +41,7 @@ class RecordingView : public ViewPrimitives {
   std::vector<int> builtInSounds;
   int stopSounds = 0;
   int invalidations = 0;
+  std::vector<platform::Point> positions;  // SetViewPosition
   std::vector<int> creationsEnded;  // EndObjectCreation: the object IDs
 
   // A document of content size w x h shown at scale s (level = content · s).
@@ -87,6 +88,11 @@ class RecordingView : public ViewPrimitives {
   void PostViewEvent(const ViewEvent& event) override { viewEvents.push_back(event); }
   void PostObjectEvent(const ObjectEvent& event) override { objectEvents.push_back(event); }
   void InvalidateObject(MapObject& object, bool redraw) override;
+  void SetViewPosition(int x, int y, bool, bool) override {
+    viewportX = x;
+    viewportY = y;
+    positions.push_back({x, y});
+  }
   void EndObjectCreation(MapObject& object) override;
   platform::Platform* PlatformServices() override { return services; }
 

@@ -256,3 +256,59 @@ TEST_F(FrameRenderTest, WithoutADocumentTheViewsOwnObjectsAreDrawn) {
   EXPECT_EQ(At(20, 78), platform::MakeColor(70, 70, 70));
   EXPECT_EQ(At(150, 50), 0u);
 }
+
+namespace {
+
+// Fills a window rectangle in a colour, at a layer.
+class Painter : public MapObject {
+ public:
+  Painter(platform::Rect area, platform::Color color, int layer) : MapObject(0, 0, 0, 0), area_(area), color_(color) {
+    SetScreenCoordinates(true);
+    SetLayer(layer);
+  }
+  void Draw() override {
+    if (GetView()) GetView()->FillRect(area_.left, area_.top, area_.Width(), area_.Height(), color_);
+  }
+
+ private:
+  platform::Rect area_;
+  platform::Color color_;
+};
+
+}  // namespace
+
+// The lens of 60 x 40 around the pointer at (100, 50) shows the 30 x 20 pixels from
+// (85, 40) at twice their size: the blue stripe at x 100 to 109 spans x 100 to 119 in it.
+// Items of layer 12 lie above the lens.
+TEST_F(FrameRenderTest, TheMagnifierShowsTheFrameAroundThePointerTwiceAsLarge) {
+  OpenPlainDocument();
+  MapDocument& document = *view_->GetDocument();
+  document.AddObject(std::make_unique<Painter>(platform::Rect{0, 0, 200, 100}, kRed, 1), false);
+  document.AddObject(std::make_unique<Painter>(platform::Rect{100, 0, 110, 100}, kBlue, 1), false);
+  document.AddObject(std::make_unique<Painter>(platform::Rect{75, 60, 85, 66}, kWhite, 12), false);
+  view_->OnMouseMove(100, 50, 0, 1000);
+
+  EXPECT_TRUE(view_->Execute("magnifier", ""));  // mode 0: hidden
+  EXPECT_EQ(view_->GetBrowserProperty("magnifier"), "no");
+  view_->DrawFrame(true);
+  EXPECT_EQ(At(114, 50), kRed);
+
+  EXPECT_TRUE(view_->Execute("magnifier", "1,60,40"));
+  EXPECT_EQ(view_->GetBrowserProperty("magnifier"), "yes");
+  view_->DrawFrame(true);
+  EXPECT_EQ(At(114, 50), kBlue);
+  EXPECT_EQ(At(96, 50), kRed);
+  EXPECT_EQ(At(124, 50), kRed);
+  EXPECT_EQ(At(70, 50), platform::MakeColor(0x40, 0x40, 0x40));  // the rim
+  EXPECT_EQ(At(80, 62), kWhite);                                   // layer 12 above the lens
+  EXPECT_EQ(At(150, 50), kRed);                                    // outside the lens
+
+  // The lens follows the pointer; the property hides it.
+  view_->OnMouseMove(40, 50, 0, 1100);
+  view_->DrawFrame(true);
+  EXPECT_EQ(At(114, 50), kRed);  // the stripe as it is
+  EXPECT_EQ(At(105, 50), kBlue);
+  EXPECT_EQ(At(10, 50), platform::MakeColor(0x40, 0x40, 0x40));
+  view_->SetBrowserProperty("magnifier", "no");
+  EXPECT_EQ(view_->GetBrowserProperty("magnifier"), "no");
+}

@@ -9,7 +9,8 @@
 namespace zolvex::test {
 
 // A headless window of the given size with a settings file and a clock of the test's, and
-// a view in it whose errors go to its listener rather than to a message box.
+// a view in it whose errors go to its listener rather than to a message box. Frames are
+// held against pictures, so no navigator shows in the corner.
 struct HeadlessViewer {
   HeadlessViewer(int width, int height, const std::string& settingsFile, std::shared_ptr<platform::Clock> clock) {
     platform::PlatformOptions options;
@@ -21,6 +22,7 @@ struct HeadlessViewer {
     if (!platform) return;
     view = std::make_unique<FlipMapView>(*platform);
     view->SetBrowserProperty("CustomErrorHandling", "yes");
+    view->SetBrowserProperty("showthumbnail", "no");
     view->InitSurfaces(width, height);
   }
   ~HeadlessViewer() { view.reset(); }

@@ -6,6 +6,10 @@
 #include "documents/XmmlDocument.h"
 #include "objects/CComponentText.h"
 #include "objects/NoteObject.h"
+#include "objects/CComponentRect.h"
+#include "objects/PageIndex.h"
+#include "objects/ThumbnailNavigator.h"
+#include "platform/InputEvent.h"
 #include "tests/xmml/XmmlTestBase.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
@@ -348,4 +352,103 @@ TEST_F(XmmlDocumentTest, AVirtualSizeStretchesTheBasemapsLevels) {
   EXPECT_EQ(document->GetFullHeight(), 256);
   EXPECT_EQ(document->GetLevelWidth(top - 1), 512);
   EXPECT_EQ(document->GetLevelHeight(top - 1), 128);
+}
+
+namespace {
+
+// An index of two pages at the top left: 300 pixels wide, so (300 - 12) / 68 = 4 columns,
+// and the two pages make a panel of 68 x 4 + 27 = 299 by 40 + 43 = 83 pixels.
+class PageIndexPanelTest : public XmmlDocumentTest {
+ protected:
+  void SetUp() override {
+    XmmlDocumentTest::SetUp();
+    WriteText(File("index.xmml"), R"(<XMML>
+  <INDEX thumbwidth="60" thumbheight="40" width="300" height="200" position="left-top">
+    <item href="goto:100,0,1" src="pic.jpg" tooltip="One"/>
+    <item href="two.xmml" src="pic.jpg"/>
+  </INDEX>
+  <BODY><BASEMAP><KTQ SRC="a.ktq"/></BASEMAP></BODY>
+</XMML>)");
+    view_->SetEventHandlers([this](const ViewEvent& event) { events.push_back(event); }, nullptr);
+  }
+  std::vector<ViewEvent> events;
+};
+
+}  // namespace
+
+TEST_F(PageIndexPanelTest, ShowIndexShowsThePagesOverTheImageAndHidesThemAgain) {
+  XmmlDocument* document = Open("index.xmml");
+  ASSERT_NE(document, nullptr);
+  zolvex::PageIndex* index = document->PageIndexObject();
+  ASSERT_NE(index, nullptr);
+  EXPECT_FALSE(index->IsVisible());
+  EXPECT_EQ(index->PageCount(), 2u);
+  EXPECT_EQ(index->Page(1), nullptr);  // built when first shown
+
+  EXPECT_TRUE(view_->Execute("showindex", ""));
+  EXPECT_TRUE(index->IsVisible());
+  ASSERT_NE(index->Page(1), nullptr);
+  EXPECT_NE(index->Page(1)->GetCurrentPicture(), nullptr);
+  view_->Present();
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  auto rgb = [&](int x, int y) {
+    const qmRGBQuad p = frame->getPixelColor(x, y);
+    return std::array<int, 3>{p.red, p.green, p.blue};
+  };
+  EXPECT_EQ(rgb(150, 12), (std::array<int, 3>{0xD0, 0xD0, 0xD0}));  // title strip
+  EXPECT_EQ(rgb(200, 60), (std::array<int, 3>{0xFF, 0xFF, 0xFF}));  // panel right of the pages
+  const auto page = rgb(11 + 68 + 30, 34 + 25);                      // the picture, #2040e0
+  EXPECT_NEAR(page[0], 0x20, 12);
+  EXPECT_NEAR(page[1], 0x40, 12);
+  EXPECT_NEAR(page[2], 0xE0, 12);
+  EXPECT_NE(rgb(350, 60), (std::array<int, 3>{0xFF, 0xFF, 0xFF}));  // the image beside it
+
+  view_->Execute("showindex", "");
+  EXPECT_FALSE(index->IsVisible());
+  EXPECT_FALSE(document->PageIndex()->visible);
+}
+
+TEST_F(PageIndexPanelTest, ClickingAPageFollowsItsLinkAndClosesTheIndex) {
+  XmmlDocument* document = Open("index.xmml");
+  ASSERT_NE(document, nullptr);
+  view_->Execute("showindex", "");
+  view_->Present();
+  const int x = 11 + 68 + 30, y = 34 + 20;
+  const int viewX = view_->ViewX();
+  EXPECT_EQ(view_->ObjectAt(x, y), document->PageIndexObject());
+  view_->OnLButtonDown(x, y, platform::kModLeftButton, 1000);
+  view_->OnLButtonUp(x, y, 0, 1050);
+  EXPECT_FALSE(document->PageIndexObject()->IsVisible());
+  platform_->Window().RunFor(0);  // the posted events
+  const auto found = std::find_if(events.begin(), events.end(), [](const ViewEvent& e) { return e.name == "SetContent"; });
+  ASSERT_NE(found, events.end());
+  EXPECT_EQ(found->param2, "two.xmml");
+  EXPECT_EQ(view_->ViewX(), viewX);  // the press neither dragged nor zoomed the view
+}
+
+// A thumbnail picture of the document's own replaces the navigator of its image.
+TEST_F(XmmlDocumentTest, ThumbnailSrcMakesTheDocumentsNavigatorAndHidesTheImagesOwn) {
+  WriteText(File("thumbs.xmml"),
+            R"(<XMML><BODY><BASEMAP thumbnailsrc="pic.jpg"><KTQ SRC="a.ktq"/></BASEMAP></BODY></XMML>)");
+  XmmlDocument* document = Open("thumbs.xmml");
+  ASSERT_NE(document, nullptr);
+  auto navigators = [](MapDocument& of) {
+    std::vector<MapObject*> found;
+    for (MapObject* object : of.GetObjectList())
+      if (object->GetProperty("type") == "thumbnail") found.push_back(object);
+    return found;
+  };
+  const auto own = navigators(*document);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_TRUE(own[0]->IsVisible());
+  EXPECT_EQ(own[0]->GetLayer(), 10);
+  auto* picture = static_cast<ThumbnailNavigator*>(own[0])->GetCurrentPicture();
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->getWidth(), 30);
+
+  auto* image = dynamic_cast<TiledImageDocument*>(document->GetInner());
+  ASSERT_NE(image, nullptr);
+  ASSERT_NE(image->Navigator(), nullptr);
+  EXPECT_FALSE(image->Navigator()->IsVisible());
 }
