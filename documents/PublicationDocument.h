@@ -44,6 +44,8 @@ class PublicationDocument : public MapDocument {
   int GetAvailablePageCount() override;
   void NextPage() override;
   void SetPage(int index) override;
+  bool GetTileSize(int level, int& width, int& height) override;
+  void RequestTileAhead(int level, int column, int row, int priority) override;
 
  protected:
   // The inner document when the geometry can be asked, else null.

@@ -2,6 +2,7 @@
 #include "tiles/FolderDocument.h"
 #include "documents/LegacyMapDocument.h"
 #include "documents/XmmlDocument.h"
+#include "documents/modes/NewsDocument.h"
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/FolderDocument.h"
 #include "tiles/MosaicDocument.h"
@@ -38,6 +39,10 @@ DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers) {
   };
   constructors.folder = [&makers](MapView& view, const std::string& url) -> std::unique_ptr<MapDocument> {
     return std::make_unique<FolderDocument>(view, url, makers);
+  };
+  constructors.news = [](MapView& view, std::unique_ptr<MapDocument> inner,
+                         const std::string&) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<NewsDocument>(view, std::move(inner));
   };
   return constructors;
 }

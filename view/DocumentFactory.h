@@ -78,8 +78,8 @@ class DocumentFactory {
 
  private:
   std::unique_ptr<MapDocument> Construct(MapView& view, const std::string& url, const std::string& tail,
-                                         bool serverScheme, bool endsInBackslash);
-  std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml);
+                                         bool serverScheme, bool endsInBackslash, bool newsModes);
+  std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml, bool newsModes);
 
   DocumentConstructors constructors_;
   std::map<std::string, DocumentTypeHandler> handlers_;

@@ -11,9 +11,9 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/CommandInterpreter.h"
-#include "view/KeyHook.h"
+#include "documents/KeyHook.h"
 #include "view/MapView.h"
-#include "view/MouseHook.h"
+#include "documents/MouseHook.h"
 
 namespace zolvex {
 

@@ -9,8 +9,8 @@
 #include "tests/view/ViewTestSupport.h"
 #include "view/BackButton.h"
 #include "view/CommandInterpreter.h"
-#include "view/KeyHook.h"
-#include "view/MouseHook.h"
+#include "documents/KeyHook.h"
+#include "documents/MouseHook.h"
 
 using namespace zolvex;
 using namespace zolvex::test;
