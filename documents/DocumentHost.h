@@ -95,6 +95,8 @@ class DocumentHost {
   virtual void Redraw() {}
   // The topmost object at a window point, or null.
   virtual MapObject* ObjectAt(int /*x*/, int /*y*/) { return nullptr; }
+  // A key pressed as if by the user (platform key codes).
+  virtual void PressKey(int /*key*/) {}
   // The entries of the content history, and the step back to the previous one.
   virtual int HistoryLength() const { return 0; }
   virtual void GoBack() {}

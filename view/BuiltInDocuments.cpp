@@ -2,6 +2,7 @@
 #include "tiles/FolderDocument.h"
 #include "documents/LegacyMapDocument.h"
 #include "documents/XmmlDocument.h"
+#include "documents/modes/LayoutNewsDocument.h"
 #include "documents/modes/NewsDocument.h"
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/FolderDocument.h"
@@ -43,6 +44,10 @@ DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers) {
   constructors.news = [](MapView& view, std::unique_ptr<MapDocument> inner,
                          const std::string&) -> std::unique_ptr<MapDocument> {
     return std::make_unique<NewsDocument>(view, std::move(inner));
+  };
+  constructors.layoutNews = [](MapView& view, std::unique_ptr<MapDocument> inner,
+                               const std::string&) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<LayoutNewsDocument>(view, std::move(inner));
   };
   return constructors;
 }

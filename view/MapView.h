@@ -195,6 +195,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   MouseHook* GetMouseHook() const override { return mouseHook_; }
   void SetKeyHook(KeyHook* hook) override { keyHook_ = hook; }
   KeyHook* GetKeyHook() const override { return keyHook_; }
+  void PressKey(int key) override { OnKeyDown(key, 0, 0, lastEventTime_); }
   int HistoryLength() const override { return static_cast<int>(history_.Entries().size()); }
   // Back to the content shown before, on the page the view left it at.
   void GoBack() override;

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "documents/DocumentHost.h"
-#include "documents/XmmlDocument.h"
 #include "documents/modes/NewsBookmarks.h"
+#include "documents/modes/NewsSection.h"
 #include "documents/modes/NewsSpine.h"
 #include "objects/ViewEvent.h"
 #include "platform/ArgumentScanner.h"
@@ -68,10 +68,7 @@ NewsDocument::NewsDocument(DocumentHost& host, std::unique_ptr<MapDocument> inne
 }
 
 NewsDocument::~NewsDocument() {
-  if (hooked_) {
-    host_.SetMouseHook(previousMouseHook_);
-    host_.SetKeyHook(previousKeyHook_);
-  }
+  hooks_.Remove(host_);
   host_.SetContentRect(0, 0, 0, 0);
 }
 
@@ -80,22 +77,14 @@ NewsDocument::~NewsDocument() {
 // The "param" children of "news" land in the inner document; "page" children give the
 // per-page flags.
 void NewsDocument::ReadNewsMarkup() {
-  auto* markup = dynamic_cast<XmmlDocument*>(GetInner());
-  if (!markup) return;
-  XmlReader reader = markup->Reader();
-  reader.ResetPosition();
-  if (!reader.FindNext("XMML") || !reader.FindChild("NEWS") || !reader.EnterChild()) return;
-  while (reader.FindChild("PARAM")) {
-    const std::string name = reader.GetChildAttribute("NAME");
-    if (!name.empty()) SetParam(name, reader.GetChildAttribute("VALUE"));
-  }
-  reader.ResetPosition();
-  if (!reader.FindNext("XMML") || !reader.FindChild("NEWS") || !reader.EnterChild()) return;
-  while (reader.FindChild("PAGE")) {
-    const int page = ParseInt(reader.GetChildAttribute("PAGENUM"));
+  NewsSection::ApplyParams(*this, GetInner());
+  std::optional<XmlReader> reader = NewsSection::Enter(GetInner());
+  if (!reader) return;
+  while (reader->FindChild("PAGE")) {
+    const int page = ParseInt(reader->GetChildAttribute("PAGENUM"));
     if (page <= 0) continue;
     for (const char* flag : {"onepageflip", "twopagelock"}) {
-      const std::string value = reader.GetChildAttribute(flag);
+      const std::string value = reader->GetChildAttribute(flag);
       if (!value.empty()) SetParam(flag + std::to_string(page), IsYes(value) ? "yes" : "no");
     }
   }
@@ -212,22 +201,14 @@ void NewsDocument::MakeBookmarks() {
 
 void NewsDocument::Activate() {
   if (GetInner()) GetInner()->Activate();
-  previousMouseHook_ = host_.GetMouseHook();
-  previousKeyHook_ = host_.GetKeyHook();
   normalCursor_ =
       IsYes(host_.GetBrowserProperty("usehintcursor")) ? host_.GetPlatform().Window().CurrentCursor() : "default";
-  host_.SetMouseHook(this);
-  host_.SetKeyHook(this);
-  hooked_ = true;
+  hooks_.Install(host_, this, this);
 }
 
 void NewsDocument::Deactivate() {
   if (GetInner()) GetInner()->Deactivate();
-  if (hooked_) {
-    host_.SetMouseHook(previousMouseHook_);
-    host_.SetKeyHook(previousKeyHook_);
-    hooked_ = false;
-  }
+  hooks_.Remove(host_);
   for (const char* name : kSavedProperties) host_.SetBrowserProperty(name, GetParam(std::string(name) + "_backup"));
 }
 

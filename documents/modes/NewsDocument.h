@@ -6,6 +6,7 @@
 #include "documents/KeyHook.h"
 #include "documents/MouseHook.h"
 #include "documents/PublicationDocument.h"
+#include "documents/modes/PageModeHooks.h"
 #include "platform/Geometry.h"
 
 namespace zolvex {
@@ -127,9 +128,7 @@ class NewsDocument : public PublicationDocument, public MouseHook, public KeyHoo
 
   std::string leftCursor_, rightCursor_, upCursor_, downCursor_, lowCursor1_, lowCursor2_;
   std::string normalCursor_ = "default";
-  MouseHook* previousMouseHook_ = nullptr;
-  KeyHook* previousKeyHook_ = nullptr;
-  bool hooked_ = false;
+  PageModeHooks hooks_;
   bool leftHeld_ = false;
   platform::Point leftPress_{-100, -100};
 };

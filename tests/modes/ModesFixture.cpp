@@ -8,25 +8,40 @@
 
 namespace zolvex::test {
 
-void ModesFixture::WriteKtq(const std::string& name, const TileGrid& levels) {
+void ModesFixture::WriteKtq(const std::string& name, const TileGrid& levels, const TileColour& colour) {
   KtqWriter writer({.codec = qmFormatJpeg});
-  qmImage tile(kTile, kTile, 24);
-  for (int y = 0; y < kTile; ++y)
-    for (int x = 0; x < kTile; ++x) tile.setPixelColor(x, y, qmMakeColor(200, 200, 190));
-  const std::vector<std::uint8_t> stream = writer.Encode(tile);
+  auto encode = [&writer](qmRGBQuad shade) {
+    qmImage tile(kTile, kTile, 24);
+    for (int y = 0; y < kTile; ++y)
+      for (int x = 0; x < kTile; ++x) tile.setPixelColor(x, y, shade);
+    return writer.Encode(tile);
+  };
+  const std::vector<std::uint8_t> plain = encode(qmMakeColor(200, 200, 190));
   ASSERT_TRUE(writer.Begin(dir_.File(name), static_cast<int>(levels.size()), {})) << writer.LastError();
-  for (const auto& [columns, rows] : levels) {
+  for (int level = 0; level < static_cast<int>(levels.size()); ++level) {
+    const auto [columns, rows] = levels[level];
     ASSERT_TRUE(writer.BeginLevel(rows, columns));
-    for (int i = 0; i < rows * columns; ++i) ASSERT_TRUE(writer.AddTileStream(stream.data(), stream.size()));
+    for (int row = 0; row < rows; ++row) {
+      for (int column = 0; column < columns; ++column) {
+        const std::vector<std::uint8_t> stream = colour ? encode(colour(level, column, row)) : plain;
+        ASSERT_TRUE(writer.AddTileStream(stream.data(), stream.size()));
+      }
+    }
   }
   ASSERT_TRUE(writer.Finish()) << writer.LastError();
 }
 
-bool ModesFixture::Open(const std::string& type, const std::string& section, const std::string& basemap, int width,
-                        int height, const std::vector<std::pair<std::string, std::string>>& properties) {
+std::string ModesFixture::WriteMarkup(const std::string& type, const std::string& section,
+                                      const std::string& basemap) {
   const std::string file = dir_.File("paper.xmml");
   std::ofstream(file) << "<xmml><param name=\"type\" value=\"" << type << "\"/><news>" << section
                       << "</news><body><basemap><ktq src=\"" << basemap << "\"/></basemap></body></xmml>";
+  return file;
+}
+
+bool ModesFixture::Open(const std::string& type, const std::string& section, const std::string& basemap, int width,
+                        int height, const std::vector<std::pair<std::string, std::string>>& properties) {
+  const std::string file = WriteMarkup(type, section, basemap);
   platform::PlatformOptions options;
   options.width = width;
   options.height = height;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "control/ViewWindow.h"
+#include "image/qmImage.h"
 #include "objects/ViewEvent.h"
 #include "platform/Platform.h"
 #include "tests/support/TestSupport.h"
@@ -22,8 +24,12 @@ class ModesFixture : public ::testing::Test {
  protected:
   static constexpr int kTile = 100;
 
-  // Writes name (a .ktq) with the levels.
-  void WriteKtq(const std::string& name, const TileGrid& levels);
+  // The colour of a tile: level index, column, row.
+  using TileColour = std::function<qmRGBQuad(int level, int column, int row)>;
+  // Writes name (a .ktq) with the levels, all tiles of one colour unless colour is given.
+  void WriteKtq(const std::string& name, const TileGrid& levels, const TileColour& colour = {});
+  // Writes paper.xmml of the type with the section and the basemap; answers its path.
+  std::string WriteMarkup(const std::string& type, const std::string& section, const std::string& basemap);
   // Writes name (an XMML file of the type) with the markup inside its type's section and
   // the basemap basemap, then opens it in a window of width × height.
   bool Open(const std::string& type, const std::string& section, const std::string& basemap, int width, int height,
