@@ -256,7 +256,10 @@ int NewsDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, int y,
   }
   lastX_ = x;
   lastY_ = y;
-  if (b == 0) currentSpread_ = GetLevel() < mainLevel_ ? -1 : spread;
+  if (b == 0) {
+    currentSpread_ = GetLevel() < mainLevel_ ? -1 : spread;
+    targetSpread_ = -1;
+  }
   return count;
 }
 
@@ -302,6 +305,7 @@ void NewsDocument::FetchSpread(int spread) {
 void NewsDocument::OnViewChanged(int, int& x, int& y, int width, int height, int level, int mode, int px, int py) {
   if (mode & 2) {
     currentSpread_ = -1;
+    targetSpread_ = -1;
     host_.SetContentRect(0, 0, 0, 0);
     return;
   }
@@ -315,8 +319,13 @@ void NewsDocument::OnViewChanged(int, int& x, int& y, int width, int height, int
   }
   if (GetLevel() < 0) return;
   host_.SetContentRect(0, 0, 0, 0);
-  int spread = currentSpread_;
-  if (!(mode & 1)) spread = px == -1 && py == -1 ? host_.PageAt(x, y) : host_.PageAt(px, py);
+  // After a zoom the view stays on its spread: the one a move just went to, when the frame
+  // that shows it has not been drawn yet (a page turn ends with a zoom report).
+  int spread = targetSpread_ >= 1 ? targetSpread_ : currentSpread_;
+  if (!(mode & 1)) {
+    spread = px == -1 && py == -1 ? host_.PageAt(x, y) : host_.PageAt(px, py);
+    targetSpread_ = spread;
+  }
   LockToSpread(level, spread, x, y, width, height);
 }
 

@@ -118,6 +118,7 @@ class NewsDocument : public PublicationDocument, public MouseHook, public KeyHoo
   int cacheWidth_ = 0;  // at "CacheLevel"
   int cacheHeight_ = 0;
   int currentSpread_ = -1;
+  int targetSpread_ = -1;  // where the last move went, until a frame shows it
   int lastX_ = 0;
   int lastY_ = 0;
   int windowWidth_ = 0;

@@ -1,6 +1,7 @@
 #include "tests/modes/ModesFixture.h"
 
 #include <fstream>
+#include <stdexcept>
 
 #include "image/qmImage.h"
 #include "platform/headless/HeadlessWindowHost.h"
@@ -42,14 +43,9 @@ std::string ModesFixture::WriteMarkup(const std::string& type, const std::string
 bool ModesFixture::Open(const std::string& type, const std::string& section, const std::string& basemap, int width,
                         int height, const std::vector<std::pair<std::string, std::string>>& properties) {
   const std::string file = WriteMarkup(type, section, basemap);
-  platform::PlatformOptions options;
-  options.width = width;
-  options.height = height;
-  options.settingsFile = dir_.File("settings.ini");
-  std::string error;
   window_.reset();
-  platform_ = platform::CreatePlatform(options, error);
-  if (!platform_) return false;
+  MakePlatform(width, height);
+  std::string error;
   std::vector<std::pair<std::string, std::string>> all = {{"CustomErrorHandling", "yes"}};
   all.insert(all.end(), properties.begin(), properties.end());
   window_ = std::make_unique<ViewWindow>(*platform_, all);
@@ -57,6 +53,17 @@ bool ModesFixture::Open(const std::string& type, const std::string& section, con
   const bool opened = window_->Open(file, error);
   EXPECT_TRUE(opened) << error;
   return opened;
+}
+
+platform::Platform& ModesFixture::MakePlatform(int width, int height) {
+  platform::PlatformOptions options;
+  options.width = width;
+  options.height = height;
+  options.settingsFile = dir_.File("settings.ini");
+  std::string error;
+  platform_ = platform::CreatePlatform(options, error);
+  if (!platform_) throw std::runtime_error(error);
+  return *platform_;
 }
 
 std::vector<ViewEvent> ModesFixture::TakeEvents() {

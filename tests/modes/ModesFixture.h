@@ -34,6 +34,8 @@ class ModesFixture : public ::testing::Test {
   // the basemap basemap, then opens it in a window of width × height.
   bool Open(const std::string& type, const std::string& section, const std::string& basemap, int width, int height,
             const std::vector<std::pair<std::string, std::string>>& properties = {});
+  // A headless platform of width × height with settings of its own, kept in platform_.
+  platform::Platform& MakePlatform(int width, int height);
   FlipMapView& View() { return window_->View(); }
   ViewWindow& Window() { return *window_; }
   // The events posted since the last call.

@@ -61,13 +61,7 @@ class LayoutNewsTest : public ModesFixture {
 
   LayoutNewsDocument* OpenLayout(const std::string& section, int width = 300, int height = 200) {
     view_.reset();
-    platform::PlatformOptions options;
-    options.width = width;
-    options.height = height;
-    options.settingsFile = dir_.File("settings.ini");
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    view_ = std::make_unique<JumpingView>(*platform_);
+    view_ = std::make_unique<JumpingView>(MakePlatform(width, height));
     view_->InitSurfaces(width, height);
     view_->SetEventHandlers([this](const ViewEvent& event) { events_.push_back(event); }, nullptr);
     view_->OpenUrl(WriteMarkup("layoutnews", section, "pages.ktq"), true, 0, 0, 0);

@@ -110,6 +110,17 @@ TEST_F(NewsDocumentTest, PageCommandsTurnSpreadsAndStopAtTheEnds) {
   EXPECT_EQ(Shown(), 3);
 }
 
+TEST_F(NewsDocumentTest, WithThePageAnimationTheTurnEndsOnTheNextSpread) {
+  ASSERT_NE(OpenNews(kSpreads + Params({{"flipanimation", "yes"}}), 300, 300, {{"transitionduration", "40"}}),
+            nullptr);
+  EXPECT_EQ(View().GetBrowserProperty("flipanimation"), "yes");
+  Run("nextpage");
+  EXPECT_EQ(Shown(), 2);
+  EXPECT_EQ(View().GetContentRect(), (platform::Rect{400, 0, 800, 400}));
+  Run("prevpage");
+  EXPECT_EQ(Shown(), 1);
+}
+
 TEST_F(NewsDocumentTest, TurningPastTheLastSpreadGoesBackWhenThereIsHistory) {
   ASSERT_TRUE(Open("news", kSpreads, "paper.ktq", 300, 300));
   const std::string paper = dir_.File("paper.xmml");
