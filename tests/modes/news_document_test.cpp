@@ -13,6 +13,7 @@
 #include "platform/TextValues.h"
 #include "tests/modes/ModesFixture.h"
 #include "tests/protocol/FakeKtqServer.h"
+#include "view/DocumentFactory.h"
 #include "view/FlipMapView.h"
 
 using namespace zolvex;
@@ -71,6 +72,18 @@ TEST_F(NewsDocumentTest, SpreadsAreCountedFromTheImageWhateverTheirDirection) {
     EXPECT_EQ(News()->SpreadCount(), c.spreads);
     EXPECT_EQ(Param("pagecount"), std::to_string(c.spreads));
     EXPECT_EQ(News()->IsRowLayout(), c.row);
+  }
+}
+
+// A document that holds a newspaper as its picture asks for it with "-news": it gets the
+// markup document itself.
+TEST_F(NewsDocumentTest, TheNewsHintKeepsTheMarkupUnwrapped) {
+  ASSERT_NE(OpenNews(), nullptr);
+  for (const char* hint : {"", "-news"}) {
+    std::unique_ptr<MapDocument> made;
+    View().GetDocumentFactory().CreateDocument(View(), dir_.File("paper.xmml"), made, nullptr, hint);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(dynamic_cast<NewsDocument*>(made.get()) != nullptr, std::string(hint).empty()) << hint;
   }
 }
 
