@@ -11,6 +11,7 @@ class Platform;
 
 class KeyHook;
 class MapDocument;
+class MapObject;
 class MosaicLayout;
 class MouseHook;
 class ViewPrimitives;
@@ -53,15 +54,6 @@ class DocumentHost {
   virtual int GetViewHeight() const = 0;
   virtual int ViewX() const = 0;
   virtual int ViewY() const = 0;
-  // Moves the window's top-left corner to (x, y) of the current level, as a page turn does.
-  virtual void ScrollTo(int x, int y) = 0;
-
-  // The input hooks of the active document (not owned; null removes). A page-mode document
-  // installs them when it becomes active and removes them when it stops being active.
-  virtual void SetMouseHook(MouseHook* hook) = 0;
-  virtual MouseHook* GetMouseHook() const = 0;
-  virtual void SetKeyHook(KeyHook* hook) = 0;
-  virtual KeyHook* GetKeyHook() const = 0;
 
   // New content to show; the next redraw check draws a frame. Safe from any thread.
   virtual void MarkDirty() = 0;
@@ -79,6 +71,42 @@ class DocumentHost {
   // example). Raises CReaderException when it cannot be read; answers null when the
   // factory makes nothing of the request.
   virtual std::unique_ptr<MapDocument> OpenSubDocument(const SubDocumentRequest& request) = 0;
+
+  // ---- What page-mode documents steer ----------------------------------------------------
+  // A host without a viewport (a document opened on its own) does nothing and answers
+  // -1, false or null.
+  // Runs a view command at once; true when handled.
+  virtual bool Execute(const std::string& /*command*/, const std::string& /*argument*/) { return false; }
+  // The 1-based page of the view's page grid at a point of the current level ((-1, -1): the
+  // window's corner), and a page's top-left corner at the current level.
+  virtual int PageAt(int /*x*/, int /*y*/) { return -1; }
+  virtual bool PageOrigin(int /*page*/, int& /*x*/, int& /*y*/) { return false; }
+  // Moves the window's corner (pixels of the current level), kept inside the content.
+  virtual void SetPosition(int /*x*/, int /*y*/, bool /*redraw*/, bool /*report*/) {}
+  virtual void ValidatePosition(bool /*report*/) {}
+  // Moves the window's top-left corner to (x, y) of the current level, as a page turn does:
+  // gliding, or turning the page when the page animation is on.
+  virtual void ScrollTo(int /*x*/, int /*y*/) {}
+  // Changes the level around (x, y) of the current level; keepPoint keeps that point still.
+  virtual void ZoomTo(int /*level*/, int /*x*/, int /*y*/, bool /*keepPoint*/) {}
+  // One level in (direction 1) or out (2) around a window point.
+  virtual void ZoomAt(int /*x*/, int /*y*/, int /*direction*/) {}
+  // The full-resolution rectangle the window may not leave; all 0 clears it.
+  virtual void SetContentRect(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {}
+  virtual void Redraw() {}
+  // The topmost object at a window point, or null.
+  virtual MapObject* ObjectAt(int /*x*/, int /*y*/) { return nullptr; }
+  // A key pressed as if by the user (platform key codes).
+  virtual void PressKey(int /*key*/) {}
+  // The entries of the content history, and the step back to the previous one.
+  virtual int HistoryLength() const { return 0; }
+  virtual void GoBack() {}
+  // The input hooks of the active document (not owned; null removes). A page-mode document
+  // installs them when it becomes active and removes them when it stops being active.
+  virtual void SetMouseHook(MouseHook* /*hook*/) {}
+  virtual MouseHook* GetMouseHook() const { return nullptr; }
+  virtual void SetKeyHook(KeyHook* /*hook*/) {}
+  virtual KeyHook* GetKeyHook() const { return nullptr; }
 };
 
 }  // namespace zolvex

@@ -76,4 +76,12 @@ void ImageHostDocument::SetTransferFlag(std::uint8_t flag) {
 
 int ImageHostDocument::GetPendingTileCount() { return inner_ ? inner_->GetPendingTileCount() : 0; }
 
+bool ImageHostDocument::GetTileSize(int level, int& width, int& height) {
+  return ReadyInner() && inner_->GetTileSize(level, width, height);
+}
+
+void ImageHostDocument::RequestTileAhead(int level, int column, int row, int priority) {
+  if (MapDocument* inner = ReadyInner()) inner->RequestTileAhead(level, column, row, priority);
+}
+
 }  // namespace zolvex

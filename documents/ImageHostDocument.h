@@ -37,6 +37,8 @@ class ImageHostDocument : public MapDocument {
   int GetLevel() override;
   void SetTransferFlag(std::uint8_t flag) override;
   int GetPendingTileCount() override;
+  bool GetTileSize(int level, int& width, int& height) override;
+  void RequestTileAhead(int level, int column, int row, int priority) override;
 
  protected:
   // Takes the inner document; the document is ready when it is.

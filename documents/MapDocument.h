@@ -66,6 +66,11 @@ class MapDocument {
   // Asks ahead for every tile of the level (0-based) that the document shows; documents
   // without tiles ignore it, as they do a level out of range.
   virtual void PreloadLevel(int /*level*/) {}
+  // The tile size of a level, for asking ahead tile by tile; false for documents without tiles.
+  virtual bool GetTileSize(int /*level*/, int& /*width*/, int& /*height*/) { return false; }
+  // Asks ahead for one tile (0-based level, column, row) unless it is held; documents
+  // without tiles ignore it.
+  virtual void RequestTileAhead(int /*level*/, int /*column*/, int /*row*/, int /*priority*/) {}
   virtual void Close();
   virtual void SetScale(double sx, double sy);
   virtual void SetLevel(int level);

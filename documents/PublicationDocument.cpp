@@ -92,6 +92,13 @@ void PublicationDocument::PreloadLevel(int level) {
 }
 
 int PublicationDocument::GetPendingTileCount() { return inner_ ? inner_->GetPendingTileCount() : 0; }
+bool PublicationDocument::GetTileSize(int level, int& width, int& height) {
+  return ReadyInner() && inner_->GetTileSize(level, width, height);
+}
+
+void PublicationDocument::RequestTileAhead(int level, int column, int row, int priority) {
+  if (ReadyInner()) inner_->RequestTileAhead(level, column, row, priority);
+}
 
 void PublicationDocument::SetRotation(int degrees) {
   if (inner_) inner_->SetRotation(degrees);

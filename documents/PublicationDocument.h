@@ -46,6 +46,8 @@ class PublicationDocument : public MapDocument {
   void SetPage(int index) override;
   void PreloadLevel(int level) override;
   int GetPendingTileCount() override;
+  bool GetTileSize(int level, int& width, int& height) override;
+  void RequestTileAhead(int level, int column, int row, int priority) override;
 
  protected:
   // The inner document when the geometry can be asked, else null.

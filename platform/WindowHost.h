@@ -51,7 +51,8 @@ class WindowHost {
   virtual bool HasCapture() const = 0;
   // Cursor by name: the toolkit's names ("default", "pointer", "grab", "grabbing",
   // "wait", "crosshair", "text", "move", "zoom-in", "zoom-out") or one of the zoom-hint
-  // cursors "IDC_CURSOR_LOW", "IDC_CURSOR_MID" and "IDC_CURSOR_HIGH", or the absolute path
+  // cursors "IDC_CURSOR_LOW", "IDC_CURSOR_MID" and "IDC_CURSOR_HIGH" (another "IDC_CURSOR_" name
+  // is the compiled-in picture of that name), or the absolute path
   // of a cursor file (a file that cannot be read leaves the cursor as it was).
   virtual void SetCursor(const std::string& name) = 0;
   virtual std::string CurrentCursor() const = 0;

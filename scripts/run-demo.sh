@@ -3,15 +3,19 @@
 # loopback port and opened through the tile server scheme. With a display the viewer
 # opens a window (drag to pan, click to zoom in, right click to zoom out, wheel, arrows);
 # without one it renders headless and writes demo.png. Extra arguments go to zolvex.
-# "run-demo.sh --comic" shows a comic instead: ten numbered pages that ImageMagick draws,
-# laid side by side in one picture and opened as a ".cms" file (buttons, page scroller and
-# click zones at the window's edges turn the pages; headless it writes demo-comic.png).
+#   scripts/run-demo.sh news   opens instead a newspaper of eight numbered pages as four
+#                              spreads (page keys, the wheel, clicks at the edges and the
+#                              bookmark tabs turn them; click to read a page closer).
+#   scripts/run-demo.sh comic  shows a comic: ten numbered pages that ImageMagick draws,
+#                              laid side by side in one picture and opened as a ".cms" file
+#                              (buttons, page scroller and click zones at the window's edges
+#                              turn the pages; headless it writes demo-comic.png).
 set -euo pipefail
-comic=""
-if [ "${1:-}" = "--comic" ]; then
-  comic=yes
-  shift
-fi
+mode=world
+case "${1:-}" in
+  news | --news) mode=news; shift ;;
+  comic | --comic) mode=comic; shift ;;
+esac
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -25,12 +29,28 @@ cmake --build "$root/build" -j "$(nproc)" --target zolvex ktqtool ktqserve
 bin="$root/build/apps"
 demo="$root/build/demo"
 mkdir -p "$demo"
-if [ ! -f "$demo/world.ktq" ]; then
+if [ "$mode" = world ] && [ ! -f "$demo/world.ktq" ]; then
   echo "run-demo: making the demo picture (8192 x 8192)"
   "$bin/ktqtool/ktqtool" synth "$demo/world.ktq" --size 8192
 fi
 
-if [ -n "$comic" ]; then
+# The newspaper: eight numbered pages of 600 x 800, two by two in spreads, in one row.
+if [ "$mode" = news ] && [ ! -f "$demo/paper.ktq" ]; then
+  echo "run-demo: making the demo newspaper (4 spreads of 1200 x 800)"
+  pages=()
+  for page in 1 2 3 4 5 6 7 8; do
+    convert -size 600x800 xc:'#f4f0e6' -fill '#202020' -font DejaVu-Sans-Bold \
+      -pointsize 40 -gravity north -annotate +0+40 'THE ZOLVEX DAILY' \
+      -pointsize 360 -gravity center -annotate +0+0 "$page" \
+      -pointsize 28 -gravity south -annotate +0+40 "page $page" "$demo/page$page.png"
+    pages+=("$demo/page$page.png")
+  done
+  convert "${pages[@]}" +append "$demo/paper.png"
+  "$bin/ktqtool/ktqtool" build "$demo/paper.png" "$demo/paper.ktq" --tile 256
+  rm -f "${pages[@]}" "$demo/paper.png"
+fi
+
+if [ "$mode" = comic ]; then
   if [ ! -f "$demo/comic.cms" ]; then
     echo "run-demo: drawing the demo comic (10 pages of 240 x 320)"
     pages=()
@@ -69,9 +89,40 @@ if [ -z "$port" ]; then
   exit 1
 fi
 url="ktq://127.0.0.1:$port/world.ktq"
-echo "run-demo: ktqserve serves $demo on port $port; opening $url"
-
 args=(--param BackgroundColor=#203040 --param progressbar=yes --param WheelAction=zoom --param autofit=yes)
+if [ "$mode" = news ]; then
+  # The markup names the served image, so it is written for this port.
+  cat >"$demo/paper.xmml" <<EOF
+<xmml>
+  <param name="type" value="news"/>
+  <news>
+    <param name="direction" value="horizontal"/>
+    <param name="PageWidth" value="1200"/>
+    <param name="PageHeight" value="800"/>
+    <param name="ArrowRange" value="60"/>
+    <param name="flipanimation" value="yes"/>
+    <param name="AllowBookmark" value="yes"/>
+    <param name="BookMarkNum" value="4"/>
+    <param name="BookMarkLeftNum" value="2"/>
+    <param name="BookMark2page" value="no"/>
+    <param name="BookMarkLeft" value="30"/>
+    <param name="BookMarkWidth" value="24"/>
+    <param name="BookMarkSpacing" value="6"/>
+    <param name="BookMarkTop" value="0"/>
+    <param name="BookMarkHeight" value="40"/>
+    <param name="BookMarkXHeight" value="24"/>
+    <param name="BookMarkSTop" value="0"/>
+    <param name="BookMarkSHeight" value="14"/>
+    <param name="BookMarkTransparency" value="230"/>
+    <param name="BookMarkSTransparency" value="160"/>
+  </news>
+  <body><basemap><ktq src="ktq://127.0.0.1:$port/paper.ktq"/></basemap></body>
+</xmml>
+EOF
+  url="$demo/paper.xmml"
+  args=(--param BackgroundColor=#203040 --param progressbar=yes)
+fi
+echo "run-demo: ktqserve serves $demo on port $port; opening $url"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$bin/zolvex/zolvex" "${args[@]}" "$@" "$url"
 else

@@ -310,6 +310,17 @@ void TiledImageDocument::PreloadLevel(int level) {
   }
 }
 
+bool TiledImageDocument::GetTileSize(int level, int& width, int& height) {
+  if (level < 0 || level >= GetLevelCount() || !source_) return false;
+  width = source_->GetTileWidth(level);
+  height = source_->GetTileHeight(level);
+  return width > 0 && height > 0;
+}
+
+void TiledImageDocument::RequestTileAhead(int level, int column, int row, int priority) {
+  if (level >= 0 && level < GetLevelCount() && cache_) cache_->OnRequestAhead(level, column, row, priority);
+}
+
 void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { host_.MarkDirty(); }
 
 // The image stays open (the source reconnects on the next request); the page hears why

@@ -43,6 +43,8 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   void SetParam(const std::string& name, const std::string& value) override;
   int GetLevelCount() override;
   void PreloadLevel(int level) override;
+  bool GetTileSize(int level, int& width, int& height) override;
+  void RequestTileAhead(int level, int column, int row, int priority) override;
 
   int GetPendingTileCount() override { return pending_; }
   const std::string& BasePath() const { return basePath_; }

@@ -4,7 +4,7 @@
 #include "objects/MapObject.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
-#include "view/ArgumentScanner.h"
+#include "platform/ArgumentScanner.h"
 #include "view/CommandInterpreter.h"
 #include "view/MapView.h"
 

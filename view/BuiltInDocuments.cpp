@@ -3,6 +3,8 @@
 #include "documents/LegacyMapDocument.h"
 #include "documents/XmmlDocument.h"
 #include "documents/modes/ComicsDocument.h"
+#include "documents/modes/LayoutNewsDocument.h"
+#include "documents/modes/NewsDocument.h"
 #include "tiles/DefaultSourceMakers.h"
 #include "tiles/MosaicDocument.h"
 #include "tiles/TiledImageDocument.h"
@@ -46,6 +48,14 @@ DocumentConstructors BuiltInDocumentConstructors(SourceMakers& makers) {
     const auto* xmml = dynamic_cast<const XmmlDocument*>(inner.get());
     const std::string url = xmml ? xmml->Url() : view.GetCurrentUrl();
     return std::make_unique<ComicsDocument>(view, std::move(inner), markup, url);
+  };
+  constructors.news = [](MapView& view, std::unique_ptr<MapDocument> inner,
+                         const std::string&) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<NewsDocument>(view, std::move(inner));
+  };
+  constructors.layoutNews = [](MapView& view, std::unique_ptr<MapDocument> inner,
+                               const std::string&) -> std::unique_ptr<MapDocument> {
+    return std::make_unique<LayoutNewsDocument>(view, std::move(inner));
   };
   return constructors;
 }

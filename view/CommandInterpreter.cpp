@@ -11,7 +11,7 @@
 #include "platform/InputEvent.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
-#include "view/ArgumentScanner.h"
+#include "platform/ArgumentScanner.h"
 #include "platform/Numbers.h"
 #include "view/LinkCommand.h"
 #include "view/Magnifier.h"

@@ -53,7 +53,7 @@ bool DocumentFactory::IsContentUrl(const std::string& url) {
 
 std::string DocumentFactory::CreateDocument(MapView& view, const std::string& url,
                                             std::unique_ptr<MapDocument>& document, std::string* baseUrl,
-                                            const std::string& /*hint*/) {
+                                            const std::string& hint) {
   if (document) {
     document->Close();
     document.reset();
@@ -66,7 +66,9 @@ std::string DocumentFactory::CreateDocument(MapView& view, const std::string& ur
   bool endsInBackslash = !given.empty() && given.back() == '\\';
 
   try {
-    document = Construct(view, target, LowerTail(given), serverScheme, endsInBackslash);
+    // The hint "-news" keeps news and layout-news markup from being wrapped in its page mode.
+    const bool newsModes = hint.find("-news") == std::string::npos;
+    document = Construct(view, target, LowerTail(given), serverScheme, endsInBackslash, newsModes);
   } catch (const CReaderException& error) {
     document.reset();
     view.ReportError(error);
@@ -84,7 +86,7 @@ std::string DocumentFactory::CreateDocument(MapView& view, const std::string& ur
 
 std::unique_ptr<MapDocument> DocumentFactory::Construct(MapView& view, const std::string& url,
                                                         const std::string& tail, bool serverScheme,
-                                                        bool endsInBackslash) {
+                                                        bool endsInBackslash, bool newsModes) {
   const DocumentConstructors& make = constructors_;
   if (tail == ".map" || tail == ".him") return Call(make.legacyMap, view, url);
   if (tail == ".ktq") return Call(make.tiledImage, view, url);
@@ -99,17 +101,18 @@ std::unique_ptr<MapDocument> DocumentFactory::Construct(MapView& view, const std
   }
   std::unique_ptr<MapDocument> xmml = Call(make.xmml, view, url);
   if (!xmml) return nullptr;
-  return ConstructByType(view, std::move(xmml), url);
+  return ConstructByType(view, std::move(xmml), url, newsModes);
 }
 
 std::unique_ptr<MapDocument> DocumentFactory::ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml,
-                                                              const std::string& url) {
+                                                              const std::string& url, bool newsModes) {
   const DocumentConstructors& make = constructors_;
   std::string type = ToLower(xmml->GetParam("type"));
   if (type == "comics") return WrapInMode(make.comics, type, view, std::move(xmml), std::string(), url);
   if (type == "photo") return WrapInMode(make.photo, type, view, std::move(xmml), std::string(), url);
-  if (type == "news") return WrapInMode(make.news, type, view, std::move(xmml), std::string(), url);
-  if (type == "layoutnews") return WrapInMode(make.layoutNews, type, view, std::move(xmml), std::string(), url);
+  if (newsModes && type == "news") return WrapInMode(make.news, type, view, std::move(xmml), std::string(), url);
+  if (newsModes && type == "layoutnews")
+    return WrapInMode(make.layoutNews, type, view, std::move(xmml), std::string(), url);
   auto handler = handlers_.find(type);
   if (handler != handlers_.end() && handler->second.create) {
     if (std::unique_ptr<MapDocument> extension = handler->second.create(view, *xmml))

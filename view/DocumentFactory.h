@@ -79,9 +79,9 @@ class DocumentFactory {
 
  private:
   std::unique_ptr<MapDocument> Construct(MapView& view, const std::string& url, const std::string& tail,
-                                         bool serverScheme, bool endsInBackslash);
+                                         bool serverScheme, bool endsInBackslash, bool newsModes);
   std::unique_ptr<MapDocument> ConstructByType(MapView& view, std::unique_ptr<MapDocument> xmml,
-                                               const std::string& url);
+                                               const std::string& url, bool newsModes);
   static std::unique_ptr<MapDocument> WrapInMode(const DocumentConstructors::Wrapper& hook, const std::string& mode,
                                                  MapView& view, std::unique_ptr<MapDocument> inner,
                                                  const std::string& markup, const std::string& url);

@@ -159,7 +159,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Answers whether the key was handled.
   bool OnKeyDown(int key, int repeat, unsigned flags, std::uint64_t time);
   // The topmost object at a window point, or null.
-  MapObject* ObjectAt(int x, int y);
+  MapObject* ObjectAt(int x, int y) override;
   void UpdateHover(MapObject* object);
   // A click of kind 1 (left) or 2 (right).
   void Click(int x, int y, unsigned flags, ObjectButton kind);
@@ -208,6 +208,10 @@ class MapView : public ViewPrimitives, public DocumentHost {
   MouseHook* GetMouseHook() const override { return mouseHook_; }
   void SetKeyHook(KeyHook* hook) override { keyHook_ = hook; }
   KeyHook* GetKeyHook() const override { return keyHook_; }
+  void PressKey(int key) override { OnKeyDown(key, 0, 0, lastEventTime_); }
+  int HistoryLength() const override { return static_cast<int>(history_.Entries().size()); }
+  // Back to the content shown before, on the page the view left it at.
+  void GoBack() override;
   // The time argument of the last mouse or key event the view was given.
   std::uint64_t GetLastEventTime() const { return lastEventTime_; }
   // The view's own objects (tooltips, the selection band): drawn above the document's
@@ -253,7 +257,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void SetViewSize(int width, int height);
 
   platform::Rect GetContentRect() const override { return contentRect_; }
-  void SetContentRect(int left, int top, int right, int bottom);
+  void SetContentRect(int left, int top, int right, int bottom) override;
   // Full-resolution rectangle the content is limited to; a width or height of 0 clears it.
   void SetViewLimit(int x, int y, int width, int height);
   // x, y, width, height of the limit; x = -1 while there is none.
@@ -272,27 +276,27 @@ class MapView : public ViewPrimitives, public DocumentHost {
   bool IsReportingPages() const { return reportPages_; }
   int GetLastReportedPage() const { return lastReportedPage_; }
 
-  void SetPosition(int x, int y, bool redraw, bool report);
+  void SetPosition(int x, int y, bool redraw, bool report) override;
   void SetViewPosition(int x, int y, bool redraw, bool report) override { SetPosition(x, y, redraw, report); }
-  void ValidatePosition(bool report);
+  void ValidatePosition(bool report) override;
   // level is 1-based (0 or less keeps the level); mode "center", "abs" or "left".
   void MoveTo(int x, int y, int level, const std::string& mode);
   // x, y in full-resolution pixels, level 1-based.
   void MoveTo2(int x, int y, int level);
   void FitToWindow(bool stretch);
   // x, y in pixels of the current level.
-  void ZoomTo(int level, int x, int y, bool keepPoint);
+  void ZoomTo(int level, int x, int y, bool keepPoint) override;
   // Brings the point (x, y) of a 0-based level to the middle of the window at that level:
   // zooms out as far as the distance asks, moves, and zooms in again.
   void PanTo(int x, int y, int level);
   // x, y in window pixels; direction 1 zooms in, 2 zooms out.
-  void ZoomAt(int x, int y, int direction);
+  void ZoomAt(int x, int y, int direction) override;
   // One level in (out) around the middle of the window, within the level limits.
   bool ZoomIn();
   bool ZoomOut();
   // The 1-based page at a point of the current level ((-1, -1): the top-left corner), or -1.
-  int PageAt(int x, int y);
-  bool PageOrigin(int page, int& x, int& y);
+  int PageAt(int x, int y) override;
+  bool PageOrigin(int page, int& x, int& y) override;
   // Pages of the "pagechanged" report.
   int PageCount();
 
@@ -306,7 +310,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // Runs a link command ("goto:", "exec:", ...) through the command interpreter.
   virtual void RunLinkCommand(const std::string& url);
   // Repaints the window; the renderer draws the frame.
-  virtual void Redraw();
+  void Redraw() override;
   // Restricts drawing to an area of the window, and lifts the restriction.
   virtual void ClipDrawing(const platform::Rect&) {}
   virtual void ResetDrawingClip() {}
@@ -430,7 +434,6 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void SnapToPage();
   bool HandleKey(int key, unsigned flags);
   void StepByPage(int key);
-  void GoBack();
   void DeleteEditedObject();
   bool InPageMode();
 

@@ -79,7 +79,8 @@ MapObject* MapView::ObjectAt(int x, int y) {
   if (HasValidDocument()) {
     for (auto it = visibleItems_.rbegin(); it != visibleItems_.rend(); ++it) {
       MapObject* item = *it;
-      if (!item->IsShownAtLevel(level)) continue;
+      // The picture's tiles are no objects to point at.
+      if (item->GetDrawLayer() == MapObject::DrawLayer::Image || !item->IsShownAtLevel(level)) continue;
       bool capturing = item->IsCapturingMouse();
       if (!item->HitTest(x, y) && !capturing) continue;
       if (item->IsClickThroughAt(x, y)) continue;

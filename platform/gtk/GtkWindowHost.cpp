@@ -3,9 +3,12 @@
 #include <gtk/gtk.h>
 
 #include <cstdlib>
+#include <optional>
+#include <span>
 #include <string>
 #include <thread>
 
+#include "platform/EmbeddedResource.h"
 #include "platform/NativeSurface.h"
 #include "platform/Surface.h"
 
@@ -121,6 +124,26 @@ GdkCursor* MakeHintCursor(const std::string& name) {
   cairo_destroy(cr);
   GdkCursor* cursor = gdk_cursor_new_from_surface(gdk_display_get_default(), surface, kLens, kLens);
   cairo_surface_destroy(surface);
+  return cursor;
+}
+
+// A cursor picture compiled in under the name (a PNG); its hot spot is the picture's middle.
+// Null when there is none or it cannot be read.
+GdkCursor* MakeResourceCursor(const std::string& name) {
+  std::optional<std::span<const unsigned char>> data = FindResource(name);
+  if (!data || data->empty()) return nullptr;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  GdkCursor* cursor = nullptr;
+  if (gdk_pixbuf_loader_write(loader, data->data(), data->size(), nullptr) &&
+      gdk_pixbuf_loader_close(loader, nullptr)) {
+    if (GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader)) {
+      cursor = gdk_cursor_new_from_pixbuf(gdk_display_get_default(), picture, gdk_pixbuf_get_width(picture) / 2,
+                                          gdk_pixbuf_get_height(picture) / 2);
+    }
+  } else {
+    gdk_pixbuf_loader_close(loader, nullptr);
+  }
+  g_object_unref(loader);
   return cursor;
 }
 
@@ -298,7 +321,8 @@ void GtkWindowHost::SetCursor(const std::string& name) {
   if (name == cursor_) return;
   GdkCursor* cursor = nullptr;
   if (name.rfind("IDC_CURSOR_", 0) == 0) {
-    cursor = MakeHintCursor(name);
+    cursor = MakeResourceCursor(name);
+    if (!cursor) cursor = MakeHintCursor(name);
   } else if (name.rfind('/', 0) == 0) {
     // A cursor file: a picture the toolkit reads, with its hot spot when the format has one.
     GdkPixbuf* picture = gdk_pixbuf_new_from_file(name.c_str(), nullptr);

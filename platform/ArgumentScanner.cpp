@@ -1,4 +1,4 @@
-#include "view/ArgumentScanner.h"
+#include "platform/ArgumentScanner.h"
 
 #include <cctype>
 #include <cstdint>
