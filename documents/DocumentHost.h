@@ -11,6 +11,7 @@ class Platform;
 
 class MapDocument;
 class MosaicLayout;
+class ObjectFactory;
 class ViewPrimitives;
 struct ViewEvent;
 
@@ -41,6 +42,8 @@ class DocumentHost {
 
   // What the document's overlay objects draw through.
   virtual ViewPrimitives& ObjectView() = 0;
+  // What makes the document's overlay objects of its markup elements.
+  virtual ObjectFactory& Objects() = 0;
   virtual platform::Platform& GetPlatform() = 0;
 
   virtual std::string GetBrowserProperty(const std::string& name) = 0;

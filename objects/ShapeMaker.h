@@ -41,6 +41,9 @@ class ShapeMaker {
   explicit ShapeMaker(Fetcher fetcher = {});
   ~ShapeMaker();
 
+  // Where pictures come from from now on; the kept picture is forgotten.
+  void SetFetcher(Fetcher fetcher);
+
   // Whether the element name (any case) names a shape.
   static bool MakesElement(std::string_view tagName);
   // The object of the element, given the view (may be null); null for other elements.
