@@ -21,10 +21,16 @@ void ObjectFactory::RegisterBuiltInMakers() {
     makers_[name] = [this](DocumentHost& host, XmlReader& reader, const std::string& tagName,
                            const std::string& basePath) { return MakeShape(host, reader, tagName, basePath); };
   }
+  // A note's icon comes through the shapes' picture cache too.
+  auto loadPicture = [this](const std::string& source, const std::string& basePath) {
+    std::lock_guard hold(shapesLock_);
+    return shapes_.LoadPicture(source, basePath, true);
+  };
   for (const char* name : {"text", "note"}) {
-    makers_[name] = [](DocumentHost& host, XmlReader& reader, const std::string& tagName, const std::string& basePath) {
+    makers_[name] = [loadPicture](DocumentHost& host, XmlReader& reader, const std::string& tagName,
+                                  const std::string& basePath) {
       return MarkupTextMaker::Make(tagName, MarkupObjectMaker::Describe(reader, "").attributes, basePath,
-                                   host.ObjectView());
+                                   host.ObjectView(), loadPicture);
     };
   }
   for (const char* name : {"movie", "video", "flash", "gviewer"}) {

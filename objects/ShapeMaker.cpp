@@ -194,17 +194,20 @@ std::unique_ptr<MapObject> ShapeMaker::Make(const ShapeElement& element, const s
 
 std::shared_ptr<ViewImage> ShapeMaker::LoadPicture(const std::string& source, const std::string& basePath,
                                                    bool keep) {
+  // The kept bytes are found by the joined URL: one view shows documents from many places,
+  // and the same relative source in two of them names two pictures.
+  const std::string url = ResolveUrl(source, basePath);
   std::vector<std::uint8_t> fetched;
   const std::vector<std::uint8_t>* bytes = &lastBytes_;
-  if (source != lastSource_ || lastSource_.empty()) {
-    auto answer = fetcher_(ResolveUrl(source, basePath));
+  if (url != lastSource_ || lastSource_.empty()) {
+    auto answer = fetcher_(url);
     if (!answer) return nullptr;
     fetched = std::move(*answer);
     bytes = &fetched;
   }
   std::shared_ptr<ViewImage> picture = DecodePicture(bytes->data(), bytes->size(), FormatFromExtension(source));
   if (keep && bytes == &fetched) {
-    lastSource_ = source;
+    lastSource_ = url;
     lastBytes_ = std::move(fetched);
   }
   return picture;

@@ -118,6 +118,15 @@ TEST_F(ObjectFactoryTest, APictureUsedInARowIsFetchedOnce) {
   Make("img", R"(x="50" y="10" src="/missing.jpg")", base);
   EXPECT_NE(Make("img", R"(x="60" y="10" src="/missing.jpg")", base), nullptr) << "made without its picture";
   EXPECT_EQ(server.RequestCount(), 5u) << "a failed fetch keeps nothing";
+
+  // The kept picture is /a.jpg: the same URL written relative to another base, and a note's
+  // icon, use it; the same relative source under another base is another picture.
+  Make("img", R"(x="0" y="0" src="a.jpg")", server.Url("/"));
+  auto note = Make("note", R"(x="0" y="0" src="/a.jpg")", base);
+  EXPECT_EQ(server.RequestCount(), 5u);
+  EXPECT_NE(dynamic_cast<NoteObject&>(*note).GetNormalPicture(), nullptr);
+  Make("img", R"(x="0" y="0" src="a.jpg")", server.Url("/other/"));
+  EXPECT_EQ(server.RequestCount(), 6u);
 }
 
 TEST_F(ObjectFactoryTest, RegisteredMakersAndPluginsServeOtherNames) {
