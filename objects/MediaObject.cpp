@@ -48,7 +48,8 @@ std::shared_ptr<ViewImage> ImageOfFrame(const platform::MediaFrame& frame) {
 MediaObject::MediaObject(std::string tagName, int x, int y, int width, int height, const std::string& link)
     : CComponentRect(x, y, width, height, link, nullptr, nullptr), tagName_(ToLower(tagName)) {}
 
-MediaObject::~MediaObject() = default;
+// The player stops its threads before the object goes.
+MediaObject::~MediaObject() { player_.reset(); }
 
 bool MediaObject::MakesElement(const std::string& tagName) {
   return IsOneOf(tagName, {"movie", "video", "flash", "gviewer"});
@@ -75,7 +76,8 @@ std::unique_ptr<MediaObject> MediaObject::Make(const std::string& tagName, const
   if (const std::string source = get("src"); !source.empty())
     media->mediaUrl_ = basePath.empty() ? source : ResolveUrl(source, basePath);
   // A player starts at once unless it waits for the mouse or is told not to show at first.
-  media->autoStart_ = !IsYes(get("playonmouse")) && !IsNo(get("showatinit"));
+  media->playOnMouse_ = IsYes(get("playonmouse"));
+  media->autoStart_ = !media->playOnMouse_ && !IsNo(get("showatinit"));
   media->looping_ = !get("looptime").empty() && ParseInt(get("looptime")) != 1;
   ReadCommonAttributes(*media, attributes, {false, true, true});
   media->SetOutline(IsYes(get("outline")));
@@ -94,7 +96,16 @@ void MediaObject::OpenPlayer() {
   platform::Platform* services = GetView()->PlatformServices();
   if (!services) return;
   player_ = services->CreateMediaPlayer();
-  if (!player_ || !player_->Open(mediaUrl_, looping_)) {
+  if (!player_) return;
+  platform::WindowHost& window = services->Window();
+  player_->SetFrameListener([this, &window, posted = repaintPosted_, alive = std::weak_ptr<int>(alive_)] {
+    if (posted->exchange(true)) return;
+    window.Post([this, posted, alive] {
+      posted->store(false);
+      if (alive.lock() && GetView()) GetView()->InvalidateObject(*this, false);
+    });
+  });
+  if (!player_->Open(mediaUrl_, looping_)) {
     player_.reset();
     return;
   }
@@ -130,6 +141,16 @@ void MediaObject::Suspend() {
 void MediaObject::Resume() {
   CComponentRect::Resume();
   if (player_ && autoStart_) player_->Play();
+}
+
+void MediaObject::OnMouseEnter() {
+  CComponentRect::OnMouseEnter();
+  if (player_ && playOnMouse_) player_->Play();
+}
+
+void MediaObject::OnMouseExit() {
+  CComponentRect::OnMouseExit();
+  if (player_ && playOnMouse_) player_->Pause();
 }
 
 void MediaObject::Draw() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -42,6 +43,8 @@ class MediaObject : public CComponentRect {
   std::string GetProperty(const std::string& name) const override;
   void SetView(ViewPrimitives* view) override;
   void Suspend() override;
+  void OnMouseEnter() override;
+  void OnMouseExit() override;
   void Resume() override;
 
  private:
@@ -52,9 +55,14 @@ class MediaObject : public CComponentRect {
   std::string mediaUrl_;
   Attributes attributes_;  // as read, written back
   bool autoStart_ = true;
+  bool playOnMouse_ = false;
   bool looping_ = false;
   std::unique_ptr<platform::MediaPlayer> player_;
   std::shared_ptr<ViewImage> frame_;
+  // Frames arrive on the player's threads; one repaint at a time is posted to the window
+  // thread, and none reaches an object that is gone.
+  std::shared_ptr<std::atomic<bool>> repaintPosted_ = std::make_shared<std::atomic<bool>>(false);
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace zolvex

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct MediaFrame {
 class MediaPlayer {
  public:
   virtual ~MediaPlayer() = default;
+  // Called on a decoding thread whenever a new frame is ready to be taken; set it before Open.
+  virtual void SetFrameListener(std::function<void()> listener) = 0;
   // Loads the URL (paused at its start); false when nothing can play it.
   virtual bool Open(const std::string& url, bool looping) = 0;
   virtual void Play() = 0;

@@ -116,7 +116,8 @@ void GstMediaPlayer::KeepFrame(GstBuffer* buffer, GstPad* pad) {
   GstMapInfo map;
   if (width < 1 || height < 1 || !gst_buffer_map(buffer, &map, GST_MAP_READ)) return;
   const std::size_t stride = map.size / static_cast<std::size_t>(height);
-  if (stride >= static_cast<std::size_t>(width) * 4) {
+  const bool whole = stride >= static_cast<std::size_t>(width) * 4;
+  if (whole) {
     std::lock_guard hold(frameLock_);
     newest_.width = width;
     newest_.height = height;
@@ -129,6 +130,7 @@ void GstMediaPlayer::KeepFrame(GstBuffer* buffer, GstPad* pad) {
     fresh_ = true;
   }
   gst_buffer_unmap(buffer, &map);
+  if (whole && listener_) listener_();
 }
 
 }  // namespace zolvex::platform

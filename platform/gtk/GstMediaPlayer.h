@@ -26,6 +26,7 @@ class GstMediaPlayer : public MediaPlayer {
   MediaState State() const override;
   long long PositionMs() const override;
   bool TakeFrame(MediaFrame& frame) override;
+  void SetFrameListener(std::function<void()> listener) override { listener_ = std::move(listener); }
 
  private:
   static void OnHandoff(GstElement* sink, GstBuffer* buffer, GstPad* pad, void* self);
@@ -38,6 +39,7 @@ class GstMediaPlayer : public MediaPlayer {
   std::mutex frameLock_;
   MediaFrame newest_;
   bool fresh_ = false;
+  std::function<void()> listener_;
 };
 
 }  // namespace zolvex::platform

@@ -59,6 +59,7 @@ class RecordingMediaPlayer : public MediaPlayer {
   MediaState State() const override { return state_; }
   long long PositionMs() const override { return 0; }
   bool TakeFrame(MediaFrame&) override { return false; }
+  void SetFrameListener(std::function<void()>) override {}
 
  private:
   void Record(const char* call, MediaState state) {

@@ -175,9 +175,13 @@ TEST_F(ObjectFactoryTest, MoviesPlayThroughThePlatformAndOthersOnlyShowTheirArea
   ASSERT_NE(waiting, nullptr);
   EXPECT_EQ(waiting->GetProperty("state"), "stopped");
   EXPECT_EQ(waiting->GetWidth(), 320) << "a player without a size takes a default one";
+  waiting->OnMouseEnter();
+  EXPECT_EQ(waiting->GetProperty("state"), "playing");
+  waiting->OnMouseExit();
+  EXPECT_EQ(waiting->GetProperty("state"), "paused");
   auto flash = Make("flash", R"(x="0" y="0" width="10" height="10" src="f.swf")");
   EXPECT_EQ(flash->GetProperty("state"), "stopped");
-  EXPECT_EQ(recorder->MediaCalls().size(), 5u) << "only movies and videos open a player";
+  EXPECT_EQ(recorder->MediaCalls().size(), 7u) << "only movies and videos open a player";
 }
 
 }  // namespace

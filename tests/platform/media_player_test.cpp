@@ -1,6 +1,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -43,12 +44,15 @@ TEST(MediaPlayer, TheDesktopPlayerDeliversTheVideosFrames) {
   ASSERT_TRUE(platform) << error;
   auto player = platform->CreateMediaPlayer();
   ASSERT_TRUE(player);
+  std::atomic<int> told{0};
+  player->SetFrameListener([&told] { ++told; });
   ASSERT_TRUE(player->Open(dir.File("red.avi"), false));
   player->Play();
   platform::MediaFrame frame;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!player->TakeFrame(frame) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GT(told.load(), 0) << "each frame is announced";
   ASSERT_EQ(frame.width, 64);
   ASSERT_EQ(frame.height, 48);
   const std::uint32_t middle = frame.pixels[24 * 64 + 32];
