@@ -182,8 +182,12 @@ std::string MediaObject::GetXml() const {
   xml.Integer("y", GetY());
   xml.Integer("width", GetWidth());
   xml.Integer("height", GetHeight());
-  for (const auto& [name, value] : attributes_)
-    if (!IsPlaceAttribute(name) && (name.empty() || name.front() != '_')) xml.Attribute(name, value);
+  // Attributes the page changed since (a new name, other levels) are written as they are now.
+  for (const auto& [name, value] : attributes_) {
+    if (IsPlaceAttribute(name) || name.empty() || name.front() == '_') continue;
+    const std::string current = GetProperty(name);
+    xml.Attribute(name, current.empty() ? value : current);
+  }
   xml.UnderscoreProperties(*this);
   xml.Raw("/>");
   return xml.Text();

@@ -168,8 +168,13 @@ TEST_F(ObjectFactoryTest, MoviesPlayThroughThePlatformAndOthersOnlyShowTheirArea
   EXPECT_EQ(recorder->MediaCalls(),
             (std::vector<std::string>{"open:/media/clip.ogv", "play:/media/clip.ogv", "pause:/media/clip.ogv",
                                       "stop:/media/clip.ogv"}));
-  const std::string xml = movie->GetXml();
-  EXPECT_EQ(xml, R"(<movie x="0" y="0" width="64" height="48" src="clip.ogv" _n="1"/>)");
+  movie->SetProperty("name", "intro");
+  EXPECT_EQ(movie->GetXml(), R"(<movie x="0" y="0" width="64" height="48" src="clip.ogv" _n="1"/>)");
+  auto named = Make("video", R"(x="1" y="2" width="3" height="4" name="a" maxlevel="3")");
+  named->SetProperty("name", "b");
+  named->SetProperty("maxlevel", "5");
+  named->CommitProperties();
+  EXPECT_EQ(named->GetXml(), R"(<video x="1" y="2" width="3" height="4" name="b" maxlevel="5"/>)");
 
   auto waiting = Make("video", R"(x="0" y="0" src="v.ogv" playonmouse="yes")", "/media/");
   ASSERT_NE(waiting, nullptr);
