@@ -5,13 +5,13 @@
 #include "control/ControlSite.h"
 #include "control/CZolvexCtrl.h"
 #include "documents/MapDocument.h"
+#include "documents/ObjectFactory.h"
 #include "objects/MapObject.h"
 #include "platform/Numbers.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "view/FlipMapView.h"
 #include "view/ObjectQuery.h"
-#include "view/PageObjects.h"
 
 namespace zolvex {
 
@@ -163,7 +163,8 @@ std::string CZolvexCtrl::GetObjectProperty(int objectId, const std::string& name
 int CZolvexCtrl::AddObject(const std::string& objectType, const std::string& parameter) {
   MapDocument* document = view_ ? view_->GetDocument() : nullptr;
   if (!document) return -1;
-  std::unique_ptr<MapObject> object = PageObjects(*view_).MakeOfText(objectType, parameter);
+  std::unique_ptr<MapObject> object =
+      view_->Objects().CreateObjectFromText(*view_, objectType, parameter, view_->GetBaseUrl());
   if (!object) return -1;
   PlaceOnPage(*object);
   const int id = document->AddObject(std::move(object), true);
@@ -194,7 +195,7 @@ std::string CZolvexCtrl::AddXMML(const std::string& xml) {
   MapDocument* document = view_ ? view_->GetDocument() : nullptr;
   if (!document) return {};
   std::string ids;
-  for (auto& object : PageObjects(*view_).MakeOfXmml(xml)) {
+  for (auto& object : view_->Objects().CreateObjectsOfXmml(*view_, xml, view_->GetBaseUrl())) {
     const int id = document->AddObject(std::move(object), true);
     if (!ids.empty()) ids += ' ';
     ids += std::to_string(id);

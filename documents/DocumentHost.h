@@ -14,6 +14,7 @@ class MapDocument;
 class MapObject;
 class MosaicLayout;
 class MouseHook;
+class ObjectFactory;
 class ViewPrimitives;
 struct ViewEvent;
 
@@ -44,6 +45,8 @@ class DocumentHost {
 
   // What the document's overlay objects draw through.
   virtual ViewPrimitives& ObjectView() = 0;
+  // What makes the document's overlay objects of its markup elements.
+  virtual ObjectFactory& Objects() = 0;
   virtual platform::Platform& GetPlatform() = 0;
 
   virtual std::string GetBrowserProperty(const std::string& name) = 0;

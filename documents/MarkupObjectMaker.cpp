@@ -1,33 +1,12 @@
 #include "documents/MarkupObjectMaker.h"
 
-#include <mutex>
-
 #include "documents/DocumentHost.h"
 #include "documents/XmlReader.h"
-#include "objects/MarkupTextMaker.h"
+#include "documents/ObjectFactory.h"
 #include "objects/PolyVectorObject.h"
 #include "platform/TextValues.h"
 
 namespace zolvex {
-
-namespace {
-
-std::mutex& MakerLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-MarkupObjectMaker::Maker& InstalledMaker() {
-  static MarkupObjectMaker::Maker maker;
-  return maker;
-}
-
-MarkupObjectMaker::Maker CurrentMaker() {
-  std::lock_guard<std::mutex> hold(MakerLock());
-  return InstalledMaker();
-}
-
-}  // namespace
 
 std::string UnmadeElement::Attribute(const std::string& name) const {
   for (const auto& [key, value] : attributes) {
@@ -35,13 +14,6 @@ std::string UnmadeElement::Attribute(const std::string& name) const {
   }
   return {};
 }
-
-void MarkupObjectMaker::Install(Maker maker) {
-  std::lock_guard<std::mutex> hold(MakerLock());
-  InstalledMaker() = std::move(maker);
-}
-
-bool MarkupObjectMaker::IsInstalled() { return static_cast<bool>(CurrentMaker()); }
 
 UnmadeElement MarkupObjectMaker::Describe(XmlReader& reader, const std::string& mapId) {
   UnmadeElement element;
@@ -66,13 +38,8 @@ ShapeElement MarkupObjectMaker::DescribeShape(XmlReader& reader) {
 
 std::unique_ptr<MapObject> MarkupObjectMaker::Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,
                                                    const std::string& mapId, std::vector<UnmadeElement>& unmade) {
-  const std::string tagName = ToLower(reader.GetChildTagName());
-  if (Maker maker = CurrentMaker()) {
-    if (auto object = maker(host, reader, tagName, basePath)) return object;
-  }
-  // Texts and notes are built in.
+  if (auto object = host.Objects().CreateObject(host, reader.GetChildTagName(), reader, basePath)) return object;
   UnmadeElement element = Describe(reader, mapId);
-  if (auto object = MarkupTextMaker::Make(tagName, element.attributes, basePath, host.ObjectView())) return object;
   unmade.push_back(std::move(element));
   return nullptr;
 }

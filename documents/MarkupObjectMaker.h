@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,18 +22,10 @@ struct UnmadeElement {
   std::string Attribute(const std::string& name) const;
 };
 
-// Where the markup documents get their overlay objects from. The object factory installs
-// its maker here; without one (or when the maker makes nothing) texts and notes are made
-// by the built-in maker and other elements are kept as UnmadeElements.
+// How the markup documents get the overlay objects of their elements: from the object
+// factory of their host; elements it makes nothing of are kept as UnmadeElements.
 class MarkupObjectMaker {
  public:
-  // (host, reader with its child position on the element, lower-case tag name, base
-  // path) -> the object, or null.
-  using Maker = std::function<std::unique_ptr<MapObject>(DocumentHost& host, XmlReader& reader, const std::string& tagName,
-                                                         const std::string& basePath)>;
-
-  static void Install(Maker maker);
-  static bool IsInstalled();
   // The object for the reader's child element, or null after adding the element to unmade.
   static std::unique_ptr<MapObject> Make(DocumentHost& host, XmlReader& reader, const std::string& basePath,
                                          const std::string& mapId, std::vector<UnmadeElement>& unmade);

@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "documents/CReaderException.h"
-#include "documents/MarkupObjectMaker.h"
+#include "documents/ObjectFactory.h"
 #include "documents/XmmlDocument.h"
 #include "fuzz/FuzzSupport.h"
 #include "image/ViewImage.h"
 #include "image/qmImage.h"
 #include "image/qmImageUtils.h"
-#include "objects/ShapeMaker.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 #include "tiles/DefaultSourceMakers.h"
@@ -53,7 +52,6 @@ struct Scene {
   std::unique_ptr<FlipMapView> view;
   std::unique_ptr<LocalOnlyMakers> makers;
   std::vector<std::uint8_t> picture;
-  std::unique_ptr<ShapeMaker> shapes;
 
   Scene() {
     folder = std::filesystem::temp_directory_path() / "zolvex-fuzz-xmml";
@@ -83,13 +81,8 @@ struct Scene {
     auto bytes = platform::ReadFileBytes(path);
     fuzz::Require(bytes.has_value(), "shape picture read");
     picture = std::move(*bytes);
-    shapes = std::make_unique<ShapeMaker>(
+    view->Objects().SetPictureFetcher(
         [this](const std::string&) -> std::optional<std::vector<std::uint8_t>> { return picture; });
-    MarkupObjectMaker::Install([this](DocumentHost& host, XmlReader& reader, const std::string& tag,
-                                      const std::string& base) -> std::unique_ptr<MapObject> {
-      if (!ShapeMaker::MakesElement(tag)) return nullptr;
-      return shapes->Make(MarkupObjectMaker::DescribeShape(reader), base, &host.ObjectView());
-    });
   }
 
   static void WriteImage(const std::string& path) {

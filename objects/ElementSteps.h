@@ -18,6 +18,17 @@ std::string FindAttribute(const ElementAttributes& attributes, std::string_view 
 // A level attribute counted from 1 as a level index: whenEmpty without a value, -1 (no
 // limit) for anything below the first level.
 int LevelLimitOf(const std::string& text, int whenEmpty);
+// Which of the common attributes a type reads.
+struct CommonReads {
+  bool virtualSize = true;
+  bool tooltip = true;
+  bool anchor = false;
+};
+
+// The common attributes, as every maker of a shape or a media object reads them: the level
+// limits, the alignment, the virtual size, screen co-ordinates and anchoring, the tooltip,
+// the name and group, the base page, editing, and the layer of made objects.
+void ReadCommonAttributes(MapObject& object, const ElementAttributes& attributes, const CommonReads& reads);
 // The last steps, in order: event listening, the pending "co-ordinate", "ifx" and
 // underscore values, the layer, and the view (which places the object).
 void FinishMadeObject(MapObject& object, const ElementAttributes& attributes, ViewPrimitives* view);

@@ -84,11 +84,14 @@ std::unique_ptr<CComponentText> MarkupTextMaker::MakeText(const Attributes& attr
 }
 
 std::unique_ptr<NoteObject> MarkupTextMaker::MakeNote(const Attributes& attributes, const std::string& basePath,
-                                                      ViewPrimitives& view) {
+                                                      ViewPrimitives& view, const PictureLoader& loadPicture) {
   const AttributeReader read(attributes);
   const std::string source = read["src"];
   std::shared_ptr<ViewImage> icon;
-  if (!source.empty()) icon = LoadPictureFromUrl(basePath.empty() ? source : ResolveUrl(source, basePath));
+  if (!source.empty() && loadPicture)
+    icon = loadPicture(source, basePath);
+  else if (!source.empty())
+    icon = LoadPictureFromUrl(basePath.empty() ? source : ResolveUrl(source, basePath));
   const int x = ParseInt(read["x"]), y = ParseInt(read["y"]);
   const std::string bx = read["bx"], by = read["by"], width = read["width"], height = read["height"];
   const int w = !width.empty() ? ParseInt(width) : !bx.empty() ? ParseInt(bx) - x : NoteObject::kDefaultSize;
@@ -108,9 +111,10 @@ std::unique_ptr<NoteObject> MarkupTextMaker::MakeNote(const Attributes& attribut
 }
 
 std::unique_ptr<MapObject> MarkupTextMaker::Make(const std::string& tagName, const Attributes& attributes,
-                                                 const std::string& basePath, ViewPrimitives& view) {
+                                                 const std::string& basePath, ViewPrimitives& view,
+                                                 const PictureLoader& loadPicture) {
   if (EqualsNoCase(tagName, "text")) return MakeText(attributes, view);
-  if (EqualsNoCase(tagName, "note")) return MakeNote(attributes, basePath, view);
+  if (EqualsNoCase(tagName, "note")) return MakeNote(attributes, basePath, view, loadPicture);
   return nullptr;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,14 +17,18 @@ namespace zolvex {
 class MarkupTextMaker {
  public:
   using Attributes = std::vector<std::pair<std::string, std::string>>;
+  // The picture of a source joined to a base path; null when it cannot be had. Without one
+  // a note's icon is fetched from its URL.
+  using PictureLoader = std::function<std::shared_ptr<ViewImage>(const std::string& source, const std::string& basePath)>;
 
   // The object of a "text" or "note" element (tag name in any case); null for other names.
   static std::unique_ptr<MapObject> Make(const std::string& tagName, const Attributes& attributes,
-                                         const std::string& basePath, ViewPrimitives& view);
+                                         const std::string& basePath, ViewPrimitives& view,
+                                         const PictureLoader& loadPicture = {});
   static std::unique_ptr<CComponentText> MakeText(const Attributes& attributes, ViewPrimitives& view);
   // The icon (src) is fetched from its URL, joined to the base path when relative.
   static std::unique_ptr<NoteObject> MakeNote(const Attributes& attributes, const std::string& basePath,
-                                              ViewPrimitives& view);
+                                              ViewPrimitives& view, const PictureLoader& loadPicture = {});
 
   // The text of a text attribute: underscores become spaces and the two characters
   // backslash and n separate lines.

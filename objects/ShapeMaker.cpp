@@ -22,19 +22,9 @@ namespace zolvex {
 
 namespace {
 
-constexpr int kUnlimitedMaxLevel = 9999;
 constexpr int kDefaultSize = 10;
-constexpr int kShapeLayer = 2;
-constexpr int kDefaultTooltipSize = 14;
 constexpr platform::Color kDefaultColor = platform::MakeColor(0x32, 0x32, 0xFF);
 constexpr platform::Color kDefaultMouseOverColor = platform::MakeColor(0xFF, 0x0A, 0x0A);
-
-// Which of the common attributes a type reads.
-struct CommonReads {
-  bool virtualSize = true;
-  bool tooltip = true;
-  bool anchor = false;
-};
 
 int Difference(int high, int low) { return ClampToInt(static_cast<long long>(high) - low); }
 
@@ -62,31 +52,8 @@ int ThicknessOf(const ShapeElement& element, int fallback) {
   return thickness < 1 ? fallback : thickness;
 }
 
-// The steps every builder takes for the common attributes.
 void ReadCommon(MapObject& object, const ShapeElement& element, const CommonReads& reads) {
-  object.SetLevelRange(LevelLimitOf(element.Get("minlevel"), 0), LevelLimitOf(element.Get("maxlevel"), kUnlimitedMaxLevel));
-  object.SetAlignment(HorizontalAlignment(element.Get("halign")) | VerticalAlignment(element.Get("valign")));
-  if (reads.virtualSize && (element.Has("virtualwidth") || element.Has("virtualheight")))
-    object.SetVirtualSize(IntOf(element, "virtualwidth"), IntOf(element, "virtualheight"));
-  const std::string anchor = reads.anchor ? element.Get("anchor") : std::string();
-  const bool anchored = IsYes(anchor) || EqualsNoCase(anchor, "center");
-  if (EqualsNoCase(element.Get("co-ordinate"), "screen") || anchored) {
-    object.SetScreenCoordinates(true);
-    object.SetVirtualSize(-1, -1);
-  }
-  if (anchored) object.SetProperty("anchor", anchor);
-  if (reads.tooltip) {
-    const std::string font = element.Get("tooltipfont");
-    object.SetProperty("tooltipfont", font.empty() ? "Arial" : font);
-    const int size = IntOf(element, "tooltipsize");
-    object.SetProperty("tooltipsize", std::to_string(size < 1 ? kDefaultTooltipSize : size));
-    object.SetTooltip(element.Get("tooltip"));
-  }
-  if (element.Has("name")) object.SetProperty("name", element.Get("name"));
-  if (element.Has("group")) object.SetProperty("group", element.Get("group"));
-  if (const std::string page = element.Get("basepage"); !page.empty()) object.SetBasePage(ParseInt(page));
-  if (IsYes(element.Get("allowediting"))) object.SetAllowEditing(true);
-  object.SetLayer(kShapeLayer);
+  ReadCommonAttributes(object, element.attributes, reads);
 }
 
 // Key-colour transparency: "yes" takes the colour of the picture's pixel (0, 0), a colour
@@ -187,12 +154,17 @@ bool ShapeElement::Has(std::string_view name) const {
   return false;
 }
 
-ShapeMaker::ShapeMaker(Fetcher fetcher) : fetcher_(std::move(fetcher)) {
-  if (!fetcher_)
-    fetcher_ = [](const std::string& url) -> std::optional<std::vector<std::uint8_t>> { return FetchUrl(url).bytes; };
-}
+ShapeMaker::ShapeMaker(Fetcher fetcher) { SetFetcher(std::move(fetcher)); }
 
 ShapeMaker::~ShapeMaker() = default;
+
+void ShapeMaker::SetFetcher(Fetcher fetcher) {
+  fetcher_ = std::move(fetcher);
+  if (!fetcher_)
+    fetcher_ = [](const std::string& url) -> std::optional<std::vector<std::uint8_t>> { return FetchUrl(url).bytes; };
+  lastSource_.clear();
+  lastBytes_.clear();
+}
 
 bool ShapeMaker::MakesElement(std::string_view tagName) {
   for (std::string_view name : {"rect", "rectangle", "img", "sound", "box", "ellipse", "line", "polyvector"})
@@ -222,17 +194,20 @@ std::unique_ptr<MapObject> ShapeMaker::Make(const ShapeElement& element, const s
 
 std::shared_ptr<ViewImage> ShapeMaker::LoadPicture(const std::string& source, const std::string& basePath,
                                                    bool keep) {
+  // The kept bytes are found by the joined URL: one view shows documents from many places,
+  // and the same relative source in two of them names two pictures.
+  const std::string url = ResolveUrl(source, basePath);
   std::vector<std::uint8_t> fetched;
   const std::vector<std::uint8_t>* bytes = &lastBytes_;
-  if (source != lastSource_ || lastSource_.empty()) {
-    auto answer = fetcher_(ResolveUrl(source, basePath));
+  if (url != lastSource_ || lastSource_.empty()) {
+    auto answer = fetcher_(url);
     if (!answer) return nullptr;
     fetched = std::move(*answer);
     bytes = &fetched;
   }
   std::shared_ptr<ViewImage> picture = DecodePicture(bytes->data(), bytes->size(), FormatFromExtension(source));
   if (keep && bytes == &fetched) {
-    lastSource_ = source;
+    lastSource_ = url;
     lastBytes_ = std::move(fetched);
   }
   return picture;

@@ -41,16 +41,21 @@ class ShapeMaker {
   explicit ShapeMaker(Fetcher fetcher = {});
   ~ShapeMaker();
 
+  // Where pictures come from from now on; the kept picture is forgotten.
+  void SetFetcher(Fetcher fetcher);
+
   // Whether the element name (any case) names a shape.
   static bool MakesElement(std::string_view tagName);
   // The object of the element, given the view (may be null); null for other elements.
   // Relative picture sources are joined to basePath.
   std::unique_ptr<MapObject> Make(const ShapeElement& element, const std::string& basePath, ViewPrimitives* view);
+  // The picture of a source joined to basePath: the kept bytes when that URL is the last
+  // one fetched, else fetched (and kept when keep is set). Null when it cannot be had.
+  std::shared_ptr<ViewImage> LoadPicture(const std::string& source, const std::string& basePath, bool keep);
 
  private:
   std::unique_ptr<MapObject> MakeRect(const ShapeElement& element, const std::string& basePath);
   std::unique_ptr<MapObject> MakeSound(const ShapeElement& element, const std::string& basePath);
-  std::shared_ptr<ViewImage> LoadPicture(const std::string& source, const std::string& basePath, bool keep);
 
   Fetcher fetcher_;
   std::string lastSource_;

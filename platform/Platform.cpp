@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/gtk/DesktopServices.h"
+#include "platform/gtk/GstMediaPlayer.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkWindowHost.h"
 #include "platform/headless/HeadlessWindowHost.h"
@@ -40,6 +41,7 @@ class HeadlessPlatform : public Platform {
   platform::Sound& SoundService() override { return recorder_; }
   SettingsStore& Settings() override { return settings_; }
   const platform::Clock& TimeSource() const override { return *clock_; }
+  std::unique_ptr<MediaPlayer> CreateMediaPlayer() override { return recorder_.CreateMediaPlayer(); }
   ScriptedResponder* Responder() override { return &responder_; }
   RecordingServices* Recorder() override { return &recorder_; }
 
@@ -64,6 +66,7 @@ class GtkPlatform : public Platform {
   platform::Sound& SoundService() override { return sound_; }
   SettingsStore& Settings() override { return settings_; }
   const platform::Clock& TimeSource() const override { return clock_; }
+  std::unique_ptr<MediaPlayer> CreateMediaPlayer() override { return std::make_unique<GstMediaPlayer>(); }
 
  private:
   SystemClock clock_;

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "platform/MediaPlayer.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowHost.h"
@@ -39,6 +40,8 @@ class Platform {
   virtual platform::Sound& SoundService() = 0;
   virtual SettingsStore& Settings() = 0;
   virtual const platform::Clock& TimeSource() const = 0;
+  // A new player of videos; null when the platform cannot play them.
+  virtual std::unique_ptr<MediaPlayer> CreateMediaPlayer() = 0;
   // Headless only: the responder that answers dialogs and the recorder of clipboard,
   // shell and sound; null for the desktop backend.
   virtual ScriptedResponder* Responder() { return nullptr; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "documents/MapDocument.h"
+#include "documents/ObjectFactory.h"
 #include "documents/XmlReader.h"
 #include "objects/MapObject.h"
 #include "platform/InputEvent.h"
@@ -665,7 +666,8 @@ bool CommandInterpreter::CreateObject(const std::string& argument) {
   std::size_t comma = argument.find(',');
   std::string type = Trim(argument.substr(0, comma));
   std::string parameters = comma == std::string::npos ? std::string() : argument.substr(comma + 1);
-  std::unique_ptr<MapObject> object = MakeObject(type, parameters, view_.GetBaseUrl());
+  std::unique_ptr<MapObject> object =
+      view_.Objects().CreateObjectFromText(view_, type, parameters, view_.GetBaseUrl());
   if (!object) return false;
   object->SetBeingCreated(true);
   if (!object->GetView()) object->SetView(&view_);
@@ -676,14 +678,6 @@ bool CommandInterpreter::CreateObject(const std::string& argument) {
   PostEvent("createobject", "type", std::to_string(id));
   view_.GetPlatform().Window().SetCursor("crosshair");
   return true;
-}
-
-std::unique_ptr<MapObject> CommandInterpreter::MakeObject(const std::string& type, const std::string& attributes,
-                                                          const std::string& baseUrl) {
-  std::unique_ptr<MapObject> object;
-  if (objectMaker_) object = objectMaker_(type, attributes);
-  if (!object) object = plugins_.CreateComponent(type, attributes, baseUrl);
-  return object;
 }
 
 bool CommandInterpreter::CancelCreateObject(const std::string&) {

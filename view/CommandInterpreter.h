@@ -21,10 +21,6 @@ class MapView;
 // play and scrolling, the object being created, multi-selection and the loaded plug-ins.
 class CommandInterpreter {
  public:
-  // Makes an object of a type from its attribute text; null when the type is unknown.
-  using ObjectMaker =
-      std::function<std::unique_ptr<MapObject>(const std::string& type, const std::string& attributes)>;
-
   static constexpr int kDefaultPlayDelay = 5;
 
   explicit CommandInterpreter(MapView& view);
@@ -57,12 +53,6 @@ class CommandInterpreter {
   std::vector<std::string>& SelectedObjectIds() { return selectedIds_; }
   bool ExitRequested() const { return exitRequested_; }
   PluginHost& Plugins() { return plugins_; }
-  // The object factory's entry; until one is set, only plug-ins make objects.
-  void SetObjectMaker(ObjectMaker maker) { objectMaker_ = std::move(maker); }
-  // An object of a type made of its attribute text by the object maker, else by the first
-  // plug-in that makes one; null when none does.
-  std::unique_ptr<MapObject> MakeObject(const std::string& type, const std::string& attributes,
-                                        const std::string& baseUrl);
 
   // Repaints the view with its position unchanged.
   void Redraw();
@@ -136,7 +126,6 @@ class CommandInterpreter {
 
   MapView& view_;
   PluginHost plugins_;
-  ObjectMaker objectMaker_;
   bool playing_ = false;
   int playTicks_ = 0;
   int playDelay_ = kDefaultPlayDelay;

@@ -19,7 +19,7 @@
 #include "view/DocumentFactory.h"
 #include "view/LinkCommand.h"
 #include "view/NavigationListener.h"
-#include "view/ShapeObjects.h"
+#include "documents/ObjectFactory.h"
 
 namespace zolvex {
 
@@ -122,10 +122,9 @@ double ParseReal(const std::string& text) { return std::strtod(text.c_str(), nul
 }  // namespace
 
 MapView::MapView(platform::Platform& platform)
-    : platform_(platform), factory_(std::make_unique<DocumentFactory>()) {
+    : platform_(platform), factory_(std::make_unique<DocumentFactory>()), objects_(std::make_unique<ObjectFactory>()) {
   commands_ = std::make_unique<CommandInterpreter>(*this);
   propertyRules_ = std::make_unique<BrowserPropertyRules>(*this, *commands_);
-  InstallShapeMakers(*this);
   platform::Size size = platform_.Window().ClientSize();
   viewWidth_ = size.width;
   viewHeight_ = size.height;

@@ -104,6 +104,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   std::recursive_mutex& ViewLock() const { return viewLock_; }
   platform::Platform& GetPlatform() override { return platform_; }
   ViewPrimitives& ObjectView() override { return *this; }
+  ObjectFactory& Objects() override { return *objects_; }
   std::unique_ptr<MapDocument> OpenSubDocument(const SubDocumentRequest& request) override;
   platform::Platform* PlatformServices() override { return &platform_; }
   bool IsPageAnimationOn() const { return pageAnimation_; }
@@ -377,6 +378,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
 
   platform::Platform& platform_;
   std::unique_ptr<DocumentFactory> factory_;
+  std::unique_ptr<ObjectFactory> objects_;
   std::unique_ptr<CommandInterpreter> commands_;
   std::unique_ptr<BrowserPropertyRules> propertyRules_;
   std::unique_ptr<MapDocument> document_;

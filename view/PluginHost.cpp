@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "documents/MapDocument.h"
+#include "documents/ObjectFactory.h"
 #include "objects/MapObject.h"
 #include "platform/TextValues.h"
 #include "view/DocumentFactory.h"
@@ -72,6 +73,7 @@ void PluginHost::Accept(Plugin& plugin) {
   plugin.createListener = library.Function<ZolvexCreateListenerFn>("CreateListener");
   plugin.documentTypes = SplitTypes(library.Function<ZolvexGetDocumentTypesFn>("GetDocumentTypes")());
   RegisterDocumentTypes(plugin);
+  RegisterObjectMaker(plugin);
 }
 
 void PluginHost::RegisterDocumentTypes(Plugin& plugin) {
@@ -86,14 +88,14 @@ void PluginHost::RegisterDocumentTypes(Plugin& plugin) {
   }
 }
 
-std::unique_ptr<MapObject> PluginHost::CreateComponent(const std::string& type, const std::string& attributes,
-                                                       const std::string& baseUrl) {
-  for (const auto& plugin : plugins_) {
-    if (!plugin->accepted) continue;
-    void* made = plugin->createComponent(&view_, type.c_str(), attributes.c_str(), baseUrl.c_str());
-    if (made) return std::unique_ptr<MapObject>(static_cast<MapObject*>(made));
-  }
-  return nullptr;
+void PluginHost::RegisterObjectMaker(Plugin& plugin) {
+  ZolvexCreateComponentFn create = plugin.createComponent;
+  MapView& view = view_;
+  view_.Objects().RegisterPlugin(
+      [create, &view](const std::string& type, const std::string& attributes, const std::string& baseUrl) {
+        void* made = create(&view, type.c_str(), attributes.c_str(), baseUrl.c_str());
+        return std::unique_ptr<MapObject>(static_cast<MapObject*>(made));
+      });
 }
 
 }  // namespace zolvex

@@ -13,7 +13,8 @@ class MapView;
 
 // The plug-ins a view loaded with "addplugin". A plug-in is accepted when it exports all
 // five entry points and agrees to the viewer's version; an accepted one serves the document
-// types it names (registered with the view's document factory) and may make objects. A
+// types it names (registered with the view's document factory) and may make objects (asked
+// by the view's object factory, in the order the plug-ins were accepted). A
 // plug-in that is not accepted stays listed but serves nothing. The libraries are unloaded
 // with the host, so everything a plug-in made must be gone by then.
 class PluginHost {
@@ -42,15 +43,13 @@ class PluginHost {
   // The folder plug-ins are loaded from; empty uses the system's search path.
   void SetSearchFolder(const std::string& folder) { folder_ = folder; }
   const std::vector<std::unique_ptr<Plugin>>& Plugins() const { return plugins_; }
-  // Asks the accepted plug-ins in list order for an object; the first one made is the answer.
-  std::unique_ptr<MapObject> CreateComponent(const std::string& type, const std::string& attributes,
-                                             const std::string& baseUrl);
 
   static std::string LibraryFileName(const std::string& name) { return "zoplugin_" + name + ".dll"; }
 
  private:
   void Accept(Plugin& plugin);
   void RegisterDocumentTypes(Plugin& plugin);
+  void RegisterObjectMaker(Plugin& plugin);
 
   MapView& view_;
   std::string folder_;

@@ -43,6 +43,51 @@ void RecordingServices::Stop() {
   sounds_.push_back("stop");
 }
 
+namespace {
+
+class RecordingMediaPlayer : public MediaPlayer {
+ public:
+  explicit RecordingMediaPlayer(RecordingServices& log) : log_(log) {}
+  bool Open(const std::string& url, bool) override {
+    url_ = url;
+    log_.RecordMedia("open:" + url);
+    return true;
+  }
+  void Play() override { Record("play", MediaState::Playing); }
+  void Pause() override { Record("pause", MediaState::Paused); }
+  void Stop() override { Record("stop", MediaState::Stopped); }
+  MediaState State() const override { return state_; }
+  long long PositionMs() const override { return 0; }
+  bool TakeFrame(MediaFrame&) override { return false; }
+  void SetFrameListener(std::function<void()>) override {}
+
+ private:
+  void Record(const char* call, MediaState state) {
+    state_ = state;
+    log_.RecordMedia(std::string(call) + ":" + url_);
+  }
+
+  RecordingServices& log_;
+  std::string url_;
+  MediaState state_ = MediaState::Stopped;
+};
+
+}  // namespace
+
+std::unique_ptr<MediaPlayer> RecordingServices::CreateMediaPlayer() {
+  return std::make_unique<RecordingMediaPlayer>(*this);
+}
+
+void RecordingServices::RecordMedia(const std::string& call) {
+  std::lock_guard lock(mutex_);
+  media_.push_back(call);
+}
+
+std::vector<std::string> RecordingServices::MediaCalls() const {
+  std::lock_guard lock(mutex_);
+  return media_;
+}
+
 RgbaImage RecordingServices::ClipboardImage() const {
   std::lock_guard lock(mutex_);
   return clipboard_;

@@ -1,8 +1,10 @@
 #pragma once
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/MediaPlayer.h"
 #include "platform/Services.h"
 
 namespace zolvex::platform {
@@ -29,12 +31,19 @@ class RecordingServices : public Clipboard, public Shell, public Sound {
   // "wave:<path>", "wave-data:<bytes>", "media:<url>", "stop" in the order asked.
   std::vector<std::string> Sounds() const;
 
+  // A player that plays nothing and records what it is asked: "open:<url>", "play:<url>",
+  // "pause:<url>" and "stop:<url>" in the order asked. Its state follows the calls.
+  std::unique_ptr<MediaPlayer> CreateMediaPlayer();
+  std::vector<std::string> MediaCalls() const;
+  void RecordMedia(const std::string& call);
+
  private:
   mutable std::mutex mutex_;
   RgbaImage clipboard_;
   std::vector<OpenedUrl> urls_;
   std::vector<std::string> wallpapers_;
   std::vector<std::string> sounds_;
+  std::vector<std::string> media_;
 };
 
 }  // namespace zolvex::platform

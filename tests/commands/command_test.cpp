@@ -1,5 +1,7 @@
 #include "tests/commands/CommandFixture.h"
 
+#include "documents/ObjectFactory.h"
+#include "documents/XmlReader.h"
 #include "objects/MapObject.h"
 
 using namespace zolvex;
@@ -290,16 +292,16 @@ TEST_F(Commands, ObjectsAreSelectedSteppedThroughAndGivenCommands) {
 
 TEST_F(Commands, CreatingAnObjectCanBeCancelled) {
   Open();
-  EXPECT_FALSE(Execute("CreateObject", "rect,x='1'"));  // no maker knows the type
+  EXPECT_FALSE(Execute("CreateObject", "widget,x='1'"));  // no maker knows the type
   std::vector<std::string> made;
-  interpreter_->SetObjectMaker([&](const std::string& type, const std::string& attributes) -> std::unique_ptr<MapObject> {
-    made.push_back(type + "|" + attributes);
-    if (type != "rect") return nullptr;
+  view_->Objects().RegisterMaker("widget", [&](DocumentHost&, XmlReader& reader, const std::string& type,
+                                               const std::string&) -> std::unique_ptr<MapObject> {
+    made.push_back(type + "|" + reader.GetChildAttribute("x") + "|" + reader.GetChildAttribute("y"));
     return std::make_unique<MapObject>(10, 10, 30, 30);
   });
   TakeEvents();
-  ASSERT_TRUE(Execute("CreateObject", "rect,x='10' y='10'"));
-  EXPECT_EQ(made, std::vector<std::string>{"rect|x='10' y='10'"});
+  ASSERT_TRUE(Execute("CreateObject", R"(Widget,x="10" y="10")"));
+  EXPECT_EQ(made, std::vector<std::string>{"widget|10|10"});
   const int id = interpreter_->CreatingObjectId();
   MapObject* object = view_->GetDocument()->FindObject(id);
   ASSERT_NE(object, nullptr);

@@ -7,7 +7,7 @@
 
 #include "control/ControlSite.h"
 #include "control/CZolvexCtrl.h"
-#include "documents/MarkupObjectMaker.h"
+#include "documents/ObjectFactory.h"
 #include "documents/XmlReader.h"
 #include "objects/CComponentLink.h"
 #include "platform/Platform.h"
@@ -102,10 +102,6 @@ class ControlTest : public ::testing::Test {
   static void TearDownTestSuite() { delete dir_; }
 
   void SetUp() override {
-    MarkupObjectMaker::Install([](DocumentHost&, XmlReader& reader, const std::string& tag,
-                                  const std::string&) -> std::unique_ptr<MapObject> {
-      return tag == "rect" ? MakeLinkOf(reader) : nullptr;
-    });
     platform::PlatformOptions options;
     options.width = 400;
     options.height = 300;
@@ -119,20 +115,14 @@ class ControlTest : public ::testing::Test {
   }
   void TearDown() override {
     control_.reset();
-    MarkupObjectMaker::Install(nullptr);
   }
 
   // Creates the window with the properties set so far (errors reach the page, not a box).
   void Create() {
     control_->GetZolvex2().SetCustomErrorHandling("yes");
     control_->CreateControlWindow(*platform_);
-    control_->View()->Commands().SetObjectMaker([](const std::string& type, const std::string& attributes) {
-      XmlReader reader;
-      if (!EqualsNoCase(type, "rect") || !reader.Parse("<x><parameter " + attributes + "/></x>") ||
-          !reader.FindNext() || !reader.FindChild())
-        return std::unique_ptr<MapObject>();
-      return MakeLinkOf(reader);
-    });
+    control_->View()->Objects().RegisterMaker(
+        "rect", [](DocumentHost&, XmlReader& reader, const std::string&, const std::string&) { return MakeLinkOf(reader); });
   }
   void CreateWith(const std::string& file) {
     control_->SetProperty("Url", dir_->File(file));

@@ -278,6 +278,20 @@ TEST_F(ControlTest, ObjectsAddedByMarkupGetIdsAndAnswerTheObjectMethods) {
   EXPECT_EQ(Control().GetSelectedObjectID(), -1);
 }
 
+TEST_F(ControlTest, ThePageAddsObjectsOfEveryKindTheViewsFactoryMakes) {
+  CreateWith("a.ktq");
+  const std::string ids = Control().AddXMML(
+      R"(<XMML><ellipse x="1" y="2" bx="30" by="40"/><unknown/><text x="5" y="6" text="hi"/></XMML>)");
+  EXPECT_EQ(SplitIds(ids).size(), 2u) << ids;
+  const int movie = Control().AddObject("Movie", R"(x="0" y="0" width="20" height="20" src="clip.ogv")");
+  ASSERT_GT(movie, 0);
+  EXPECT_EQ(Control().GetObjectProperty(movie, "state"), "playing");
+  EXPECT_EQ(Control().GetObjectProperty(movie, "minlevel"), "1");
+  EXPECT_EQ(Control().GetObjectProperty(movie, "maxlevel"), "10000");
+  Control().Execute("CreateObject", R"(NOTE,x="5" y="5")");
+  EXPECT_EQ(SplitIds(Control().GetObjectIDList()).size(), 4u);
+}
+
 TEST_F(ControlTest, AnAddedObjectMovesOntoItsBasePage) {
   CreateWith("a.ktq");
   MapDocument& document = *Control().View()->GetDocument();

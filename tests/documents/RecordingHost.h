@@ -9,6 +9,7 @@
 #include "documents/CReaderException.h"
 #include "documents/DocumentHost.h"
 #include "documents/MapDocument.h"
+#include "documents/ObjectFactory.h"
 #include "objects/ViewEvent.h"
 #include "tests/objects/RecordingView.h"
 #include "tests/support/TestSupport.h"
@@ -38,6 +39,7 @@ class RecordingHost : public DocumentHost {
 
   // Records.
   RecordingView objectView;
+  ObjectFactory objects;
   int dirtyMarks = 0;
   std::vector<std::pair<std::string, std::string>> commands;
   std::vector<ViewEvent> events;
@@ -49,6 +51,7 @@ class RecordingHost : public DocumentHost {
   KeyHook* keyHook = nullptr;
 
   ViewPrimitives& ObjectView() override { return objectView; }
+  ObjectFactory& Objects() override { return objects; }
   platform::Platform& GetPlatform() override { return *platform_; }
   std::string GetBrowserProperty(const std::string& name) override;
   void SetBrowserProperty(const std::string& name, const std::string& value) override;

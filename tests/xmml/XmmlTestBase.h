@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/MarkupObjectMaker.h"
+#include "documents/ObjectFactory.h"
 #include "documents/XmlReader.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
@@ -56,21 +56,16 @@ class LocalImageMakers : public SourceMakers {
   std::string folder_;
 };
 
-// Makes a plain object of the x, y, width and height attributes of every "rect" element,
-// for the tests of map placement; everything else stays unmade.
-class RectMaker {
- public:
-  RectMaker() {
-    MarkupObjectMaker::Install([](DocumentHost&, XmlReader& reader, const std::string& tag,
-                                  const std::string&) -> std::unique_ptr<MapObject> {
-      if (tag != "rect") return nullptr;
-      return std::make_unique<MapObject>(ParseInt(reader.GetChildAttribute("x")), ParseInt(reader.GetChildAttribute("y")),
-                                         ParseInt(reader.GetChildAttribute("width")),
-                                         ParseInt(reader.GetChildAttribute("height")));
-    });
-  }
-  ~RectMaker() { MarkupObjectMaker::Install(nullptr); }
-};
+// Makes a plain object of the x, y, width and height attributes of every "rect" element
+// of the view's documents, for the tests of map placement.
+inline void MakeRectsPlain(MapView& view) {
+  view.Objects().RegisterMaker("rect", [](DocumentHost&, XmlReader& reader, const std::string&,
+                                          const std::string&) -> std::unique_ptr<MapObject> {
+    return std::make_unique<MapObject>(ParseInt(reader.GetChildAttribute("x")), ParseInt(reader.GetChildAttribute("y")),
+                                       ParseInt(reader.GetChildAttribute("width")),
+                                       ParseInt(reader.GetChildAttribute("height")));
+  });
+}
 
 inline std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,6 +3,7 @@
 #include "documents/MapDocument.h"
 #include "objects/CComponentRect.h"
 #include "objects/LineObject.h"
+#include "platform/headless/RecordingServices.h"
 #include "tests/xmml/XmmlTestBase.h"
 
 using namespace zolvex;
@@ -91,6 +92,42 @@ TEST_F(ShapeRenderTest, SavedMapShapesReadBackTheSame) {
   EXPECT_EQ(saved,
             R"(<rect x="10" y="20" width="30" height="40" href="goto:1" outline="yes" allowediting="no" fillcolor="#102030" thickness="1"/>)"
             R"(<line  x1="1" y1="2" x2="300" y2="400" color="#3232ff" arrow="both" _note="kept"/>)");
+}
+
+// A document on disk with one object of every kind: each is made by the view's object
+// factory and drawn at its place.
+TEST_F(ShapeRenderTest, OneObjectOfEveryKindIsDrawnAtItsPlace) {
+  Open("");
+  const std::size_t ownObjects = view_->GetDocument()->GetObjectList().size();
+  Open(R"(<rect co-ordinate="screen" x="10" y="10" width="40" height="30" fillcolor="#00ff00" outline="no"/>
+          <img co-ordinate="screen" x="80" y="25" src="pic.jpg"/>
+          <sound co-ordinate="screen" x="130" y="25" color="#ff0000"/>
+          <ellipse co-ordinate="screen" x="160" y="10" bx="200" by="40" fillcolor="#0000ff" outline="no"/>
+          <box co-ordinate="screen" x="220" y="10" bx="260" by="40" colorfill="#00ffff" color="#00ffff"/>
+          <line co-ordinate="screen" x1="10" y1="70" x2="100" y2="70" thickness="3" color="#ff00ff"/>
+          <polyvector co-ordinate="screen" color="#804020" thickness="3"><POINT x="120" y="70"/><POINT x="200" y="70"/></polyvector>
+          <text co-ordinate="screen" x="10" y="100" text="WWWW" size="24" color="#ff0000"/>
+          <note co-ordinate="screen" x="120" y="100" width="30" height="30"/>
+          <movie co-ordinate="screen" x="200" y="100" width="60" height="40" src="clip.ogv"/>
+          <flash co-ordinate="screen" x="280" y="100" width="40" height="40"/>
+          <gviewer co-ordinate="screen" x="340" y="100" width="40" height="40"/>
+          <unknownthing x="1" y="1"/>)");
+  EXPECT_EQ(view_->GetDocument()->GetObjectList().size(), ownObjects + 12) << "all but the unknown element";
+  EXPECT_EQ(At(30, 25), kGreen);
+  EXPECT_NEAR(platform::BlueOf(At(80, 25)), 0xe0, 12);  // pic.jpg, 30 x 20 centred on its point
+  EXPECT_EQ(At(125, 25), kRed);                         // the sound button's outline, 10 x 10
+  EXPECT_EQ(At(180, 25), kBlue);
+  EXPECT_EQ(At(240, 25), kCyan);
+  EXPECT_EQ(At(50, 70), kMagenta);
+  EXPECT_EQ(At(160, 70), kBrown);
+  int textPixels = 0;
+  for (int y = 100; y < 130; ++y)
+    for (int x = 10; x < 100; ++x) textPixels += At(x, y) == kRed;
+  EXPECT_GT(textPixels, 30) << "the text's letters";
+  EXPECT_EQ(At(135, 115), platform::MakeColor(0xFF, 0xF0, 0x80));  // the note's sign
+  for (int x : {230, 300, 360}) EXPECT_EQ(At(x, 120), platform::MakeColor(0, 0, 0)) << x;  // media areas
+  EXPECT_EQ(platform_->Recorder()->MediaCalls(),
+            (std::vector<std::string>{"open:" + File("clip.ogv"), "play:" + File("clip.ogv")}));
 }
 
 TEST_F(ShapeRenderTest, TheBackButtonShowsItsOwnPicture) {

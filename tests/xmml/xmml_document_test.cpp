@@ -147,7 +147,7 @@ TEST_F(XmmlDocumentTest, TheDeclaredEncodingDecidesHowTheBytesAreRead) {
 }
 
 TEST_F(XmmlDocumentTest, MapsLoadAndUnloadByIdAndArePlacedByTheirSizes) {
-  RectMaker maker;
+  MakeRectsPlain(*view_);
   auto document = Load("maps.xml");
   ASSERT_TRUE(document->IsValid());
   // LoadOnInit "no": only the objects of the map whose ID was taken already exist.

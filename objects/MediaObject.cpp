@@ -1,0 +1,196 @@
+#include "objects/MediaObject.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/ViewImage.h"
+#include "net/Url.h"
+#include "objects/ElementSteps.h"
+#include "objects/ObjectValues.h"
+#include "objects/ViewPrimitives.h"
+#include "objects/XmlElementWriter.h"
+#include "platform/MediaPlayer.h"
+#include "platform/Platform.h"
+#include "platform/TextValues.h"
+
+namespace zolvex {
+
+namespace {
+
+constexpr int kDefaultWidth = 320;
+constexpr int kDefaultHeight = 240;
+constexpr platform::Color kAreaColor = platform::MakeColor(0, 0, 0);
+constexpr platform::Color kDefaultColor = platform::MakeColor(0x32, 0x32, 0xFF);
+
+bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) {
+  for (const char* candidate : names)
+    if (EqualsNoCase(name, candidate)) return true;
+  return false;
+}
+
+// The written-back attributes that the object's place replaces.
+bool IsPlaceAttribute(const std::string& name) { return IsOneOf(name, {"x", "y", "width", "height", "bx", "by"}); }
+
+std::shared_ptr<ViewImage> ImageOfFrame(const platform::MediaFrame& frame) {
+  if (frame.width < 1 || frame.height < 1 ||
+      frame.pixels.size() < static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height))
+    return nullptr;
+  auto image = std::make_shared<ViewImage>(frame.width, frame.height, 32);
+  if (!image->getBits()) return nullptr;
+  for (int y = 0; y < frame.height; ++y)
+    std::memcpy(image->getRow(y), frame.pixels.data() + static_cast<std::size_t>(y) * frame.width,
+                static_cast<std::size_t>(frame.width) * 4);
+  return image;
+}
+
+}  // namespace
+
+MediaObject::MediaObject(std::string tagName, int x, int y, int width, int height, const std::string& link)
+    : CComponentRect(x, y, width, height, link, nullptr, nullptr), tagName_(ToLower(tagName)) {}
+
+// The player stops its threads before the object goes.
+MediaObject::~MediaObject() { player_.reset(); }
+
+bool MediaObject::MakesElement(const std::string& tagName) {
+  return IsOneOf(tagName, {"movie", "video", "flash", "gviewer"});
+}
+
+bool MediaObject::IsPlayer() const { return tagName_ == "movie" || tagName_ == "video"; }
+
+std::unique_ptr<MediaObject> MediaObject::Make(const std::string& tagName, const Attributes& attributes,
+                                               const std::string& basePath, ViewPrimitives& view) {
+  if (!MakesElement(tagName)) return nullptr;
+  auto get = [&attributes](std::string_view name) { return FindAttribute(attributes, name); };
+  const int x = ParseInt(get("x")), y = ParseInt(get("y"));
+  int width = ParseInt(get("width")), height = ParseInt(get("height"));
+  if (width < 1 || height < 1) {
+    width = ParseInt(get("bx")) - x;
+    height = ParseInt(get("by")) - y;
+  }
+  if (width < 1 || height < 1) {
+    width = kDefaultWidth;
+    height = kDefaultHeight;
+  }
+  auto media = std::make_unique<MediaObject>(tagName, x, y, width, height, get("href"));
+  media->attributes_ = attributes;
+  if (const std::string source = get("src"); !source.empty())
+    media->mediaUrl_ = basePath.empty() ? source : ResolveUrl(source, basePath);
+  // A player starts at once unless it waits for the mouse or is told not to show at first.
+  media->playOnMouse_ = IsYes(get("playonmouse"));
+  media->autoStart_ = !media->playOnMouse_ && !IsNo(get("showatinit"));
+  media->looping_ = !get("looptime").empty() && ParseInt(get("looptime")) != 1;
+  ReadCommonAttributes(*media, attributes, {false, true, true});
+  media->SetOutline(IsYes(get("outline")));
+  media->SetColors(ParseColor(get("color")).value_or(kDefaultColor),
+                   ParseColor(get("mouseovercolor")).value_or(kDefaultColor));
+  FinishMadeObject(*media, attributes, &view);
+  return media;
+}
+
+void MediaObject::SetView(ViewPrimitives* view) {
+  CComponentRect::SetView(view);
+  if (view && !player_ && IsPlayer() && !mediaUrl_.empty()) OpenPlayer();
+}
+
+void MediaObject::OpenPlayer() {
+  platform::Platform* services = GetView()->PlatformServices();
+  if (!services) return;
+  player_ = services->CreateMediaPlayer();
+  if (!player_) return;
+  platform::WindowHost& window = services->Window();
+  player_->SetFrameListener([this, &window, posted = repaintPosted_, alive = std::weak_ptr<int>(alive_)] {
+    if (posted->exchange(true)) return;
+    window.Post([this, posted, alive] {
+      posted->store(false);
+      if (alive.lock() && GetView()) GetView()->InvalidateObject(*this, false);
+    });
+  });
+  if (!player_->Open(mediaUrl_, looping_)) {
+    player_.reset();
+    return;
+  }
+  if (autoStart_) player_->Play();
+}
+
+bool MediaObject::ExecuteCommand(const std::string& name, const std::string& value) {
+  if (!player_) return CComponentRect::ExecuteCommand(name, value);
+  if (EqualsNoCase(name, "play"))
+    player_->Play();
+  else if (EqualsNoCase(name, "pause"))
+    player_->Pause();
+  else if (EqualsNoCase(name, "stop"))
+    player_->Stop();
+  else
+    return CComponentRect::ExecuteCommand(name, value);
+  if (GetView()) GetView()->InvalidateObject(*this, false);
+  return true;
+}
+
+std::string MediaObject::GetProperty(const std::string& name) const {
+  if (EqualsNoCase(name, "state"))
+    return platform::MediaStateName(player_ ? player_->State() : platform::MediaState::Stopped);
+  if (EqualsNoCase(name, "currentpos")) return std::to_string(player_ ? player_->PositionMs() : 0);
+  return CComponentRect::GetProperty(name);
+}
+
+void MediaObject::Suspend() {
+  CComponentRect::Suspend();
+  if (player_) player_->Pause();
+}
+
+void MediaObject::Resume() {
+  CComponentRect::Resume();
+  if (player_ && autoStart_) player_->Play();
+}
+
+void MediaObject::OnMouseEnter() {
+  CComponentRect::OnMouseEnter();
+  if (player_ && playOnMouse_) player_->Play();
+}
+
+void MediaObject::OnMouseExit() {
+  CComponentRect::OnMouseExit();
+  if (player_ && playOnMouse_) player_->Pause();
+}
+
+void MediaObject::Draw() {
+  if (IsBeingCreated() && GetCreationStep() == 0) return;
+  UpdateScreenRect();
+  ViewPrimitives* view = GetView();
+  if (!view || !IsOnScreen()) return;
+  DrawFrame(*view);
+  CComponentRect::Draw();
+}
+
+// The newest frame of the player stretched over the area, else the last one, else black.
+void MediaObject::DrawFrame(ViewPrimitives& view) {
+  platform::MediaFrame frame;
+  if (player_ && player_->TakeFrame(frame)) {
+    if (auto image = ImageOfFrame(frame)) frame_ = std::move(image);
+  }
+  if (!frame_) {
+    view.FillRect(GetScreenX(), GetScreenY(), GetScreenWidth(), GetScreenHeight(), kAreaColor);
+    return;
+  }
+  view.BlitImage(*frame_, 0, 0, frame_->getWidth(), frame_->getHeight(), GetScreenX(), GetScreenY(), GetScreenWidth(),
+                 GetScreenHeight(), false, true);
+}
+
+std::string MediaObject::GetXml() const {
+  XmlElementWriter xml("<" + tagName_);
+  xml.Integer("x", GetX());
+  xml.Integer("y", GetY());
+  xml.Integer("width", GetWidth());
+  xml.Integer("height", GetHeight());
+  // Attributes the page changed since (a new name, other levels) are written as they are now.
+  for (const auto& [name, value] : attributes_) {
+    if (IsPlaceAttribute(name) || name.empty() || name.front() == '_') continue;
+    const std::string current = GetProperty(name);
+    xml.Attribute(name, current.empty() ? value : current);
+  }
+  xml.UnderscoreProperties(*this);
+  xml.Raw("/>");
+  return xml.Text();
+}
+
+}  // namespace zolvex
