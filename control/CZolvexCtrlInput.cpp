@@ -7,6 +7,7 @@
 #include "control/ControlLogo.h"
 #include "control/ControlToolbar.h"
 #include "control/CZolvexCtrl.h"
+#include "view/ClipTools.h"
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "objects/ViewEvent.h"
@@ -235,7 +236,7 @@ bool CZolvexCtrl::HandleShortcut(int key, unsigned flags) {
   } else if (key == kKeyF7 && documentClipping && ClippingAllowed()) {
     view_->SetBrowserProperty("selector", IsYes(view_->GetBrowserProperty("selector")) ? "no" : "yes");
   } else if (key == kKeyF8 && documentClipping && ClippingAllowed()) {
-    view_->Execute("saveselection", "");
+    view_->Clipping().SaveClipArea("");
   } else {
     return false;
   }
