@@ -75,12 +75,13 @@ void ClipPanel::Bind(MapDocument& document) {
   added_.clear();
   document_ = &document;
   panel_ = panel.get();
-  document.AddObject(std::move(panel), false);
+  pendingPanel_ = std::move(panel);
 }
 
 void ClipPanel::Unbind() {
   document_ = nullptr;
   panel_ = nullptr;
+  pendingPanel_.reset();
   added_.clear();
 }
 
@@ -90,6 +91,9 @@ void ClipPanel::SetClipMode(bool on) {
     Close();
     return;
   }
+  // The panel joins the document when first shown: until then it takes no ID the page
+  // might count on and no place among the objects the page queries.
+  if (pendingPanel_) document_->AddObject(std::move(pendingPanel_), false);
   panel_->SetVisible(true);
   view_.SetBrowserProperty("selector", "yes");
   view_.InvalidateObject(*panel_, true);

@@ -22,8 +22,8 @@ class ClipPanel : public ObjectListener {
   explicit ClipPanel(MapView& view);
   ~ClipPanel() override;
 
-  // Makes the panel for a newly opened document and adds it, hidden, not selectable.
-  // Objects added for another document went with it.
+  // Makes the panel for a newly opened document; it joins the document, not selectable,
+  // when clip editing first shows it. Objects added for another document went with it.
   void Bind(MapDocument& document);
   // The view closed its document: the panel and the added objects are gone with it.
   void Unbind();
@@ -54,7 +54,8 @@ class ClipPanel : public ObjectListener {
 
   MapView& view_;
   MapDocument* document_ = nullptr;
-  MapObject* panel_ = nullptr;          // owned by document_
+  MapObject* panel_ = nullptr;          // owned by document_, or by pendingPanel_ until shown
+  std::unique_ptr<MapObject> pendingPanel_;
   std::vector<MapObject*> added_;       // owned by document_
 };
 

@@ -10,6 +10,7 @@
 #include "platform/headless/RecordingServices.h"
 #include "platform/headless/ScriptedResponder.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tools/HeadlessView.h"
 #include "tools/AreaSaver.h"
 #include "view/FlipMapView.h"
 
@@ -50,16 +51,7 @@ class AreaSaverTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = 400;
-    options.height = 300;
-    options.settingsFile = settingsDir_.File("settings.ini");
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->SetBrowserProperty("CustomErrorHandling", "yes");
-    view_->InitSurfaces(400, 300);
+    ASSERT_TRUE(headless_.Create(400, 300, settingsDir_.File("settings.ini")));
     ASSERT_FALSE(view_->OpenUrl(dir_->File("picture.ktq"), true, 0, 0, 0).empty());
     saver_ = std::make_unique<AreaSaver>(*view_);
     saver_->SetProgressSink(nullptr);
@@ -70,8 +62,9 @@ class AreaSaverTest : public ::testing::Test {
   static test::TempDir* dir_;
   static test::MagickPixels* picture_;
   test::TempDir settingsDir_;
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
+  test::HeadlessView headless_;
+  std::unique_ptr<platform::Platform>& platform_ = headless_.platform;
+  std::unique_ptr<FlipMapView>& view_ = headless_.view;
   std::unique_ptr<AreaSaver> saver_;
 };
 

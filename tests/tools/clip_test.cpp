@@ -8,6 +8,7 @@
 #include "platform/headless/RecordingServices.h"
 #include "platform/headless/ScriptedResponder.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tools/HeadlessView.h"
 #include "tools/AreaSaver.h"
 #include "view/ClipTools.h"
 #include "view/FlipMapView.h"
@@ -30,16 +31,7 @@ class ClipTest : public ::testing::Test {
   static void TearDownTestSuite() { delete dir_; }
 
   void SetUp() override {
-    platform::PlatformOptions options;
-    options.width = 900;
-    options.height = 600;
-    options.settingsFile = settingsDir_.File("settings.ini");
-    std::string error;
-    platform_ = platform::CreatePlatform(options, error);
-    ASSERT_TRUE(platform_) << error;
-    view_ = std::make_unique<FlipMapView>(*platform_);
-    view_->SetBrowserProperty("CustomErrorHandling", "yes");
-    view_->InitSurfaces(900, 600);
+    ASSERT_TRUE(headless_.Create(900, 600, settingsDir_.File("settings.ini")));
     view_->SetEventHandlers([this](const ViewEvent& e) { events_.push_back(e.name); }, nullptr);
     auto saver = std::make_unique<AreaSaver>(*view_);
     saver->SetProgressSink(nullptr);
@@ -59,8 +51,9 @@ class ClipTest : public ::testing::Test {
 
   static test::TempDir* dir_;
   test::TempDir settingsDir_;
-  std::unique_ptr<platform::Platform> platform_;
-  std::unique_ptr<FlipMapView> view_;
+  test::HeadlessView headless_;
+  std::unique_ptr<platform::Platform>& platform_ = headless_.platform;
+  std::unique_ptr<FlipMapView>& view_ = headless_.view;
   std::vector<std::string> events_;
 };
 

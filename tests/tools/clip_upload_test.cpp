@@ -9,6 +9,7 @@
 #include "tests/support/HttpTestServer.h"
 #include "tests/support/ServerProcess.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tools/HeadlessView.h"
 #include "tools/ClipDialog.h"
 #include "view/FlipMapView.h"
 
@@ -114,14 +115,9 @@ TEST(ClipServer, UploadedClipsAreStoredServedAndOpenAgain) {
   test::RunCommand("ls '" + clips.Path() + "'", &listing);
   EXPECT_EQ(listing, "___M__nster.clip\n");
 
-  platform::PlatformOptions options;
-  options.settingsFile = clips.File("settings.ini");
-  std::string error;
-  auto platform = platform::CreatePlatform(options, error);
-  ASSERT_TRUE(platform) << error;
-  FlipMapView view(*platform);
-  view.SetBrowserProperty("CustomErrorHandling", "yes");
-  view.InitSurfaces(400, 300);
+  test::HeadlessView headless;
+  ASSERT_TRUE(headless.Create(400, 300, clips.File("settings.ini")));
+  FlipMapView& view = *headless.view;
   ASSERT_FALSE(view.OpenUrl(base + "/___M__nster.clip", true, 0, 0, 0).empty());
   ASSERT_TRUE(view.HasValidDocument());
   EXPECT_EQ(view.GetDocument()->GetParam("clipname"), "../Münster");
