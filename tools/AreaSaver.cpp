@@ -68,11 +68,16 @@ std::unique_ptr<qmImage> AreaSaver::Render(int x, int y, int width, int height, 
   }
   std::string shown;
   FlipMapView::AreaProgress progress;
-  if (showProgress && progress_) {
-    progress = [this, &shown](double percent) {
+  std::unique_ptr<platform::ProgressWindow> window;
+  if (showProgress) window = view_.GetPlatform().DialogBox().OpenProgress("Retrieving data from Server");
+  if (showProgress && (window || progress_)) {
+    progress = [this, &shown, &window](double percent) {
       char text[64];
       std::snprintf(text, sizeof text, "(%.2f%%) ...", percent);
-      if (shown != text) progress_(shown = text);
+      if (shown == text) return;
+      shown = text;
+      if (window) window->Update(shown, percent);
+      else progress_(shown);
     };
   }
   if (!view_.RenderArea(*image, x, y, width, height, level, false, saveObjects, progress)) {

@@ -16,7 +16,8 @@ class FlipMapView;
 // else as BMP.
 class AreaSaver : public OutputTools {
  public:
-  // Hears the progress texts of a save, "(42.00%) ...", while tiles are awaited.
+  // Hears the progress texts of a save, "(42.00%) ...", while tiles are awaited, where the
+  // platform has no progress window.
   using ProgressSink = std::function<void(const std::string& text)>;
   static constexpr int kJpegQuality = 90;
   static constexpr int kLimitWidth = 1536;
