@@ -9,6 +9,8 @@
 #include "control/ControlSite.h"
 #include "control/ControlToolbar.h"
 #include "control/PropertyBag.h"
+#include "tools/AreaSaver.h"
+#include "view/ClipTools.h"
 #include "documents/MessageTable.h"
 #include "net/Pictures.h"
 #include "net/Url.h"
@@ -88,6 +90,7 @@ void CZolvexCtrl::CreateControlWindow(platform::Platform& platform) {
   if (view_) return;
   platform_ = &platform;
   view_ = std::make_unique<FlipMapView>(platform);
+  view_->Clipping().SetOutputTools(std::make_unique<AreaSaver>(*view_));
   platform::Size size = platform.Window().ClientSize();
   if (size.width <= 0 || size.height <= 0) size = {kDefaultWidth, kDefaultHeight};
   view_->InitSurfaces(size.width, size.height);

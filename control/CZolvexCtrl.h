@@ -178,6 +178,7 @@ class CZolvexCtrl : public platform::WindowListener, public NavigationListener {
   void RunToolbarCommand(int command);
   void ApplyConnectionSettings(const std::vector<platform::FormField>& fields);
   void Reset(const ViewEvent& event);
+  void SaveClip();
   void ShowConnectingNotice();
   void PlaceOnPage(MapObject& object);
 

@@ -7,6 +7,8 @@
 #include "control/ControlLogo.h"
 #include "control/ControlToolbar.h"
 #include "control/CZolvexCtrl.h"
+#include "tools/ClipDialog.h"
+#include "view/ClipTools.h"
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "objects/ViewEvent.h"
@@ -67,10 +69,17 @@ void CZolvexCtrl::OnViewEvent(const ViewEvent& event) {
     view_->OpenUrl(event.param2, false, 0, 0, 0);
     view_->SetBrowserProperty("ifx", "");
   } else if (EqualsNoCase(event.name, "ClipSave") && !IsYes(view_->GetBrowserProperty("customclipsave"))) {
-    // The clip dialog belongs to the output tools; until they are here a clip is not saved.
+    SaveClip();
   } else {
     FireBrowserEvent(event.name, event.param1, event.param2);
   }
+}
+
+// The clip dialog uploads the clip; once it is saved, clip editing ends.
+void CZolvexCtrl::SaveClip() {
+  ClipDialog dialog(properties_.Get("ClippingURL"), properties_.Get("Categories"),
+                    view_->GetBrowserProperty("ClipString"), view_->GetCurrentUrl());
+  if (dialog.Run(*platform_) && view_) view_->Execute("clipedit", "no");
 }
 
 void CZolvexCtrl::Reset(const ViewEvent& event) {
@@ -235,7 +244,7 @@ bool CZolvexCtrl::HandleShortcut(int key, unsigned flags) {
   } else if (key == kKeyF7 && documentClipping && ClippingAllowed()) {
     view_->SetBrowserProperty("selector", IsYes(view_->GetBrowserProperty("selector")) ? "no" : "yes");
   } else if (key == kKeyF8 && documentClipping && ClippingAllowed()) {
-    view_->Execute("saveselection", "");
+    view_->Clipping().SaveClipArea("");
   } else {
     return false;
   }

@@ -1,5 +1,7 @@
 #include "control/ViewWindow.h"
 
+#include "tools/AreaSaver.h"
+#include "view/ClipTools.h"
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
 #include "image/qmImageUtils.h"
@@ -16,6 +18,7 @@ ViewWindow::ViewWindow(platform::Platform& platform,
                        const std::vector<std::pair<std::string, std::string>>& properties)
     : platform_(platform), view_(std::make_unique<FlipMapView>(platform)) {
   view_->SetSoundResource(kPageSoundNumber, kPageSoundResource);
+  view_->Clipping().SetOutputTools(std::make_unique<AreaSaver>(*view_));
   for (const auto& [name, value] : properties) view_->SetBrowserProperty(name, value);
   view_->SetNavigationListener(this);
   platform_.Window().SetListener(this);

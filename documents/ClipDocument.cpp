@@ -23,7 +23,9 @@ ClipDocument::ClipDocument(DocumentHost& host, const std::string& url)
   FetchResult fetched = FetchUrl(url_);
   if (!fetched.Ok() || fetched.bytes->empty()) ThrowNotFound(host, url_, 0);
   XmlReader reader;
-  const bool parsed = reader.Parse(BytesAsCharacters(*fetched.bytes));
+  // Clips saved by a clip server declare UTF-8; older clips are read byte by byte.
+  const bool utf8 = EqualsNoCase(DeclaredEncoding(*fetched.bytes), "utf-8");
+  const bool parsed = reader.Parse(utf8 ? DecodeMarkup(*fetched.bytes) : BytesAsCharacters(*fetched.bytes));
   if (parsed && reader.FindNext("XMML")) {
     while (reader.FindChild("PARAM")) {
       std::string name = reader.GetChildAttribute("NAME");

@@ -71,8 +71,12 @@ std::unique_ptr<ViewImage> qmImageUtils::loadImage(const std::string& path, int 
 }
 
 bool qmImageUtils::saveImage(const qmImage& image, const std::string& path, int bitsPerPixel, int jpegQuality) {
+  return saveImageAs(image, path, formatFromExtension(path), bitsPerPixel, jpegQuality);
+}
+
+bool qmImageUtils::saveImageAs(const qmImage& image, const std::string& path, int formatId, int bitsPerPixel,
+                               int jpegQuality) {
   const std::uint64_t start = TickCountMs();
-  const int formatId = formatFromExtension(path);
   auto encoder = createEncoder(formatId);
   if (!encoder || !image.isValid()) return false;
   if (auto* jpeg = dynamic_cast<qmJpegEncoder*>(encoder.get()); jpeg && jpegQuality > 0) jpeg->setQuality(jpegQuality);

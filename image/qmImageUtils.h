@@ -32,6 +32,9 @@ class qmImageUtils {
   // bitsPerPixel when it is not 0. jpegQuality 0 keeps the JPEG encoder's default (100).
   // A failed save leaves no file behind.
   static bool saveImage(const qmImage& image, const std::string& path, int bitsPerPixel = 0, int jpegQuality = 0);
+  // The same in a format chosen by the caller, whatever the extension.
+  static bool saveImageAs(const qmImage& image, const std::string& path, int formatId, int bitsPerPixel = 0,
+                          int jpegQuality = 0);
 
   // Format identification.
   static int detectFormat(const std::uint8_t* bytes, size_t length);  // -1 when unknown

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,14 @@ struct NoteDialogFields {
   std::function<void(const std::string& link)> visit;
 };
 
+// A small window that shows how far a long operation has come; closed when destroyed.
+class ProgressWindow {
+ public:
+  virtual ~ProgressWindow() = default;
+  // The label ("(42.00%) ...") and the bar, 0 to 100; shown at once.
+  virtual void Update(const std::string& label, double percent) = 0;
+};
+
 // Modal questions to the user. The desktop backend shows real dialogs; the headless
 // backend answers from a script and records every question.
 class Dialogs {
@@ -73,8 +82,11 @@ class Dialogs {
   virtual std::optional<std::string> PromptText(const std::string& prompt, const std::string& caption,
                                                 const std::string& initial) = 0;
   // The chosen path, or nothing when cancelled.
+  // A suggested name with a folder ("/home/u/clips/clip.jpg") opens in that folder.
   virtual std::optional<std::string> SaveFile(const std::string& caption, const std::string& suggestedName,
                                               const std::vector<FileFilter>& filters) = 0;
+  // Opens a progress window with a text over its bar; null where there are no windows.
+  virtual std::unique_ptr<ProgressWindow> OpenProgress(const std::string& /*text*/) { return nullptr; }
   // The command of the chosen item, or 0 when the menu was dismissed.
   virtual int PopupMenu(const std::vector<MenuItem>& items, Point screenPoint) = 0;
   // Edits the fields in place; false when cancelled (fields unchanged).

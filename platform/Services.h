@@ -20,13 +20,17 @@ class Clipboard {
   virtual bool SetImage(const RgbaImage& image) = 0;
 };
 
+// What became of a wallpaper: the desktop shows it, no desktop here takes wallpapers (the
+// file is kept all the same), or it could not be set.
+enum class WallpaperResult { Set, NoDesktop, Failed };
+
 class Shell {
  public:
   virtual ~Shell() = default;
   // Opens url in the user's browser; target names a frame ("_blank" for a new window).
   virtual bool OpenUrl(const std::string& url, const std::string& target) = 0;
   // Makes the BMP file the desktop wallpaper, stretched.
-  virtual bool SetWallpaper(const std::string& bmpPath) = 0;
+  virtual WallpaperResult SetWallpaper(const std::string& bmpPath) = 0;
 };
 
 // Asynchronous sound: one WAVE or media stream at a time; silent without an audio device.

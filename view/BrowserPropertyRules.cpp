@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
 #include "platform/ArgumentScanner.h"
+#include "view/ClipTools.h"
 #include "view/CommandInterpreter.h"
 #include "view/MapView.h"
 
@@ -46,6 +47,7 @@ std::optional<std::string> BrowserPropertyRules::Read(const std::string& name) {
     MapObject* hovered = view_.HoveredObject();
     return hovered && hovered->GetId() >= 0 ? std::to_string(hovered->GetId()) : std::string();
   }
+  if (auto clip = view_.Clipping().ReadProperty(key)) return clip;
   if (key == "iscreating") return std::to_string(interpreter_.CreatingObjectId());
   if (key == "version") return std::string(kModuleVersion);
   if (key == "selectedobjects") return Join(interpreter_.SelectedObjectIds(), ",");
@@ -87,6 +89,8 @@ bool BrowserPropertyRules::Write(const std::string& name, const std::string& val
     view_.ShowBackButton(touchScreen_);
   } else if (key == "magnifier") {
     view_.ShowMagnifier(IsYes(value));
+  } else if (view_.Clipping().WriteProperty(key, value)) {
+    // The clip frame's visibility is not stored.
   } else if (key == "playdelay") {
     // A delay below one tick would play every tick faster than the timer can count.
     interpreter_.SetPlayDelay(std::max(ParseInt(value), 1));

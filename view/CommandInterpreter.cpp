@@ -9,6 +9,7 @@
 #include "documents/ObjectFactory.h"
 #include "documents/XmlReader.h"
 #include "objects/MapObject.h"
+#include "view/ClipTools.h"
 #include "platform/InputEvent.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
@@ -70,7 +71,7 @@ bool CommandInterpreter::Execute(const std::string& command, const std::string& 
   if (document && document->HandleCommand(command, argument)) return true;
   std::lock_guard lock(view_.ViewLock());
   auto found = Handlers().find(ToLower(command));
-  if (found == Handlers().end()) return false;
+  if (found == Handlers().end()) return view_.Clipping().Execute(command, argument);
   return (this->*found->second)(argument);
 }
 

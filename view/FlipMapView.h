@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "image/qmImage.h"
 #include "platform/Canvas.h"
 #include "platform/Surface.h"
 #include "view/MapView.h"
@@ -74,6 +75,22 @@ class FlipMapView : public MapView {
   // background, then the image tiles, once they arrived or 1999 ms passed.
   void RenderRegion(std::unique_ptr<platform::Surface>& surface, int dx, int dy, int x, int y, int width, int height, int level,
                     bool stretchBackground);
+
+  // ---- Areas for saving and copying (FlipMapViewArea.cpp) ---------------------------------
+  // How far the tiles of an area have come, 0 to 100, while RenderArea waits for them.
+  using AreaProgress = std::function<void(double percent)>;
+  static constexpr int kAreaStripSide = 1000;
+  // Draws the rectangle (x, y, width, height) of a level (0-based) into image, a 24-bit
+  // picture of that size: the background, the image tiles once they arrived (at most 60 s
+  // for each strip of 1000 x 1000) and, with saveObjects, the document's overlay objects.
+  // The view's own objects and the document's limit frame are left out. False without a
+  // valid document or when no strip surface can be made (the image is then unchanged).
+  bool RenderArea(qmImage& image, int x, int y, int width, int height, int level, bool stretchBackground,
+                  bool saveObjects, const AreaProgress& progress = {});
+  // Strips RenderArea drew for its last call (tests count them).
+  int LastAreaStripCount() const { return lastAreaStrips_; }
+  // Tiles of the last area still missing when its wait ended (drawn as background).
+  int LastAreaMissingTiles() const { return lastAreaMissing_; }
   // Keeps surface when it has that size, else makes a new one; false when it cannot.
   static bool EnsureSurface(std::unique_ptr<platform::Surface>& surface, int width, int height);
   // The back buffer's pixel format: always 32-bit here.
@@ -101,6 +118,10 @@ class FlipMapView : public MapView {
   void ApplyFill(platform::Color color);
   void Fill(const platform::Rect& area, platform::Color color);
   void DrawRegionBackground(int width, int height, bool stretch);
+  std::vector<MapObject*> AwaitAreaTiles(MapDocument& document, platform::Rect strip, const AreaProgress& progress,
+                                         int stripIndex, int strips);
+  void DrawAreaStrip(std::unique_ptr<platform::Surface>& strip, const std::vector<MapObject*>& items, int x, int y,
+                     int level, bool stretchBackground, bool saveObjects);
   void FlipToPage(int ox, int oy, int nx, int ny, int w, int h, int dx, int dy, bool backward);
   void PlayZoom(bool zoomIn, const ZoomRequest& request);
   // One zoom frame: source of the extra back buffer over the whole back buffer, then the
@@ -117,6 +138,8 @@ class FlipMapView : public MapView {
   std::minstd_rand randomEngine_;
   // A flip waits for tiles while other window work runs; a move asked meanwhile just moves.
   bool flipping_ = false;
+  int lastAreaStrips_ = 0;
+  int lastAreaMissing_ = 0;
   platform::Rect clip_;
   int opacity_ = 0;
   int storedParameter_ = 0;

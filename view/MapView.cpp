@@ -15,6 +15,8 @@
 #include "view/BackButton.h"
 #include "view/Magnifier.h"
 #include "view/BrowserPropertyRules.h"
+#include "objects/ClipperObject.h"
+#include "view/ClipTools.h"
 #include "view/CommandInterpreter.h"
 #include "view/DocumentFactory.h"
 #include "view/LinkCommand.h"
@@ -125,6 +127,8 @@ MapView::MapView(platform::Platform& platform)
     : platform_(platform), factory_(std::make_unique<DocumentFactory>()), objects_(std::make_unique<ObjectFactory>()) {
   commands_ = std::make_unique<CommandInterpreter>(*this);
   propertyRules_ = std::make_unique<BrowserPropertyRules>(*this, *commands_);
+  clipTools_ = std::make_unique<ClipTools>(*this);
+  AddOwnObject(&clipTools_->Frame());
   platform::Size size = platform_.Window().ClientSize();
   viewWidth_ = size.width;
   viewHeight_ = size.height;
@@ -293,7 +297,10 @@ std::string MapView::LoadDocument(const std::string& url) {
   StopSound();
   pageAnimation_ = IsYes(GetBrowserProperty("animation"));
   pageTurn_ = 0;
-  if (document_->IsValid()) CopyPageSize();
+  if (document_->IsValid()) {
+    CopyPageSize();
+    clipTools_->OnDocumentOpened(*document_);
+  }
   return resolved;
 }
 
@@ -319,6 +326,7 @@ void MapView::ClearContent() {
 
 void MapView::CloseDocument() {
   if (!document_) return;
+  clipTools_->OnDocumentClosed();
   document_->Deactivate();
   document_->Close();
   document_.reset();

@@ -28,6 +28,7 @@ class Platform;
 
 class BackButton;
 class BrowserPropertyRules;
+class ClipTools;
 class CommandInterpreter;
 class CReaderException;
 class DocumentFactory;
@@ -84,6 +85,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   DocumentFactory& GetDocumentFactory() { return *factory_; }
   // The command interpreter: commands, link schemes, automatic play and scrolling.
   CommandInterpreter& Commands() { return *commands_; }
+  // The clip frame, the clip panel and the output commands.
+  ClipTools& Clipping() { return *clipTools_; }
   // Null restores the built-in factory.
   void SetDocumentFactory(std::unique_ptr<DocumentFactory> factory);
 
@@ -381,6 +384,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   std::unique_ptr<ObjectFactory> objects_;
   std::unique_ptr<CommandInterpreter> commands_;
   std::unique_ptr<BrowserPropertyRules> propertyRules_;
+  std::unique_ptr<ClipTools> clipTools_;
   std::unique_ptr<MapDocument> document_;
   mutable std::recursive_mutex viewLock_;
   BrowserProperties properties_;

@@ -1,5 +1,7 @@
 #include "apps/ktqserve/KtqHttpSession.h"
 
+#include "apps/ktqserve/ClipStore.h"
+
 #include <malloc.h>
 
 #include <algorithm>
@@ -57,6 +59,8 @@ const char* Reason(int status) {
     case 400: return "Bad Request";
     case 401: return "Unauthorized";
     case 404: return "Not Found";
+    case 413: return "Payload Too Large";
+    case 500: return "Internal Server Error";
     default: return "Error";
   }
 }
@@ -124,6 +128,7 @@ KtqHttpSession::Answer KtqHttpSession::AnswerFor(const KtqServerContext& context
                                                  const std::string& path, const std::string& cookies,
                                                  const std::string& body) {
   Answer answer;
+  if (context.clips && (path == "/clips" || path.starts_with("/clips/"))) return ClipAnswer(context, method, path, body);
   if (!Authorised(context, method, cookies, body)) return {401, {}, 0};
   size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash + 2 > path.size()) return {404, {}, 0};
@@ -141,6 +146,24 @@ KtqHttpSession::Answer KtqHttpSession::AnswerFor(const KtqServerContext& context
   if (!payload || payload->size() > (what == "a1" ? kMaxDescription : kMaxPayload)) return {404, {}, 0};
   answer.body = Framed(*payload);
   answer.lastModified = ModifiedSeconds(*context.store, name);
+  return answer;
+}
+
+KtqHttpSession::Answer KtqHttpSession::ClipAnswer(const KtqServerContext& context, const std::string& method,
+                                                  const std::string& path, const std::string& body) {
+  Answer answer;
+  answer.contentType = "text/plain; charset=utf-8";
+  if (method == "POST" && (path == "/clips" || path == "/clips/")) {
+    const ClipStore::Result stored = context.clips->Receive(body);
+    answer.status = stored.status;
+    answer.body.assign(stored.body.begin(), stored.body.end());
+    if (context.log) context.log("clip " + std::to_string(stored.status) + " " + stored.body.substr(0, stored.body.size() - 1));
+    return answer;
+  }
+  auto text = method == "GET" ? context.clips->Read(path.substr(7)) : std::nullopt;
+  if (!text) return {404, {}, 0, answer.contentType};
+  answer.contentType = "text/xml; charset=utf-8";
+  answer.body.assign(text->begin(), text->end());
   return answer;
 }
 
@@ -218,7 +241,7 @@ void KtqHttpSession::Respond(const Answer& answer, bool keepAlive) {
   auto connection = connection_.lock();
   if (!connection) return;
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + Reason(answer.status) + "\r\n" +
-                     "Content-Type: application/octet-stream\r\nContent-Length: " + std::to_string(answer.body.size()) +
+                     "Content-Type: " + answer.contentType + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
                      "\r\n";
   if (answer.lastModified > 0) head += "Last-Modified: " + HttpDate(answer.lastModified) + "\r\n";
   head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";

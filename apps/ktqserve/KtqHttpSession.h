@@ -31,6 +31,7 @@ class KtqHttpSession : public platform::ServerSession {
     int status = 200;
     std::vector<std::uint8_t> body;
     std::int64_t lastModified = 0;  // seconds since 1970, 0: none
+    std::string contentType = "application/octet-stream";
   };
   // The answer to one request (exposed for tests).
   static Answer AnswerFor(const KtqServerContext& context, const std::string& method, const std::string& path,
@@ -40,6 +41,9 @@ class KtqHttpSession : public platform::ServerSession {
   // Answers the buffered requests while the client reads what it is sent; otherwise stops
   // reading until it has (OnWritable goes on).
   void AnswerBuffered();
+  // Uploads to "/clips" and downloads of "/clips/NAME.clip".
+  static Answer ClipAnswer(const KtqServerContext& context, const std::string& method, const std::string& path,
+                           const std::string& body);
   bool HandleBuffered();
   void Respond(const Answer& answer, bool keepAlive);
 

@@ -14,6 +14,12 @@ KtqServer::KtqServer(Options options)
   context_.authToken = options_.authToken;
   context_.scramble = options_.scramble;
   context_.log = options_.log;
+  if (!options_.clipsFolder.empty()) {
+    clips_ = std::make_unique<ClipStore>(options_.clipsFolder);
+    context_.clips = clips_.get();
+    // Clips come over HTTP: without a port of its own the tunnel takes any free one.
+    if (options_.httpPort < 0) options_.httpPort = 0;
+  }
 }
 
 KtqServer::~KtqServer() { Stop(); }
@@ -22,6 +28,10 @@ bool KtqServer::Start(std::string& error) {
   std::error_code fsError;
   if (!std::filesystem::is_directory(options_.root, fsError)) {
     error = "not a folder: " + options_.root;
+    return false;
+  }
+  if (clips_ && !std::filesystem::is_directory(options_.clipsFolder, fsError)) {
+    error = "not a folder for clips: " + options_.clipsFolder;
     return false;
   }
   int threads = options_.threads > 0 ? options_.threads : static_cast<int>(std::thread::hardware_concurrency());

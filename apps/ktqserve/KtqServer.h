@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/ktqserve/ClipStore.h"
 #include "apps/ktqserve/KtqImageStore.h"
 #include "apps/ktqserve/KtqServerSession.h"
 #include "platform/TcpServer.h"
@@ -31,6 +32,7 @@ class KtqServer {
     bool scramble = false;       // version 11: tiles sent scrambled
     int threads = 0;             // 0: one per core
     int httpPort = -1;           // the HTTP tunnel's port: -1 none, 0 any free one
+    std::string clipsFolder;     // uploaded clips, received and served on the HTTP port; empty: none
     std::function<void(const std::string&)> log;  // one line per connection
   };
 
@@ -51,6 +53,7 @@ class KtqServer {
 
   Options options_;
   KtqImageStore store_;
+  std::unique_ptr<ClipStore> clips_;
   KtqServerContext context_;
   // Declared before the workers: connections that answers still hold are released by
   // the workers' destruction, while the server's network loop still exists.

@@ -17,8 +17,11 @@ class WorkerThread;
 }
 
 // What every connection of a tile server shares.
+class ClipStore;
+
 struct KtqServerContext {
   KtqImageStore* store = nullptr;
+  ClipStore* clips = nullptr;  // null: clips are neither received nor served
   std::string authToken;  // empty: no authentication
   bool scramble = false;  // version-11 tiles sent scrambled
   std::function<void(const std::string&)> log;

@@ -1,7 +1,7 @@
 // ktqserve: a KTQ tile server for the .ktq files under a folder.
 //
 //   ktqserve ROOT [--bind 127.0.0.1] [--port 30777] [--protocol 10|11] [--auth TOKEN]
-//                 [--scramble] [--threads N] [--http-port N]
+//                 [--scramble] [--threads N] [--http-port N] [--clips DIR]
 //
 // With --http-port the same process answers the HTTP tunnel for clients behind firewalls.
 //
@@ -26,7 +26,7 @@ void RequestStop(int) { stopRequested = true; }
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "ktqserve: " << problem << "\n";
   std::cerr << "usage: ktqserve ROOT [--bind ADDRESS] [--port N] [--protocol 10|11] [--auth TOKEN] [--scramble] [--http-port N]"
-               " [--threads N]\n";
+               " [--threads N] [--clips DIR]\n";
   return 2;
 }
 
@@ -77,6 +77,10 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ReadNumber(v, 1, 1024, number)) return Usage("--threads needs a number 1-1024");
       options.threads = static_cast<int>(number);
+    } else if (arg == "--clips") {
+      auto v = value();
+      if (!v) return Usage("--clips needs a folder");
+      options.clipsFolder = v;
     } else if (arg == "--scramble") {
       options.scramble = true;
     } else if (arg == "--help" || arg == "-h") {

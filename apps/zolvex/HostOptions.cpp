@@ -41,6 +41,26 @@ bool ParseSeconds(const std::string& text, int& seconds) {
   return true;
 }
 
+// "X,Y,W,H,LEVEL": whole numbers, the size and level at least 1.
+bool ParseArea(const std::string& text, HostOptions::SaveArea& area) {
+  int values[5] = {};
+  const char* at = text.data();
+  const char* end = text.data() + text.size();
+  for (int i = 0; i < 5; ++i) {
+    if (i > 0 && (at == end || *at++ != ',')) return false;
+    auto [next, error] = std::from_chars(at, end, values[i]);
+    if (error != std::errc()) return false;
+    at = next;
+  }
+  if (at != end || values[2] < 1 || values[3] < 1 || values[4] < 1) return false;
+  area.x = values[0];
+  area.y = values[1];
+  area.width = values[2];
+  area.height = values[3];
+  area.level = values[4];
+  return true;
+}
+
 }  // namespace
 
 std::string HostUsage() {
@@ -55,6 +75,10 @@ std::string HostUsage() {
          "  --script FILE.js     run a page script: the control is the global `zolvex`, events reach\n"
          "                       zolvex.OnLoaded = function (url) {...}; host.exit(code) ends the program\n"
          "  --snapshot FILE      save the frame as PNG (or BMP/JPEG by extension) once loaded, then exit\n"
+         "  --save-area X,Y,W,H,LEVEL OUT\n"
+         "                       save the area (pixels of LEVEL, counted from 1 as in a position) of the\n"
+         "                       URL's image with its objects and watermark as OUT (.jpg, .png, else BMP);\n"
+         "                       exits 0 when the file is complete, 1 when it cannot be made\n"
          "  --timeout SECONDS    longest wait for --snapshot, or for a headless script to exit (default 30)\n"
          "  --help               this text\n"
          "URL: a .ktq file, a ktq:// image on a tile server, an http: or file: URL of an XMML document.\n";
@@ -101,6 +125,18 @@ std::optional<HostOptions> ParseHostOptions(int argc, char** argv, std::string& 
       auto v = value("--snapshot");
       if (!v) return std::nullopt;
       options.snapshot = *v;
+    } else if (arg == "--save-area") {
+      auto area = value("--save-area");
+      if (!area) return std::nullopt;
+      HostOptions::SaveArea save;
+      if (!ParseArea(*area, save)) {
+        error = "--save-area takes X,Y,WIDTH,HEIGHT,LEVEL (size and level from 1) and a file name";
+        return std::nullopt;
+      }
+      auto file = value("--save-area");
+      if (!file) return std::nullopt;
+      save.file = *file;
+      options.saveArea = save;
     } else if (arg == "--timeout") {
       auto v = value("--timeout");
       if (!v) return std::nullopt;

@@ -13,6 +13,16 @@ struct HostOptions {
   int height = 768;
   std::vector<std::pair<std::string, std::string>> params;  // --param NAME=VALUE, in order
   std::string snapshot;                                     // file to save the frame to
+  // --save-area X,Y,W,H,LEVEL OUT: an area in pixels of a level (counted from 1) to save.
+  struct SaveArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int level = 0;
+    std::string file;
+  };
+  std::optional<SaveArea> saveArea;
   int timeoutSeconds = 30;
   bool events = false;  // print every event of the control as one JSON line
   std::string script;   // a page script to run against the control

@@ -17,6 +17,7 @@
 #include "platform/TextValues.h"
 #include "view/FlipMapView.h"
 #include "image/qmImageUtils.h"
+#include "tools/AreaSaver.h"
 
 namespace {
 
@@ -84,6 +85,35 @@ int RunSnapshot(platform::Platform& platform, FlipMapView& view, const host::Con
   return 0;
 }
 
+// Saves an area of the opened image through the viewer's own save path.
+int RunSaveArea(FlipMapView& view, const host::ControlContainer& container, const host::HostOptions::SaveArea& area) {
+  if (!view.HasValidDocument()) {
+    std::fprintf(stderr, "zolvex: --save-area needs an image to open\n");
+    return 1;
+  }
+  const int levels = view.GetLevelCount();
+  if (area.level > levels) {
+    std::fprintf(stderr, "zolvex: level %d does not exist; the image has levels 1 to %d\n", area.level, levels);
+    return 1;
+  }
+  AreaSaver saver(view);
+  if (saver.SaveArea(area.file, area.x, area.y, area.width, area.height, area.level - 1, false) != 0) {
+    std::fprintf(stderr, "zolvex: %s\n", saver.LastError().c_str());
+    return 1;
+  }
+  if (view.LastAreaMissingTiles() > 0) {
+    std::fprintf(stderr, "zolvex: %s is incomplete: %d tiles did not arrive in time\n", area.file.c_str(),
+                 view.LastAreaMissingTiles());
+    return 1;
+  }
+  if (!container.LastError().empty()) {
+    std::fprintf(stderr, "zolvex: %s\n", container.LastError().c_str());
+    return 1;
+  }
+  std::printf("%s\n", area.file.c_str());
+  return 0;
+}
+
 // Runs the window until the script calls host.exit (or the window closes); headless, at
 // most the time-out.
 int RunScript(platform::Platform& platform, host::PageScript& script, const host::HostOptions& options) {
@@ -133,13 +163,14 @@ int main(int argc, char** argv) {
   platform::PlatformOptions platformOptions;
   platformOptions.width = options->width;
   platformOptions.height = options->height;
-  bool wantWindow = !options->headless && options->snapshot.empty();
+  bool wantWindow = !options->headless && options->snapshot.empty() && !options->saveArea;
   platformOptions.backend = wantWindow && platform::DisplayAvailable() ? platform::Backend::Gtk
                                                                        : platform::Backend::Headless;
   if (wantWindow && platformOptions.backend == platform::Backend::Headless) {
     std::fprintf(stderr, "zolvex: no display; rendering headless\n");
   }
-  if (platformOptions.backend == platform::Backend::Headless && options->snapshot.empty() && options->script.empty()) {
+  if (platformOptions.backend == platform::Backend::Headless && options->snapshot.empty() && options->script.empty() &&
+      !options->saveArea) {
     std::fprintf(stderr, "zolvex: headless without --snapshot or --script has nothing to show\n");
     return 2;
   }
@@ -171,5 +202,6 @@ int main(int argc, char** argv) {
     if (container.LastError().empty()) std::fprintf(stderr, "zolvex: cannot open %s\n", options->url.c_str());
     return 1;
   }
+  if (options->saveArea) return RunSaveArea(*control.View(), container, *options->saveArea);
   return RunSnapshot(*platform, *control.View(), container, *options, hasUrl);
 }

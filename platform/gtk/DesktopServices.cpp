@@ -46,7 +46,7 @@ bool DesktopServices::OpenUrl(const std::string& url, const std::string&) {
   return g_app_info_launch_default_for_uri(url.c_str(), nullptr, nullptr);
 }
 
-bool DesktopServices::SetWallpaper(const std::string& bmpPath) {
+WallpaperResult DesktopServices::SetWallpaper(const std::string& bmpPath) {
   const char* dataHome = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
   std::string folder = dataHome && *dataHome ? std::string(dataHome) + "/zolvex"
@@ -55,18 +55,18 @@ bool DesktopServices::SetWallpaper(const std::string& bmpPath) {
   std::filesystem::create_directories(folder, ec);
   std::string target = folder + "/wallpaper.bmp";
   std::filesystem::copy_file(NativePath(bmpPath), target, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec) return false;
+  if (ec) return WallpaperResult::Failed;
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
   GSettingsSchema* schema =
       source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.background", TRUE) : nullptr;
-  if (!schema) return true;  // the file is in place; no desktop to tell
+  if (!schema) return WallpaperResult::NoDesktop;  // the file is in place; no desktop to tell
   g_settings_schema_unref(schema);
   GSettings* settings = g_settings_new("org.gnome.desktop.background");
   bool ok = g_settings_set_string(settings, "picture-uri", FileUri(target).c_str()) &&
             g_settings_set_string(settings, "picture-options", "stretched");
   g_settings_sync();
   g_object_unref(settings);
-  return ok;
+  return ok ? WallpaperResult::Set : WallpaperResult::Failed;
 }
 
 GstSound::GstSound() {

@@ -12,7 +12,7 @@ class DesktopServices : public Clipboard, public Shell {
  public:
   bool SetImage(const RgbaImage& image) override;
   bool OpenUrl(const std::string& url, const std::string& target) override;
-  bool SetWallpaper(const std::string& bmpPath) override;
+  WallpaperResult SetWallpaper(const std::string& bmpPath) override;
 };
 
 // Sound through a GStreamer playbin; every call fails quietly when GStreamer or an audio

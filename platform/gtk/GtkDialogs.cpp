@@ -265,7 +265,11 @@ std::optional<std::string> GtkDialogs::SaveFile(const std::string& caption, cons
                                                GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr));
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
-  gtk_file_chooser_set_current_name(chooser, suggestedName.c_str());
+  const size_t slash = suggestedName.rfind('/');
+  if (slash != std::string::npos) {
+    gtk_file_chooser_set_current_folder(chooser, suggestedName.substr(0, slash + 1).c_str());
+  }
+  gtk_file_chooser_set_current_name(chooser, suggestedName.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
   for (const FileFilter& f : filters) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, f.description.c_str());
@@ -278,6 +282,52 @@ std::optional<std::string> GtkDialogs::SaveFile(const std::string& caption, cons
   std::string path(name);
   g_free(name);
   return path;
+}
+
+namespace {
+
+// A text, a bar and a label over the view while a save waits for its tiles.
+class GtkProgressWindow : public ProgressWindow {
+ public:
+  explicit GtkProgressWindow(const std::string& text) : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
+    gtk_window_set_title(GTK_WINDOW(window_), "Korvani Zolvex");
+    gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    gtk_container_set_border_width(GTK_CONTAINER(window_), 12);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_add(GTK_CONTAINER(box), gtk_label_new(text.c_str()));
+    bar_ = gtk_progress_bar_new();
+    gtk_widget_set_size_request(bar_, 240, -1);
+    gtk_container_add(GTK_CONTAINER(box), bar_);
+    label_ = gtk_label_new("(0%) ...");
+    gtk_container_add(GTK_CONTAINER(box), label_);
+    gtk_container_add(GTK_CONTAINER(window_), box);
+    gtk_widget_show_all(window_);
+    Paint();
+  }
+  ~GtkProgressWindow() override { gtk_widget_destroy(window_); }
+  GtkProgressWindow(const GtkProgressWindow&) = delete;
+  GtkProgressWindow& operator=(const GtkProgressWindow&) = delete;
+
+  void Update(const std::string& label, double percent) override {
+    gtk_label_set_text(GTK_LABEL(label_), label.c_str());
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), std::clamp(percent / 100.0, 0.0, 1.0));
+    Paint();
+  }
+
+ private:
+  // The wait for tiles lets the window thread's other work run, which paints it.
+  void Paint() { gtk_widget_queue_draw(window_); }
+
+  GtkWidget* window_;
+  GtkWidget* bar_ = nullptr;
+  GtkWidget* label_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> GtkDialogs::OpenProgress(const std::string& text) {
+  return std::make_unique<GtkProgressWindow>(text);
 }
 
 int GtkDialogs::PopupMenu(const std::vector<MenuItem>& items, Point) {

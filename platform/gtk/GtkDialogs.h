@@ -16,6 +16,7 @@ class GtkDialogs : public Dialogs {
   bool Form(const std::string& caption, std::vector<FormField>& fields) override;
   bool TextDialog(TextDialogFields& fields) override;
   bool NoteDialog(NoteDialogFields& fields) override;
+  std::unique_ptr<ProgressWindow> OpenProgress(const std::string& text) override;
 };
 
 }  // namespace zolvex::platform

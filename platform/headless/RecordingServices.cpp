@@ -14,10 +14,10 @@ bool RecordingServices::OpenUrl(const std::string& url, const std::string& targe
   return true;
 }
 
-bool RecordingServices::SetWallpaper(const std::string& bmpPath) {
+WallpaperResult RecordingServices::SetWallpaper(const std::string& bmpPath) {
   std::lock_guard lock(mutex_);
   wallpapers_.push_back(bmpPath);
-  return true;
+  return WallpaperResult::Set;
 }
 
 bool RecordingServices::PlayWave(const std::string& path) {

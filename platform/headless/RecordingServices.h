@@ -19,7 +19,7 @@ class RecordingServices : public Clipboard, public Shell, public Sound {
 
   bool SetImage(const RgbaImage& image) override;
   bool OpenUrl(const std::string& url, const std::string& target) override;
-  bool SetWallpaper(const std::string& bmpPath) override;
+  WallpaperResult SetWallpaper(const std::string& bmpPath) override;
   bool PlayWave(const std::string& path) override;
   bool PlayWaveData(const std::vector<std::uint8_t>& wave) override;
   bool PlayMedia(const std::string& url) override;

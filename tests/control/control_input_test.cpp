@@ -4,6 +4,7 @@
 #include "control/ControlToolbar.h"
 #include "documents/MapDocument.h"
 #include "tests/control/ControlFixture.h"
+#include "view/ClipTools.h"
 
 namespace zolvex::test {
 
@@ -155,6 +156,44 @@ TEST_F(ControlTest, SelectorKeyAndCopyFollowTheClippingPermission) {
   Control().SetProperty("AllowClipping", "no");
   Key(platform::kKeyF1 + 6);
   EXPECT_EQ(Control().GetBrowserProperty("selector"), "yes") << "F7 without permission changes nothing";
+}
+
+// The clipping keys: Ctrl+C copies the frame's area, F8 saves it through the save dialog,
+// F6 makes the wallpaper, Ctrl+S starts clip editing, and the panel's "Save" opens the clip
+// dialog unless the page saves clips itself.
+TEST_F(ControlTest, ClippingKeysCopySaveSetTheWallpaperAndOpenTheClipDialog) {
+  CreateWith("a.ktq");
+  auto& recorder = *platform_->Recorder();
+  Key('C', platform::kModControl);
+  EXPECT_EQ(recorder.ClipboardImage().width, 0) << "no frame, no copy";
+  Key(platform::kKeyF1 + 6);  // F7 shows the frame
+  Key('C', platform::kModControl);
+  EXPECT_GT(recorder.ClipboardImage().width, 0);
+  Dialogs().QueueSaveFile(settings_.File("f8.jpg"));
+  Key(platform::kKeyF1 + 7);  // F8
+  EXPECT_TRUE(MagickRead(settings_.File("f8.jpg")));
+  Key(platform::kKeyF1 + 5);  // F6
+  EXPECT_EQ(recorder.Wallpapers().size(), 1u);
+
+  Control().SetProperty("ClippingURL", "http://127.0.0.1:1/clips");
+  Control().SetProperty("Categories", "news;");
+  Key('S', platform::kModControl);
+  ASSERT_TRUE(Control().View()->Clipping().Panel().PanelObject());
+  EXPECT_TRUE(Control().View()->Clipping().Panel().PanelObject()->IsVisible());
+  Dialogs().ClearRecords();
+  Control().Execute("clipsave", "");
+  Pump();
+  const auto records = Dialogs().Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].caption, "Clipping Dialog");
+  EXPECT_TRUE(Control().View()->Clipping().Panel().PanelObject()->IsVisible()) << "cancelled: editing goes on";
+
+  Control().SetBrowserProperty("customclipsave", "yes");
+  sink_.events.clear();
+  Control().Execute("clipsave", "");
+  Pump();
+  const auto names = sink_.BrowserEvents();
+  EXPECT_NE(std::find(names.begin(), names.end(), "ClipSave"), names.end());
 }
 
 TEST_F(ControlTest, ViewEventsReachThePageAsBrowserEvents) {

@@ -224,7 +224,7 @@ TEST_F(InputTest, TooltipsOfTheViewAreFoundAboveTheDocumentsObjects) {
   // Opening content removes the tooltip.
   Open("/data/b.ktq");
   EXPECT_EQ(view().ShownTooltip(), nullptr);
-  EXPECT_EQ(view().OwnObjects().size(), 1u);  // only the back button, which stays
+  EXPECT_EQ(view().OwnObjects().size(), 2u);  // only the back button and the clip frame, which stay
 }
 
 // ---- Tick -----------------------------------------------------------------------------------
@@ -555,7 +555,7 @@ TEST_F(InputTest, ShiftDragSelectsTheObjectsWhoseCornerIsInTheBand) {
   view().OnLButtonDown(10, 10, kLeft | kShift, Now());
   view().OnMouseMove(60, 60, kLeft, Now());
   EXPECT_FALSE(view().IsRubberBandActive());
-  EXPECT_EQ(view().OwnObjects().size(), 1u);  // only the back button, which stays
+  EXPECT_EQ(view().OwnObjects().size(), 2u);  // only the back button and the clip frame, which stay
 }
 
 TEST_F(InputTest, ADragOnPagesSnapsToTheNearestPage) {
