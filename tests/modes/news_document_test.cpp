@@ -193,6 +193,9 @@ TEST_F(NewsDocumentTest, AGrowingWindowMovesTheMainLevelUp) {
   NewsDocument* news = OpenNews();
   ASSERT_NE(news, nullptr);
   int x = View().ViewX(), y = View().ViewY();
+  // The window grows to 500 x 500 and the view tells the document.
+  View().SetViewSize(500, 500);
+  View().InitSurfaces(500, 500);
   news->OnViewChanged(0, x, y, 500, 500, Level(), 0, -1, -1);
   EXPECT_EQ(news->MainLevel(), 2);
   EXPECT_EQ(Level(), 2);
