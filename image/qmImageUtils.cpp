@@ -80,6 +80,7 @@ bool qmImageUtils::saveImageAs(const qmImage& image, const std::string& path, in
   auto encoder = createEncoder(formatId);
   if (!encoder || !image.isValid()) return false;
   if (auto* jpeg = dynamic_cast<qmJpegEncoder*>(encoder.get()); jpeg && jpegQuality > 0) jpeg->setQuality(jpegQuality);
+  if (auto* png = dynamic_cast<qmPngEncoder*>(encoder.get())) png->setFastCompression(true);
   const qmImage* source = &image;
   qmImage converted;
   if (bitsPerPixel != 0 && bitsPerPixel != image.getBitsPerPixel()) {
