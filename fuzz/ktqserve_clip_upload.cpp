@@ -1,6 +1,6 @@
 // The clip server's upload form: percent-escaped fields, the clip's XMML and its name. Every
 // upload is stored whole under a name that stays in the folder, and what is stored reads
-// back as well-formed XMML; every other upload is refused with 400 or 413.
+// back as well-formed XMML; every other upload is refused with 400, 409 or 413.
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ClipStore store(ClipFolder().string());
   const ClipStore::Result result = store.Receive(std::string(fuzz::AsText(data, size)));
   if (result.status != 200) {
-    fuzz::Require(result.status == 400 || result.status == 413, "a refused upload answers 400 or 413", result.body);
+    fuzz::Require(result.status == 400 || result.status == 413 || result.status == 409,
+                  "a refused upload answers 400, 409 or 413", result.body);
     return 0;
   }
   const std::string name = result.body.substr(0, result.body.find('\n'));

@@ -106,6 +106,7 @@ ClipStore::Result ClipStore::Receive(const std::string& formBody) {
   std::string file = base;
   std::error_code ec;
   for (int n = 2; std::filesystem::exists(std::filesystem::path(folder_) / file, ec); ++n) {
+    if (n > kMaxClipsPerName) return {409, "there are already " + std::to_string(kMaxClipsPerName) + " clips of that name\n"};
     file = base.substr(0, base.size() - 5) + "-" + std::to_string(n) + ".clip";
   }
   const std::filesystem::path target = std::filesystem::path(folder_) / file;

@@ -14,6 +14,9 @@ class ClipStore {
  public:
   static constexpr std::size_t kMaxClipBytes = 65536;
   static constexpr std::size_t kMaxNameLength = 64;
+  // Clips of one name are kept as NAME.clip, NAME-2.clip ... up to this many; finding a free
+  // name then stops, so that repeated uploads cannot make each one slower without end.
+  static constexpr int kMaxClipsPerName = 1000;
 
   struct Result {
     int status = 200;

@@ -59,6 +59,7 @@ const char* Reason(int status) {
     case 400: return "Bad Request";
     case 401: return "Unauthorized";
     case 404: return "Not Found";
+    case 409: return "Conflict";
     case 413: return "Payload Too Large";
     case 500: return "Internal Server Error";
     default: return "Error";
