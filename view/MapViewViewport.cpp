@@ -31,10 +31,19 @@ int MapView::GetViewportWidth() const { return HasValidDocument() ? viewWidth_ :
 
 int MapView::GetViewportHeight() const { return HasValidDocument() ? viewHeight_ : -1; }
 
+// A new window size: the document hears it as a move to the same place, so that page modes
+// can lay out again (a new main level, toolbars at the edges); then the position is checked
+// against the new size.
 void MapView::SetViewSize(int width, int height) {
   std::lock_guard lock(viewLock_);
-  viewWidth_ = std::max(width, 0);
-  viewHeight_ = std::max(height, 0);
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == viewWidth_ && height == viewHeight_) return;
+  viewWidth_ = width;
+  viewHeight_ = height;
+  if (!HasValidDocument()) return;
+  document_->OnViewChanged(0, viewX_, viewY_, viewWidth_, viewHeight_, document_->GetLevel(), 0, -1, -1);
+  ValidatePosition(true);
 }
 
 void MapView::SetContentRect(int left, int top, int right, int bottom) {

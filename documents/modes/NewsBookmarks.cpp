@@ -77,9 +77,16 @@ int NewsBookmarks::EmptyX(int tab) const {
 }
 
 void NewsBookmarks::Place(int tab, int x, int y, int height) {
+  placed_[tab] = {x, y, height};
+  Apply(tab);
+}
+
+void NewsBookmarks::Apply(int tab) {
   CComponentRect& object = *tabs_[tab];
+  const Placement& place = placed_[tab];
+  const bool fixed = object.IsScreenCoordinates();
   object.SetVirtualSize(spreadCount_ * spreadWidth_, spreadHeight_);
-  object.SetRect(x, y, layout_.width, height);
+  object.SetRect(place.x + (fixed ? marginX_ : 0), place.y + (fixed ? marginY_ : 0), layout_.width, place.height);
 }
 
 void NewsBookmarks::Clear(int tab) {
@@ -121,7 +128,20 @@ void NewsBookmarks::Relay(int currentSpread) {
 void NewsBookmarks::SetMainLevel(int mainLevel, int spreadWidth, int spreadHeight) {
   spreadWidth_ = spreadWidth;
   spreadHeight_ = spreadHeight;
-  for (int i = 0; i < layout_.count; ++i) tabs_[i]->SetLevelRange(mainLevel, mainLevel);
+  for (int i = 0; i < layout_.count; ++i) {
+    tabs_[i]->SetLevelRange(mainLevel, mainLevel);
+    // Laid out anew for the spread's size; set tabs are laid out again for the spread shown
+    // when the next frame is collected.
+    if (spreads_[i] < 0) Clear(i);
+    else Set(i, spreads_[i]);
+  }
+}
+
+void NewsBookmarks::SetSpreadMargin(int x, int y) {
+  if (x == marginX_ && y == marginY_) return;
+  marginX_ = x;
+  marginY_ = y;
+  for (int i = 0; i < layout_.count; ++i) Apply(i);
 }
 
 }  // namespace zolvex

@@ -50,13 +50,24 @@ class NewsBookmarks {
   void Relay(int currentSpread);
   // A new main level: the tabs show only there, at the new spread size.
   void SetMainLevel(int mainLevel, int spreadWidth, int spreadHeight);
+  // Where the spread stands in the window at the main level (its left and top margins when
+  // the window is larger): tabs fixed to the window keep their places on the spread.
+  void SetSpreadMargin(int x, int y);
 
  private:
+  struct Placement {
+    int x = 0;
+    int y = 0;
+    int height = 0;
+  };
+
   // The tab's left edge in its group.
   int GroupX(int tab) const;
   // The left edge of an empty tab (and of every tab while the tabs are fixed to the window).
   int EmptyX(int tab) const;
   void Place(int tab, int x, int y, int height);
+  // Puts the tab where it was last placed, with the spread's margin when it is fixed.
+  void Apply(int tab);
 
   Layout layout_;
   int spreadCount_;
@@ -64,6 +75,9 @@ class NewsBookmarks {
   int spreadHeight_;
   std::array<int, kMaxTabs> spreads_;
   std::array<CComponentRect*, kMaxTabs> tabs_{};
+  std::array<Placement, kMaxTabs> placed_{};  // relative to the spread
+  int marginX_ = 0;
+  int marginY_ = 0;
 };
 
 }  // namespace zolvex

@@ -195,6 +195,13 @@ void NewsDocument::MakeBookmarks() {
   const NewsBookmarks::Layout layout = NewsBookmarks::ReadLayout(*this);
   if (layout.count < 1) return;
   bookmarks_ = std::make_unique<NewsBookmarks>(*this, layout, spreadCount_, spreadWidth_, spreadHeight_, mainLevel_);
+  PlaceTabsOnSpread();
+}
+
+// At the main level a spread smaller than the window stands in its middle.
+void NewsDocument::PlaceTabsOnSpread() {
+  if (bookmarks_)
+    bookmarks_->SetSpreadMargin(std::max(windowWidth_ - spreadWidth_, 0) / 2, std::max(windowHeight_ - spreadHeight_, 0) / 2);
 }
 
 // ---- Activation ---------------------------------------------------------------------------
@@ -312,10 +319,10 @@ void NewsDocument::OnViewChanged(int, int& x, int& y, int width, int height, int
   if (width != windowWidth_ || height != windowHeight_) {
     windowWidth_ = width;
     windowHeight_ = height;
-    if (IsValid() && FittingLevel() != mainLevel_) {
-      ApplyNewMainLevel();
-      return;
-    }
+    const bool newMainLevel = IsValid() && FittingLevel() != mainLevel_;
+    if (newMainLevel) ApplyNewMainLevel();
+    PlaceTabsOnSpread();
+    if (newMainLevel) return;
   }
   if (GetLevel() < 0) return;
   host_.SetContentRect(0, 0, 0, 0);
@@ -333,6 +340,7 @@ void NewsDocument::ApplyNewMainLevel() {
   ComputeMainLevel();
   if (bookmarks_) bookmarks_->SetMainLevel(mainLevel_, spreadWidth_, spreadHeight_);
   if (spine_) spine_->SetSpreadSize(spreadWidth_, spreadHeight_);
+  currentSpread_ = -1;  // the next frame lays the set tabs out for the new spread size
   if (GetLevel() != mainLevel_) {
     SetLevel(mainLevel_);
     host_.ValidatePosition(false);

@@ -68,6 +68,7 @@ class NewsDocument : public PublicationDocument, public MouseHook, public KeyHoo
   void MeasureCacheSpread();
   void MakeSpine();
   void MakeBookmarks();
+  void PlaceTabsOnSpread();
 
   bool IsZoomedIn() { return GetLevel() > mainLevel_; }
   // "onepageflip" of the spread, else the general one.

@@ -192,18 +192,54 @@ TEST_F(NewsDocumentTest, ZoomedInTheViewStaysOnOnePageUnlessTwoPagesAreLocked) {
 TEST_F(NewsDocumentTest, AGrowingWindowMovesTheMainLevelUp) {
   NewsDocument* news = OpenNews();
   ASSERT_NE(news, nullptr);
-  int x = View().ViewX(), y = View().ViewY();
-  // The window grows to 500 x 500 and the view tells the document.
-  View().SetViewSize(500, 500);
-  View().InitSurfaces(500, 500);
-  news->OnViewChanged(0, x, y, 500, 500, Level(), 0, -1, -1);
+  // The window grows to 500 x 500: the view tells the document.
+  platform_->Window().Resize({500, 500});
   EXPECT_EQ(news->MainLevel(), 2);
   EXPECT_EQ(Level(), 2);
   EXPECT_EQ(news->MainSpreadSize(), (platform::Size{400, 400}));
   EXPECT_EQ(View().GetBrowserProperty("minlevel"), "3");
-  // The same size again changes nothing.
+  EXPECT_EQ(Shown(), 1);
+  // The same size again changes nothing; a window that shrinks takes the level back down.
+  int x = View().ViewX(), y = View().ViewY();
   news->OnViewChanged(0, x, y, 500, 500, Level(), 0, -1, -1);
   EXPECT_EQ(news->MainLevel(), 2);
+  platform_->Window().Resize({300, 300});
+  EXPECT_EQ(news->MainLevel(), 1);
+  EXPECT_EQ(Level(), 1);
+  EXPECT_EQ(View().GetBrowserProperty("minlevel"), "2");
+}
+
+// Tabs fixed to the window keep their places on the spread, which a wider window shows in
+// its middle, and are laid out again for the spread of a new main level.
+TEST_F(NewsDocumentTest, FixedTabsStayOnTheSpreadInAWiderWindow) {
+  const std::string tabs = Params({{"AllowBookmark", "yes"}, {"BookMarkNum", "2"}, {"BookMarkWidth", "10"},
+                                   {"BookMarkSpacing", "2"}, {"BookMarkLeft", "5"}, {"BookMarkSTop", "3"},
+                                   {"BookMarkSHeight", "8"}, {"BookMarkTop", "1"}, {"BookMarkHeight", "30"},
+                                   {"BookMarkXHeight", "20"}});
+  NewsDocument* news = OpenNews(kSpreads + tabs);
+  ASSERT_NE(news, nullptr);
+  auto screenRect = [this, news](int tab) {
+    View().DrawFrame(false);
+    return news->Bookmarks()->Tab(tab)->GetScreenRect();
+  };
+  // The right-hand group, counted from the spread's right edge: u = W - 12 * (2 - i) - 5 - 1.
+  struct Case {
+    int width, height;
+    int spreadLeft, spreadTop, spreadWidth;
+  } cases[] = {
+      {300, 300, 50, 50, 200},  // spreads of 200 in the middle of the window
+      {340, 260, 70, 30, 200},  // wider and lower: the same level, the spread moves
+      {500, 500, 50, 50, 400},  // a new main level: spreads of 400
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    platform_->Window().Resize({c.width, c.height});
+    EXPECT_EQ(news->MainSpreadSize().width, c.spreadWidth);
+    EXPECT_EQ(screenRect(0), platform::Rect::FromSize(c.spreadLeft + c.spreadWidth - 24 - 6, c.spreadTop + 3, 10, 8));
+    Run("bookmark", "1");  // marks the spread shown: the tab grows in its place
+    EXPECT_EQ(screenRect(1), platform::Rect::FromSize(c.spreadLeft + c.spreadWidth - 12 - 6, c.spreadTop + 1, 10, 30));
+    Run("bookmark", "1");
+  }
 }
 
 TEST_F(NewsDocumentTest, TabsMarkSpreadsAndAnswerForThem) {
@@ -220,7 +256,8 @@ TEST_F(NewsDocumentTest, TabsMarkSpreadsAndAnswerForThem) {
   EXPECT_EQ(first->GetLink(), "exec:bookmark,0");
   EXPECT_EQ(first->GetFillColor(), 0xCEE5F9u);  // #F9E5CE
   // Nine left tabs count as eight: every tab stands in the left group.
-  EXPECT_EQ(news->Bookmarks()->Tab(7)->GetX(), 5 + 7 * 12);
+  // (The 200-pixel spread stands 50 pixels into the 300-pixel window.)
+  EXPECT_EQ(news->Bookmarks()->Tab(7)->GetX(), 50 + 5 + 7 * 12);
   EXPECT_EQ(first->GetHeight(), 8);
 
   TakeEvents();
