@@ -103,26 +103,18 @@ PictureButton* ComicsDocument::AddButton(const char* picture, int x, int y, cons
 
 void ComicsDocument::CreateToolbar() {
   DocumentHost& host = *GetHost();
-  const int width = host.GetViewWidth();
-  const int height = host.GetViewHeight();
   const bool alongTop = EqualsNoCase(GetParam("menudirection"), "horizontal");
-  const int row = alongTop ? 8 : height - 30;
-  prevButton_ = AddButton("IDB_PREV", width - 53, row, "prevpage");
-  nextButton_ = AddButton("IDB_NEXT", width - 29, row, "nextpage");
-  int left = width - 53;
-  if (!GetParam("mode").empty()) {
-    left -= 24;
-    modeButton_ = AddButton("IDB_MODE", left, row, "mode");
-  }
-  left -= 24;
+  prevButton_ = AddButton("IDB_PREV", 0, 0, "prevpage");
+  nextButton_ = AddButton("IDB_NEXT", 0, 0, "nextpage");
+  if (!GetParam("mode").empty()) modeButton_ = AddButton("IDB_MODE", 0, 0, "mode");
   playPicture_ = Picture("IDB_PLAY");
   pausePicture_ = Picture("IDB_PAUSE");
-  playButton_ = AddButton("IDB_PLAY", left, row, "play");
+  playButton_ = AddButton("IDB_PLAY", 0, 0, "play");
 
   // The panel runs along the top for a horizontal menu, else down the right edge.
   const int panelLength = 4 * kPanelStep;
-  auto panel = alongTop ? std::make_unique<ObjectGroup>(8, row + 28, panelLength, kButtonSize + 4, nullptr)
-                        : std::make_unique<ObjectGroup>(width - 29, 8, kButtonSize + 4, panelLength, nullptr);
+  auto panel = alongTop ? std::make_unique<ObjectGroup>(0, 0, panelLength, kButtonSize + 4, nullptr)
+                        : std::make_unique<ObjectGroup>(0, 0, kButtonSize + 4, panelLength, nullptr);
   panel->SetScreenCoordinates(true);
   panel->SetLayer(PictureButton::kLayer);
   panel->SetView(&host.ObjectView());
@@ -138,19 +130,16 @@ void ComicsDocument::CreateToolbar() {
     step += kPanelStep;
   }
   panel_ = panel.get();
-  panel_->UpdateScreenRect();
   panel_->SetVisible(!IsYes(host.GetBrowserProperty("autohide")));
   AddObject(std::move(panel), false);
 
-  const int scrollerWidth = std::max(left - 16 - 2 * kIndicatorWidth, 40);
-  auto scroller = std::make_unique<PageScroller>(8, row, scrollerWidth, kButtonSize, Picture("IDB_SCROLLER"));
+  auto scroller = std::make_unique<PageScroller>(0, 0, 0, kButtonSize, Picture("IDB_SCROLLER"));
   scroller->SetListener(this);
   scroller->SetView(&host.ObjectView());
   scroller_ = scroller.get();
   AddObject(std::move(scroller), false);
   for (PageIndicator** indicator : {&pageIndicator_, &countIndicator_}) {
-    const int x = 12 + scrollerWidth + (indicator == &pageIndicator_ ? 0 : kIndicatorWidth);
-    auto made = std::make_unique<PageIndicator>(x, row, kIndicatorWidth - 2, kButtonSize);
+    auto made = std::make_unique<PageIndicator>(0, 0, kIndicatorWidth - 2, kButtonSize);
     made->SetView(&host.ObjectView());
     *indicator = made.get();
     AddObject(std::move(made), false);
@@ -158,17 +147,50 @@ void ComicsDocument::CreateToolbar() {
 
   if (IsYes(GetParam("Over19"))) {
     std::shared_ptr<ViewImage> age = Picture("IDB_UNDER_19");
-    const int ageWidth = age ? age->getWidth() : 0;
-    auto image = std::make_unique<CComponentImage>(width - ageWidth - 8, 8, ageWidth, age ? age->getHeight() : 0, age);
+    auto image = std::make_unique<CComponentImage>(0, 0, age ? age->getWidth() : 0, age ? age->getHeight() : 0, age);
     image->SetScreenCoordinates(true);
     image->SetView(&host.ObjectView());
     ageImage_ = image.get();
     AddObject(std::move(image), false);
   }
+  PlaceToolbar();
   std::string menu = MapDocument::GetParam("comicsmenu");
   if (menu.empty()) menu = GetInner() ? GetInner()->GetParam("comicsmenu") : std::string();
   if (menu.empty()) menu = host.GetBrowserProperty("comicsmenu");
   ShowToolbar(!IsNo(menu));
+}
+
+// The toolbar stands at the window's edges: along the bottom (or the top for a horizontal
+// menu) from the left to the page buttons in the right corner.
+void ComicsDocument::PlaceToolbar() {
+  DocumentHost& host = *GetHost();
+  const int width = host.GetViewWidth();
+  const int height = host.GetViewHeight();
+  toolbarWindow_ = {width, height};
+  const bool alongTop = EqualsNoCase(GetParam("menudirection"), "horizontal");
+  const int row = alongTop ? 8 : height - 30;
+  auto move = [](MapObject* object, int x, int y, int objectWidth) {
+    if (!object) return;
+    object->SetRect(x, y, objectWidth, object->GetHeight());
+    object->UpdateScreenRect();
+  };
+  move(prevButton_, width - 53, row, kButtonSize);
+  move(nextButton_, width - 29, row, kButtonSize);
+  int left = width - 53;
+  if (modeButton_) {
+    left -= 24;
+    move(modeButton_, left, row, kButtonSize);
+  }
+  left -= 24;
+  move(playButton_, left, row, kButtonSize);
+  if (alongTop) move(panel_, 8, row + 28, panel_->GetWidth());
+  else move(panel_, width - 29, 8, panel_->GetWidth());
+
+  const int scrollerWidth = std::max(left - 16 - 2 * kIndicatorWidth, 40);
+  move(scroller_, 8, row, scrollerWidth);
+  move(pageIndicator_, 12 + scrollerWidth, row, kIndicatorWidth - 2);
+  move(countIndicator_, 12 + scrollerWidth + kIndicatorWidth, row, kIndicatorWidth - 2);
+  if (ageImage_) move(ageImage_, width - ageImage_->GetWidth() - 8, 8, ageImage_->GetWidth());
 }
 
 void ComicsDocument::ShowToolbar(bool shown) {
@@ -301,6 +323,10 @@ void ComicsDocument::SetLevel(int level) {
 void ComicsDocument::OnViewChanged(int flags, int& x, int& y, int width, int height, int level, int mode, int px,
                                    int py) {
   if (MapDocument* inner = ReadyInner()) inner->OnViewChanged(flags, x, y, width, height, level, mode, px, py);
+  if (mode != 2 && (width != toolbarWindow_.width || height != toolbarWindow_.height)) {
+    PlaceToolbar();
+    GetHost()->MarkDirty();
+  }
   if (!IsValid() || mode == 2 || (level < 0 ? GetLevel() : level) != 0) return;
   // At level 0 the view stays inside the page it is moving to, along the layout's direction.
   const int page = layout_.PageContaining(x, y, LevelWidth(), LevelHeight(), pageCount_);

@@ -7,6 +7,7 @@
 #include "documents/PublicationDocument.h"
 #include "documents/modes/ComicsBookmarks.h"
 #include "documents/modes/ComicsLayout.h"
+#include "platform/Geometry.h"
 
 namespace zolvex {
 
@@ -62,6 +63,8 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
 
   void ReadComicsParams(const std::string& markup);
   void CreateToolbar();
+  // Places the toolbar for the window's size.
+  void PlaceToolbar();
   PictureButton* AddButton(const char* picture, int x, int y, const std::string& command);
   void ShowToolbar(bool shown);
   void RevealPanelNear(int x, int y);
@@ -100,6 +103,7 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   std::string savedCursor_;
   bool active_ = false;
   bool toolbarShown_ = true;
+  platform::Size toolbarWindow_{0, 0};  // the window size the toolbar was placed for
 
   // The toolbar objects: owned by the document's object list.
   PictureButton* prevButton_ = nullptr;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "documents/modes/ComicsDocument.h"
+#include "documents/modes/PageScroller.h"
+#include "objects/ObjectGroup.h"
 #include "objects/PictureButton.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessWindowHost.h"
@@ -131,4 +133,25 @@ TEST_F(ComicsViewerTest, ClicksAtTheEdgesTurnPages) {
   view_->OnLButtonUp(380, 100, 0, now + 1050);
   EXPECT_EQ(view_->ViewX(), 0);
   EXPECT_EQ(view_->GetDocument()->GetLevel(), 0);
+}
+
+// The toolbar follows the window's edges when the window changes size; the view stays on
+// its page.
+TEST_F(ComicsViewerTest, TheToolbarFollowsANewWindowSize) {
+  view_->Execute("gotopage", "2");
+  view_->Present();
+  MapObject* next = Button("nextpage");
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next->GetScreenRect(), platform::Rect::FromSize(kViewWidth - 29, kPageHeight - 30, 20, 20));
+  const int scrollerWidth = comic_->Scroller()->GetScreenRect().Width();
+
+  view_->InitSurfaces(kViewWidth + 200, kPageHeight + 100);
+  view_->Present();
+  EXPECT_EQ(next->GetScreenRect(), platform::Rect::FromSize(kViewWidth + 200 - 29, kPageHeight + 100 - 30, 20, 20));
+  EXPECT_EQ(Button("prevpage")->GetScreenRect().left, kViewWidth + 200 - 53);
+  EXPECT_EQ(comic_->Scroller()->GetScreenRect().Width(), scrollerWidth + 200);
+  EXPECT_EQ(comic_->Scroller()->GetScreenRect().top, kPageHeight + 100 - 30);
+  EXPECT_EQ(comic_->Panel()->GetScreenRect().left, kViewWidth + 200 - 29);
+  EXPECT_EQ(view_->ViewX(), kPageWidth);
+  EXPECT_EQ(comic_->CurrentPage(), 2);
 }
