@@ -30,6 +30,8 @@ constexpr int kPanelStep = 30;   // the panel's buttons stand 30 pixels apart
 constexpr int kClickSlack = 9;   // a press and release this close make a click
 constexpr int kIndicatorWidth = 40;
 constexpr const char* kNormalCursor = "default";
+constexpr int kPagesAhead = 3;      // pages fetched ahead on either side
+constexpr int kLowestPriority = 0;  // tiles fetched ahead wait for the ones shown
 
 std::shared_ptr<ViewImage> Picture(const char* name) { return std::shared_ptr<ViewImage>(LoadBitmapResource(name)); }
 
@@ -283,7 +285,10 @@ void ComicsDocument::ScrollToPage(int page) {
 
 void ComicsDocument::GotoPage(int page) {
   currentPage_ = page;
+  // The pages passed on the way are not fetched ahead; those around the new page are.
+  scrollingToPage_ = true;
   ScrollToPage(page);
+  scrollingToPage_ = false;
   ShowPage(page);
   trackedPage_ = page;
   ViewEvent event;
@@ -298,6 +303,7 @@ void ComicsDocument::TrackPageUnderView() {
   DocumentHost& host = *GetHost();
   const int page = layout_.PageAtView(host.ViewX(), host.ViewY(), LevelWidth(), LevelHeight(), pageCount_);
   if (page != scroller_->GetPage()) ShowPage(page);
+  if (!scrollingToPage_) NoteTurn(page);
   if (page == trackedPage_ && page == currentPage_) return;
   trackedPage_ = page;
   if (page == currentPage_) return;
@@ -309,10 +315,47 @@ void ComicsDocument::TrackPageUnderView() {
   SetParam("currentpage", std::to_string(page));
 }
 
+// How the reader came to the page: a step forward or back, or a jump.
+void ComicsDocument::NoteTurn(int page) {
+  if (page == aheadPage_) return;
+  aheadStep_ = page == aheadPage_ + 1 ? 1 : page == aheadPage_ - 1 ? -1 : 0;
+  aheadPage_ = page;
+}
+
+// The pages the reader is likely to turn to next: after a step forward the next three,
+// after a step back the previous three, after a jump three on either side, nearest first.
+// Asked again with every frame: the frame's own tiles withdraw the requests still waiting.
+void ComicsDocument::FetchAhead() {
+  if (aheadPage_ < 1 || IsYes(GetHost()->GetBrowserProperty("localcontent"))) return;
+  for (int distance = 1; distance <= kPagesAhead; ++distance) {
+    if (aheadStep_ >= 0) FetchPage(aheadPage_ + distance);
+    if (aheadStep_ <= 0) FetchPage(aheadPage_ - distance);
+  }
+}
+
+// Asks for the tiles of a page at the current level, with the lowest priority.
+void ComicsDocument::FetchPage(int page) {
+  if (page < 1 || page > pageCount_) return;
+  const int level = GetLevel();
+  int tileWidth = 0, tileHeight = 0;
+  const std::optional<platform::Point> origin = layout_.PageOrigin(page, LevelWidth(), LevelHeight());
+  if (!origin || !GetTileSize(level, tileWidth, tileHeight)) return;
+  const int right = std::min(origin->x + layout_.PageWidthAt(LevelWidth()), LevelWidth()) - 1;
+  const int bottom = std::min(origin->y + layout_.PageHeightAt(LevelHeight()), LevelHeight()) - 1;
+  for (int row = origin->y / tileHeight; row <= bottom / tileHeight && origin->y <= bottom; ++row) {
+    for (int column = origin->x / tileWidth; column <= right / tileWidth && origin->x <= right; ++column)
+      RequestTileAhead(level, column, row, kLowestPriority);
+  }
+}
+
 int ComicsDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, int y, int width, int height, int a,
                                      int b) {
-  if (IsValid() && GetLevel() == 0) TrackPageUnderView();
-  return PublicationDocument::CollectDrawItems(items, x, y, width, height, a, b);
+  const bool atPages = IsValid() && GetLevel() == 0;
+  if (atPages) TrackPageUnderView();
+  const int count = PublicationDocument::CollectDrawItems(items, x, y, width, height, a, b);
+  // After the frame has asked for its own tiles, which come first.
+  if (atPages && !scrollingToPage_) FetchAhead();
+  return count;
 }
 
 void ComicsDocument::SetLevel(int level) {

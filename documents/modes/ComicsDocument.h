@@ -77,6 +77,9 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   void ScrollToPage(int page);
   void ShowPage(int page);
   void TrackPageUnderView();
+  void NoteTurn(int page);
+  void FetchAhead();
+  void FetchPage(int page);
   void RunToolbarCommand(const std::string& command);
   void TogglePlay();
   void ToggleMode();
@@ -94,6 +97,9 @@ class ComicsDocument : public PublicationDocument, public MouseHook, public Obje
   int pageCount_ = 1;
   int currentPage_ = 1;
   int trackedPage_ = -1;
+  int aheadPage_ = -1;  // the page whose neighbours are fetched ahead
+  int aheadStep_ = 0;   // how the reader came to it: 1 forward, -1 back, 0 a jump
+  bool scrollingToPage_ = false;
   int zones_ = 7;
   bool playing_ = false;
   bool pressed_ = false;

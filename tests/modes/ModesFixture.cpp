@@ -1,5 +1,6 @@
 #include "tests/modes/ModesFixture.h"
 
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -32,11 +33,37 @@ void ModesFixture::WriteKtq(const std::string& name, const TileGrid& levels, con
   ASSERT_TRUE(writer.Finish()) << writer.LastError();
 }
 
+FakeKtqServer::Script ModesFixture::DescriptionOnly(const TileGrid& levels) {
+  return [levels](platform::ServerConnection& connection, const std::string& line) {
+    if (line.find(" LOAD ") == std::string::npos) return;
+    Bytes description = Be32(static_cast<std::int32_t>(levels.size()));
+    for (const auto& [columns, rows] : levels) {
+      description = Concat({description, Be32(columns * kTile), Be32(rows * kTile), Be32(kTile), Be32(kTile),
+                            Be32(rows), Be32(columns)});
+    }
+    connection.Write(LoadAnswer(std::stoi(line), Concat({description, Be32(0)})));
+  };
+}
+
+std::set<int> ModesFixture::ColumnsAsked(FakeKtqServer& server, int level, std::size_t fromLine) {
+  // "n GETTILE level row column priority"
+  std::set<int> columns;
+  const std::vector<std::string> lines = server.Lines();
+  for (std::size_t i = fromLine; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    int number = 0, asked = 0, row = 0, column = 0;
+    if (std::sscanf(line.c_str(), "%d GETTILE %d %d %d", &number, &asked, &row, &column) == 4 && asked == level)
+      columns.insert(column);
+  }
+  return columns;
+}
+
 std::string ModesFixture::WriteMarkup(const std::string& type, const std::string& section,
                                       const std::string& basemap) {
   const std::string file = dir_.File("paper.xmml");
-  std::ofstream(file) << "<xmml><param name=\"type\" value=\"" << type << "\"/><news>" << section
-                      << "</news><body><basemap><ktq src=\"" << basemap << "\"/></basemap></body></xmml>";
+  const std::string element = type == "comics" ? "comics" : "news";
+  std::ofstream(file) << "<xmml><param name=\"type\" value=\"" << type << "\"/><" << element << ">" << section
+                      << "</" << element << "><body><basemap><ktq src=\"" << basemap << "\"/></basemap></body></xmml>";
   return file;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "image/qmImage.h"
 #include "objects/ViewEvent.h"
 #include "platform/Platform.h"
+#include "tests/protocol/FakeKtqServer.h"
 #include "tests/support/TestSupport.h"
 
 namespace zolvex::test {
@@ -28,7 +30,14 @@ class ModesFixture : public ::testing::Test {
   using TileColour = std::function<qmRGBQuad(int level, int column, int row)>;
   // Writes name (a .ktq) with the levels, all tiles of one colour unless colour is given.
   void WriteKtq(const std::string& name, const TileGrid& levels, const TileColour& colour = {});
-  // Writes paper.xmml of the type with the section and the basemap; answers its path.
+  // A tile server script that describes an image of the levels and sends no tiles, so that
+  // every tile asked for stays asked for.
+  static FakeKtqServer::Script DescriptionOnly(const TileGrid& levels);
+  // The columns of a level that a tile server was asked for, in the lines from the
+  // fromLine-th on.
+  static std::set<int> ColumnsAsked(FakeKtqServer& server, int level, std::size_t fromLine = 0);
+  // Writes paper.xmml of the type with the section (the type's own element for comics,
+  // "news" for the others) and the basemap; answers its path.
   std::string WriteMarkup(const std::string& type, const std::string& section, const std::string& basemap);
   // Writes name (an XMML file of the type) with the markup inside its type's section and
   // the basemap basemap, then opens it in a window of width × height.

@@ -376,25 +376,10 @@ TEST_F(NewsDocumentTest, LeavingTheNewspaperGivesTheViewItsSettingsBack) {
 
 // The spreads ahead are asked of the tile server before the reader turns to them.
 TEST_F(NewsDocumentTest, TheNextSpreadIsFetchedBeforeTheReaderTurns) {
-  FakeKtqServer server([](platform::ServerConnection& connection, const std::string& line) {
-    if (line.find(" LOAD ") == std::string::npos) return;
-    Bytes levels = Be32(3);
-    for (const auto& [columns, rows] : kFourSpreads)
-      levels = Concat({levels, Be32(columns * 100), Be32(rows * 100), Be32(100), Be32(100), Be32(rows), Be32(columns)});
-    connection.Write(LoadAnswer(std::stoi(line), Concat({levels, Be32(0)})));
-  });
+  FakeKtqServer server(DescriptionOnly(kFourSpreads));
   const std::string url = "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/paper.ktq";
   ASSERT_TRUE(Open("news", kSpreads + Params({{"CacheLevel", "1"}}), url, 300, 300));
-  auto columnsAsked = [&server] {
-    // "n GETTILE level row column priority": the columns of level 1.
-    std::set<int> columns;
-    for (const std::string& line : server.Lines()) {
-      int number = 0, level = 0, row = 0, column = 0;
-      if (std::sscanf(line.c_str(), "%d GETTILE %d %d %d", &number, &level, &row, &column) == 4 && level == 1)
-        columns.insert(column);
-    }
-    return columns;
-  };
+  auto columnsAsked = [&server] { return ColumnsAsked(server, 1); };
   View().DrawFrame(false);
   RunFor(200);
   EXPECT_EQ(columnsAsked().count(7), 0u);  // spreads 1 to 3 only
