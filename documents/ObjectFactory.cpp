@@ -1,9 +1,14 @@
 #include "documents/ObjectFactory.h"
 
+#include <chrono>
+#include <thread>
+#include <utility>
+
 #include "documents/DocumentHost.h"
 #include "documents/MarkupObjectMaker.h"
 #include "documents/XmlReader.h"
 #include "documents/XmmlDocument.h"
+#include "net/FetchUrl.h"
 #include "objects/ElementSteps.h"
 #include "objects/MapObject.h"
 #include "objects/MarkupTextMaker.h"
@@ -24,9 +29,69 @@ std::unique_ptr<MapObject> MakePageIndex(DocumentHost& host, XmlReader& reader, 
   return index;
 }
 
+// How long the window thread waits for a picture a tile server sends as a named file.
+constexpr auto kNamedFileWait = std::chrono::seconds(3);
+constexpr auto kNamedFilePoll = std::chrono::milliseconds(10);
+
+// A named file of the document's tile source: asked for once, then looked for as the source's
+// worker stores it. None when it does not come in time.
+std::optional<std::vector<std::uint8_t>> WaitForNamedFile(MapDocument& document, const std::string& url) {
+  std::vector<std::uint8_t> bytes;
+  if (document.GetFile(url, bytes)) return bytes;
+  const auto deadline = std::chrono::steady_clock::now() + kNamedFileWait;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kNamedFilePoll);
+    if (document.FindFile(url, bytes)) return bytes;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-ObjectFactory::ObjectFactory(ShapeMaker::Fetcher fetcher) : shapes_(std::move(fetcher)) { RegisterBuiltInMakers(); }
+ObjectFactory::ObjectFactory(ShapeMaker::Fetcher fetcher)
+    : fetcher_(std::move(fetcher)),
+      shapes_([this](const std::string& url) { return FetchPicture(url); }) {
+  RegisterBuiltInMakers();
+}
+
+ObjectFactory::LoadingDocument::LoadingDocument(ObjectFactory& factory, MapDocument& document)
+    : factory_(factory) {
+  std::lock_guard hold(factory_.shapesLock_);
+  previous_ = std::exchange(factory_.loading_, &document);
+}
+
+ObjectFactory::LoadingDocument::~LoadingDocument() {
+  std::lock_guard hold(factory_.shapesLock_);
+  factory_.loading_ = previous_;
+}
+
+void ObjectFactory::SetContentDocument(std::function<MapDocument*()> content) {
+  std::lock_guard hold(shapesLock_);
+  content_ = std::move(content);
+}
+
+// Called with the shapes' lock held.
+MapDocument* ObjectFactory::DocumentWithFiles() {
+  MapDocument* document = loading_ ? loading_ : content_ ? content_() : nullptr;
+  int tileWidth = 0, tileHeight = 0;
+  if (!document || document->GetLevelCount() < 1 || !document->GetTileSize(0, tileWidth, tileHeight)) return nullptr;
+  return document;
+}
+
+// Called with the shapes' lock held.
+std::optional<std::vector<std::uint8_t>> ObjectFactory::FetchPicture(const std::string& url) {
+  if (StartsWithNoCase(url, "ktq://")) {
+    if (MapDocument* document = DocumentWithFiles()) {
+      std::vector<std::uint8_t> bytes;
+      if (url == lastMissingFile_) return document->FindFile(url, bytes) ? std::optional(bytes) : std::nullopt;
+      auto fetched = WaitForNamedFile(*document, url);
+      lastMissingFile_ = fetched ? std::string() : url;
+      return fetched;
+    }
+  }
+  if (fetcher_) return fetcher_(url);
+  return FetchUrl(url).bytes;
+}
 
 ObjectFactory::~ObjectFactory() = default;
 
@@ -82,7 +147,9 @@ bool ObjectFactory::HasMaker(const std::string& elementName) const { return stat
 
 void ObjectFactory::SetPictureFetcher(ShapeMaker::Fetcher fetcher) {
   std::lock_guard hold(shapesLock_);
-  shapes_.SetFetcher(std::move(fetcher));
+  fetcher_ = std::move(fetcher);
+  // The kept picture came from the old fetcher.
+  shapes_.SetFetcher([this](const std::string& url) { return FetchPicture(url); });
 }
 
 void ObjectFactory::RegisterPlugin(PluginMaker maker) {

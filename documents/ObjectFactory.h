@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 namespace zolvex {
 
 class DocumentHost;
+class MapDocument;
 class MapObject;
 class XmlReader;
 
@@ -43,9 +45,25 @@ class ObjectFactory {
   // values, layer, the view), as it does for the built-in makers.
   void RegisterMaker(const std::string& elementName, ElementMaker maker);
   bool HasMaker(const std::string& elementName) const;
-  // Where the shapes' pictures come from from now on (a tile server's named files, a test's
-  // bytes); without one they are fetched over HTTP or read from local files.
+  // Where the shapes' pictures come from from now on (a test's bytes); without one they are
+  // fetched over HTTP or read from local files. "ktq://" pictures come from a document's
+  // tile server as named files when a document with tiles is at hand (below).
   void SetPictureFetcher(ShapeMaker::Fetcher fetcher);
+  // The document whose tile server serves "ktq://" pictures: the view's current content.
+  void SetContentDocument(std::function<MapDocument*()> content);
+  // While it lives, "ktq://" pictures come from document's tile server: a document making
+  // its own objects while it loads, before it is the view's content.
+  class LoadingDocument {
+   public:
+    LoadingDocument(ObjectFactory& factory, MapDocument& document);
+    ~LoadingDocument();
+    LoadingDocument(const LoadingDocument&) = delete;
+    LoadingDocument& operator=(const LoadingDocument&) = delete;
+
+   private:
+    ObjectFactory& factory_;
+    MapDocument* previous_;
+  };
   // Appends a plug-in to those asked, in order, for the types no maker knows.
   void RegisterPlugin(PluginMaker maker);
 
@@ -68,11 +86,18 @@ class ObjectFactory {
   ElementMaker FindMaker(const std::string& elementName) const;
   std::unique_ptr<MapObject> MakeShape(DocumentHost& host, XmlReader& reader, const std::string& tagName,
                                        const std::string& basePath);
+  // The bytes of a picture's URL: a tile server's named file for "ktq://", else the fetcher's.
+  std::optional<std::vector<std::uint8_t>> FetchPicture(const std::string& url);
+  MapDocument* DocumentWithFiles();
 
   mutable std::mutex lock_;
   std::map<std::string, ElementMaker> makers_;  // lower-case names
   std::vector<PluginMaker> plugins_;
-  std::mutex shapesLock_;  // the picture cache of the shapes
+  std::mutex shapesLock_;  // the picture cache of the shapes and what feeds it
+  ShapeMaker::Fetcher fetcher_;
+  std::function<MapDocument*()> content_;
+  MapDocument* loading_ = nullptr;
+  std::string lastMissingFile_;  // a named file that did not come: not waited for again
   ShapeMaker shapes_;
 };
 

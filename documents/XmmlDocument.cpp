@@ -6,6 +6,7 @@
 
 #include "documents/DocumentHost.h"
 #include "documents/DocumentText.h"
+#include "documents/ObjectFactory.h"
 #include "objects/ObjectValues.h"
 #include "platform/Platform.h"
 #include "platform/TextValues.h"
@@ -342,6 +343,8 @@ void XmmlDocument::ProcessMaps() {
 void XmmlDocument::CreateObjectsOfMarkup(const std::string& markup, MapRecord* record, const std::string& id) {
   XmlReader map;
   if (!map.Parse(markup) || !map.FindNext("map")) return;
+  // Pictures on this document's tile server come from it, current content or not.
+  const ObjectFactory::LoadingDocument files(Host().Objects(), *this);
   const MapPlacement placement = ReadPlacement(map);
   while (map.FindChild()) {
     std::unique_ptr<MapObject> object = MarkupObjectMaker::Make(Host(), map, basePath_, record ? id : "", unmade_);

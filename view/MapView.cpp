@@ -126,6 +126,7 @@ double ParseReal(const std::string& text) { return std::strtod(text.c_str(), nul
 MapView::MapView(platform::Platform& platform)
     : platform_(platform), factory_(std::make_unique<DocumentFactory>()), objects_(std::make_unique<ObjectFactory>()) {
   commands_ = std::make_unique<CommandInterpreter>(*this);
+  objects_->SetContentDocument([this] { return document_.get(); });
   propertyRules_ = std::make_unique<BrowserPropertyRules>(*this, *commands_);
   clipTools_ = std::make_unique<ClipTools>(*this);
   AddOwnObject(&clipTools_->Frame());
