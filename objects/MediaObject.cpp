@@ -1,6 +1,7 @@
 #include "objects/MediaObject.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "image/ViewImage.h"
@@ -30,6 +31,23 @@ bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) 
 
 // The written-back attributes that the object's place replaces.
 bool IsPlaceAttribute(const std::string& name) { return IsOneOf(name, {"x", "y", "width", "height", "bx", "by"}); }
+
+// Start times beyond this many seconds (a day) are taken for mistakes.
+constexpr double kLongestStartSeconds = 86400;
+
+// The largest rectangle of a picture's proportions inside an area, centred in it.
+platform::Rect FitInside(int width, int height, const platform::Rect& area) {
+  if (width < 1 || height < 1) return area;
+  const long long areaWidth = area.Width(), areaHeight = area.Height();
+  long long fitWidth = areaWidth, fitHeight = areaWidth * height / width;
+  if (fitHeight > areaHeight) {
+    fitHeight = areaHeight;
+    fitWidth = areaHeight * width / height;
+  }
+  const int left = area.left + static_cast<int>((areaWidth - fitWidth) / 2);
+  const int top = area.top + static_cast<int>((areaHeight - fitHeight) / 2);
+  return platform::Rect::FromSize(left, top, static_cast<int>(fitWidth), static_cast<int>(fitHeight));
+}
 
 std::shared_ptr<ViewImage> ImageOfFrame(const platform::MediaFrame& frame) {
   if (frame.width < 1 || frame.height < 1 ||
@@ -75,10 +93,7 @@ std::unique_ptr<MediaObject> MediaObject::Make(const std::string& tagName, const
   media->attributes_ = attributes;
   if (const std::string source = get("src"); !source.empty())
     media->mediaUrl_ = basePath.empty() ? source : ResolveUrl(source, basePath);
-  // A player starts at once unless it waits for the mouse or is told not to show at first.
-  media->playOnMouse_ = IsYes(get("playonmouse"));
-  media->autoStart_ = !media->playOnMouse_ && !IsNo(get("showatinit"));
-  media->looping_ = !get("looptime").empty() && ParseInt(get("looptime")) != 1;
+  media->ReadPlayerAttributes(attributes);
   ReadCommonAttributes(*media, attributes, {false, true, true});
   media->SetOutline(IsYes(get("outline")));
   media->SetColors(ParseColor(get("color")).value_or(kDefaultColor),
@@ -87,9 +102,32 @@ std::unique_ptr<MediaObject> MediaObject::Make(const std::string& tagName, const
   return media;
 }
 
+void MediaObject::ReadPlayerAttributes(const Attributes& attributes) {
+  auto get = [&attributes](std::string_view name) { return FindAttribute(attributes, name); };
+  // A player starts at once unless it waits for the mouse or is told not to show at first.
+  playOnMouse_ = IsYes(get("playonmouse"));
+  autoStart_ = !playOnMouse_ && !IsNo(get("showatinit"));
+  const std::string loops = get("looptime");
+  plays_ = loops.empty() ? 1 : std::max(ParseInt(loops), 0);
+  const double start = std::strtod(get("starttime").c_str(), nullptr);
+  startMs_ = start > 0 && start < kLongestStartSeconds ? static_cast<long long>(start * 1000) : 0;
+  stretch_ = !IsNo(get("stretch"));
+  playInvisible_ = IsYes(get("playinvisible"));
+  loadOnView_ = IsYes(get("loadonview"));
+  fillAtInit_ = !IsNo(get("fillatinit"));
+}
+
 void MediaObject::SetView(ViewPrimitives* view) {
   CComponentRect::SetView(view);
-  if (view && !player_ && IsPlayer() && !mediaUrl_.empty()) OpenPlayer();
+  if (view && !player_ && !loadOnView_ && IsPlayer() && !mediaUrl_.empty()) OpenPlayer();
+}
+
+void MediaObject::SetVisible(bool visible) {
+  const bool was = IsVisible();
+  CComponentRect::SetVisible(visible);
+  if (!player_ || was == visible || playInvisible_) return;
+  if (!visible) player_->Pause();
+  else if (autoStart_) player_->Play();
 }
 
 void MediaObject::OpenPlayer() {
@@ -105,11 +143,12 @@ void MediaObject::OpenPlayer() {
       if (alive.lock() && GetView()) GetView()->InvalidateObject(*this, false);
     });
   });
-  if (!player_->Open(mediaUrl_, looping_)) {
+  if (!player_->Open(mediaUrl_, plays_)) {
     player_.reset();
     return;
   }
-  if (autoStart_) player_->Play();
+  if (startMs_ > 0) player_->Seek(startMs_);
+  if (autoStart_ && (IsVisible() || playInvisible_)) player_->Play();
 }
 
 bool MediaObject::ExecuteCommand(const std::string& name, const std::string& value) {
@@ -158,6 +197,7 @@ void MediaObject::Draw() {
   UpdateScreenRect();
   ViewPrimitives* view = GetView();
   if (!view || !IsOnScreen()) return;
+  if (loadOnView_ && !player_ && IsPlayer() && !mediaUrl_.empty()) OpenPlayer();
   DrawFrame(*view);
   CComponentRect::Draw();
 }
@@ -169,11 +209,18 @@ void MediaObject::DrawFrame(ViewPrimitives& view) {
     if (auto image = ImageOfFrame(frame)) frame_ = std::move(image);
   }
   if (!frame_) {
-    view.FillRect(GetScreenX(), GetScreenY(), GetScreenWidth(), GetScreenHeight(), kAreaColor);
+    if (fillAtInit_) view.FillRect(GetScreenX(), GetScreenY(), GetScreenWidth(), GetScreenHeight(), kAreaColor);
     return;
   }
-  view.BlitImage(*frame_, 0, 0, frame_->getWidth(), frame_->getHeight(), GetScreenX(), GetScreenY(), GetScreenWidth(),
-                 GetScreenHeight(), false, true);
+  const platform::Rect area = GetScreenRect();
+  platform::Rect shown = area;
+  if (!stretch_) {
+    // The video's proportions: as large as fits, centred, with black bars beside it.
+    view.FillRect(area.left, area.top, area.Width(), area.Height(), kAreaColor);
+    shown = FitInside(frame_->getWidth(), frame_->getHeight(), area);
+  }
+  view.BlitImage(*frame_, 0, 0, frame_->getWidth(), frame_->getHeight(), shown.left, shown.top, shown.Width(),
+                 shown.Height(), false, true);
 }
 
 std::string MediaObject::GetXml() const {

@@ -46,8 +46,11 @@ class MediaObject : public CComponentRect {
   void OnMouseEnter() override;
   void OnMouseExit() override;
   void Resume() override;
+  // A hidden player pauses unless its element says "playinvisible".
+  void SetVisible(bool visible) override;
 
  private:
+  void ReadPlayerAttributes(const Attributes& attributes);
   void OpenPlayer();
   void DrawFrame(ViewPrimitives& view);
 
@@ -56,7 +59,12 @@ class MediaObject : public CComponentRect {
   Attributes attributes_;  // as read, written back
   bool autoStart_ = true;
   bool playOnMouse_ = false;
-  bool looping_ = false;
+  int plays_ = 1;             // "looptime": 0 plays over and over
+  long long startMs_ = 0;     // "starttime", in seconds in the element
+  bool stretch_ = true;       // "stretch" "no" keeps the video's proportions
+  bool playInvisible_ = false;
+  bool loadOnView_ = false;   // the player opens when the object is first drawn
+  bool fillAtInit_ = true;    // black until the first frame; "no" shows what lies below
   std::unique_ptr<platform::MediaPlayer> player_;
   std::shared_ptr<ViewImage> frame_;
   // Frames arrive on the player's threads; one repaint at a time is posted to the window

@@ -26,8 +26,11 @@ class MediaPlayer {
   virtual ~MediaPlayer() = default;
   // Called on a decoding thread whenever a new frame is ready to be taken; set it before Open.
   virtual void SetFrameListener(std::function<void()> listener) = 0;
-  // Loads the URL (paused at its start); false when nothing can play it.
-  virtual bool Open(const std::string& url, bool looping) = 0;
+  // Loads the URL (paused at its start) to be played plays times in a row, or over and over
+  // when plays is 0 or less; false when nothing can play it.
+  virtual bool Open(const std::string& url, int plays) = 0;
+  // Moves to a position of the video, in milliseconds from its start.
+  virtual void Seek(long long positionMs) = 0;
   virtual void Play() = 0;
   virtual void Pause() = 0;
   virtual void Stop() = 0;

@@ -2,11 +2,15 @@
 
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zolvex::platform {
 
 namespace {
+
+// How long a seek waits for the video to load.
+constexpr GstClockTime kLoadWait = 2 * GST_SECOND;
 
 // Frames in the byte order of a 32-bit Surface pixel on a little-endian machine.
 constexpr const char* kVideoSink =
@@ -29,7 +33,7 @@ GstMediaPlayer::~GstMediaPlayer() {
   gst_object_unref(pipeline_);
 }
 
-bool GstMediaPlayer::Open(const std::string& url, bool looping) {
+bool GstMediaPlayer::Open(const std::string& url, int plays) {
   if (pipeline_ || !gst_init_check(nullptr, nullptr, nullptr)) return false;
   const std::string uri = UriOf(url);
   GstElement* playbin = uri.empty() ? nullptr : gst_element_factory_make("playbin", nullptr);
@@ -44,8 +48,17 @@ bool GstMediaPlayer::Open(const std::string& url, bool looping) {
   gst_object_unref(frames);
   g_object_set(playbin, "uri", uri.c_str(), "video-sink", video, nullptr);
   pipeline_ = playbin;
-  looping_ = looping;
+  playsLeft_ = plays < 1 ? 0 : plays;
   return gst_element_set_state(pipeline_, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+}
+
+// A seek needs the video loaded: the change to paused that Open began is waited for first.
+void GstMediaPlayer::Seek(long long positionMs) {
+  if (!pipeline_) return;
+  gst_element_get_state(pipeline_, nullptr, nullptr, kLoadWait);
+  gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                          static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
+                          std::max(positionMs, 0LL) * GST_MSECOND);
 }
 
 void GstMediaPlayer::Play() {
@@ -80,7 +93,11 @@ long long GstMediaPlayer::PositionMs() const {
 void GstMediaPlayer::DrainBus() {
   GstBus* bus = gst_element_get_bus(pipeline_);
   while (GstMessage* message = gst_bus_pop_filtered(bus, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))) {
-    const bool restart = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && looping_;
+    bool restart = false;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+      restart = playsLeft_ != 1;
+      if (playsLeft_ > 1) --playsLeft_;
+    }
     gst_message_unref(message);
     if (restart)
       gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH), 0);

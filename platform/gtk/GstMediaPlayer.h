@@ -19,7 +19,8 @@ class GstMediaPlayer : public MediaPlayer {
   GstMediaPlayer(const GstMediaPlayer&) = delete;
   GstMediaPlayer& operator=(const GstMediaPlayer&) = delete;
 
-  bool Open(const std::string& url, bool looping) override;
+  bool Open(const std::string& url, int plays) override;
+  void Seek(long long positionMs) override;
   void Play() override;
   void Pause() override;
   void Stop() override;
@@ -31,11 +32,11 @@ class GstMediaPlayer : public MediaPlayer {
  private:
   static void OnHandoff(GstElement* sink, GstBuffer* buffer, GstPad* pad, void* self);
   void KeepFrame(GstBuffer* buffer, GstPad* pad);
-  // Restarts at the end when looping; stops on an error.
+  // Restarts at the end while plays remain; stops on an error.
   void DrainBus();
 
   GstElement* pipeline_ = nullptr;
-  bool looping_ = false;
+  int playsLeft_ = 1;  // 0: over and over
   std::mutex frameLock_;
   MediaFrame newest_;
   bool fresh_ = false;

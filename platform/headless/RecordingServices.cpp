@@ -48,11 +48,12 @@ namespace {
 class RecordingMediaPlayer : public MediaPlayer {
  public:
   explicit RecordingMediaPlayer(RecordingServices& log) : log_(log) {}
-  bool Open(const std::string& url, bool) override {
+  bool Open(const std::string& url, int plays) override {
     url_ = url;
-    log_.RecordMedia("open:" + url);
+    log_.RecordMedia("open:" + url + (plays == 1 ? "" : " plays=" + std::to_string(plays < 1 ? 0 : plays)));
     return true;
   }
+  void Seek(long long positionMs) override { log_.RecordMedia("seek:" + std::to_string(positionMs) + ":" + url_); }
   void Play() override { Record("play", MediaState::Playing); }
   void Pause() override { Record("pause", MediaState::Paused); }
   void Stop() override { Record("stop", MediaState::Stopped); }

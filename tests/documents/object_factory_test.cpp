@@ -189,5 +189,34 @@ TEST_F(ObjectFactoryTest, MoviesPlayThroughThePlatformAndOthersOnlyShowTheirArea
   EXPECT_EQ(recorder->MediaCalls().size(), 7u) << "only movies and videos open a player";
 }
 
+// What the page asks of a player: where it starts, how often it plays, when it opens, and
+// whether it plays while hidden.
+TEST_F(ObjectFactoryTest, APlayersAttributesSteerItsPlayer) {
+  auto* recorder = host_.GetPlatform().Recorder();
+  ASSERT_NE(recorder, nullptr);
+  auto calls = [recorder, seen = std::size_t{0}]() mutable {
+    std::vector<std::string> all = recorder->MediaCalls();
+    std::vector<std::string> fresh(all.begin() + static_cast<long>(seen), all.end());
+    seen = all.size();
+    return fresh;
+  };
+  auto twice = Make("movie", R"(x="0" y="0" src="a.ogv" starttime="2.5" looptime="2")", "/m/");
+  ASSERT_NE(twice, nullptr);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"open:/m/a.ogv plays=2", "seek:2500:/m/a.ogv", "play:/m/a.ogv"}));
+  twice->SetVisible(false);
+  twice->SetVisible(true);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"pause:/m/a.ogv", "play:/m/a.ogv"}));
+
+  auto always = Make("video", R"(x="0" y="0" src="b.ogv" looptime="0" playinvisible="yes")", "/m/");
+  EXPECT_EQ(calls(), (std::vector<std::string>{"open:/m/b.ogv plays=0", "play:/m/b.ogv"}));
+  always->SetVisible(false);
+  EXPECT_EQ(calls(), std::vector<std::string>{}) << "it plays on while hidden";
+
+  auto onView = Make("movie", R"(x="0" y="0" width="20" height="20" co-ordinate="screen" src="c.ogv" loadonview="yes")", "/m/");
+  EXPECT_EQ(calls(), std::vector<std::string>{}) << "nothing opens before the object is drawn";
+  onView->Draw();
+  EXPECT_EQ(calls(), (std::vector<std::string>{"open:/m/c.ogv", "play:/m/c.ogv"}));
+}
+
 }  // namespace
 }  // namespace zolvex::test

@@ -46,7 +46,7 @@ TEST(MediaPlayer, TheDesktopPlayerDeliversTheVideosFrames) {
   ASSERT_TRUE(player);
   std::atomic<int> told{0};
   player->SetFrameListener([&told] { ++told; });
-  ASSERT_TRUE(player->Open(dir.File("red.avi"), false));
+  ASSERT_TRUE(player->Open(dir.File("red.avi"), 1));
   player->Play();
   platform::MediaFrame frame;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -61,7 +61,17 @@ TEST(MediaPlayer, TheDesktopPlayerDeliversTheVideosFrames) {
   EXPECT_LT(middle & 0xFF, 0x30u) << std::hex << middle;
   EXPECT_EQ(platform::MediaStateName(player->State()), std::string("playing"));
   player->Stop();
-  EXPECT_FALSE(player->Open(dir.File("red.avi"), false)) << "a player plays one video";
+  EXPECT_FALSE(player->Open(dir.File("red.avi"), 1)) << "a player plays one video";
+
+  // A start time: the first frames shown are from there on.
+  auto later = platform->CreateMediaPlayer();
+  ASSERT_TRUE(later->Open(dir.File("red.avi"), 1));
+  later->Seek(1000);
+  later->Play();
+  const auto laterDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!later->TakeFrame(frame) && std::chrono::steady_clock::now() < laterDeadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GE(later->PositionMs(), 1000);
 }
 
 }  // namespace
