@@ -35,7 +35,7 @@ int LevelLimitOf(const std::string& text, int whenEmpty) {
 void ReadCommonAttributes(MapObject& object, const ElementAttributes& attributes, const CommonReads& reads) {
   auto get = [&attributes](std::string_view name) { return FindAttribute(attributes, name); };
   object.SetLevelRange(LevelLimitOf(get("minlevel"), 0), LevelLimitOf(get("maxlevel"), kUnlimitedMaxLevel));
-  object.SetAlignment(HorizontalAlignment(get("halign")) | VerticalAlignment(get("valign")));
+  if (reads.alignment) object.SetAlignment(HorizontalAlignment(get("halign")) | VerticalAlignment(get("valign")));
   if (reads.virtualSize && (HasAttribute(attributes, "virtualwidth") || HasAttribute(attributes, "virtualheight")))
     object.SetVirtualSize(ParseInt(get("virtualwidth")), ParseInt(get("virtualheight")));
   const std::string anchor = reads.anchor ? get("anchor") : std::string();

@@ -23,9 +23,10 @@ struct CommonReads {
   bool virtualSize = true;
   bool tooltip = true;
   bool anchor = false;
+  bool alignment = true;
 };
 
-// The common attributes, as every maker of a shape or a media object reads them: the level
+// The common attributes, as every maker of an object reads them: the level
 // limits, the alignment, the virtual size, screen co-ordinates and anchoring, the tooltip,
 // the name and group, the base page, editing, and the layer of made objects.
 void ReadCommonAttributes(MapObject& object, const ElementAttributes& attributes, const CommonReads& reads);

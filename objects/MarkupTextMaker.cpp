@@ -10,9 +10,12 @@ namespace zolvex {
 
 namespace {
 
-constexpr int kDefaultTooltipSize = 14;
-constexpr int kUnlimitedMaxLevel = 9999;
 constexpr platform::Color kTextDefaultColor = platform::MakeColor(0, 0, 0);
+
+// The common attributes each type reads: a text has no virtual size and no alignment; a
+// note reads its virtual size itself.
+constexpr CommonReads kTextReads{.virtualSize = false, .tooltip = true, .anchor = true, .alignment = false};
+constexpr CommonReads kNoteReads{.virtualSize = false, .tooltip = true, .anchor = true, .alignment = true};
 
 // Attribute lookup by name without regard to case; "" when absent.
 class AttributeReader {
@@ -25,26 +28,6 @@ class AttributeReader {
  private:
   const MarkupTextMaker::Attributes& attributes_;
 };
-
-// The common attributes both types read.
-void ReadCommon(MapObject& object, const AttributeReader& read) {
-  object.SetLevelRange(LevelLimitOf(read["minlevel"], 0), LevelLimitOf(read["maxlevel"], kUnlimitedMaxLevel));
-  const std::string anchor = read["anchor"];
-  if (EqualsNoCase(read["co-ordinate"], "screen") || IsYes(anchor) || EqualsNoCase(anchor, "center")) {
-    object.SetScreenCoordinates(true);
-    object.SetVirtualSize(-1, -1);
-  }
-  object.SetProperty("anchor", anchor);
-  const std::string tooltipFont = read["tooltipfont"];
-  object.SetProperty("tooltipfont", tooltipFont.empty() ? "Arial" : tooltipFont);
-  const int tooltipSize = ParseInt(read["tooltipsize"]);
-  object.SetProperty("tooltipsize", std::to_string(tooltipSize < 1 ? kDefaultTooltipSize : tooltipSize));
-  object.SetProperty("name", read["name"]);
-  object.SetProperty("group", read["group"]);
-  if (const std::string page = read["basepage"]; !page.empty()) object.SetBasePage(ParseInt(page));
-  object.SetTooltip(read["tooltip"]);
-  if (IsYes(read["allowediting"])) object.SetAllowEditing(true);
-}
 
 // The first of two attributes that is not empty.
 std::string Either(const AttributeReader& read, std::string_view first, std::string_view second) {
@@ -78,7 +61,7 @@ std::unique_ptr<CComponentText> MarkupTextMaker::MakeText(const Attributes& attr
   text->SetTextAlign(read["textalign"]);
   for (const char* name : {"indicator", "indicatorcolor", "indicatoralign", "outline"})
     if (const std::string value = read[name]; !value.empty()) text->SetProperty(name, value);
-  ReadCommon(*text, read);
+  ReadCommonAttributes(*text, attributes, kTextReads);
   FinishMadeObject(*text, attributes, &view);
   return text;
 }
@@ -102,10 +85,10 @@ std::unique_ptr<NoteObject> MarkupTextMaker::MakeNote(const Attributes& attribut
   const auto color = ParseColor(read["color"]);
   const auto overColor = ParseColor(read["mouseovercolor"]);
   note->SetColors(color.value_or(CComponentLink::kDefaultColor), overColor.value_or(CComponentLink::kDefaultColor));
+  // A virtual size counts only when whole.
   const int virtualWidth = ParseInt(read["virtualwidth"]), virtualHeight = ParseInt(read["virtualheight"]);
   if (virtualWidth > 0 && virtualHeight > 0) note->SetVirtualSize(virtualWidth, virtualHeight);
-  note->SetAlignment(HorizontalAlignment(read["halign"]) | VerticalAlignment(read["valign"]));
-  ReadCommon(*note, read);
+  ReadCommonAttributes(*note, attributes, kNoteReads);
   FinishMadeObject(*note, attributes, &view);
   return note;
 }
