@@ -25,6 +25,16 @@ std::unique_ptr<ViewImage> DecodeResource(std::optional<std::span<const unsigned
   return DecodePicture(data->data(), data->size(), formatId);
 }
 
+// A name's extension is only a guess at the format: a PNG under ".png" (which the table above
+// gives to the JPEG decoder) or a picture under a wrong name decodes by its own signature.
+// Data without a recognised signature keeps the guess; TGA has no signature at all.
+int FormatOfData(const std::uint8_t* bytes, std::size_t length, int guess) {
+  const int detected = qmImageUtils::detectFormat(bytes, length);
+  if (detected != qmFormatTga && detected != qmFormatUnknown) return detected;
+  if (length >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return qmFormatJpeg;
+  return guess;
+}
+
 }  // namespace
 
 int FormatFromExtension(const std::string& name) {
@@ -37,6 +47,7 @@ int FormatFromExtension(const std::string& name) {
 std::unique_ptr<ViewImage> DecodePicture(const std::uint8_t* bytes, std::size_t length, int formatId) {
   if (!bytes || length == 0) return nullptr;
   try {
+    if (formatId != qmFormatUnknown) formatId = FormatOfData(bytes, length, formatId);
     return qmImageUtils::decodeFromMemory(bytes, length, formatId, kPage, 0, 0, kResampleMode, kDecodeType);
   } catch (const std::exception&) {
     return nullptr;  // a decoder that gives up on damaged data
