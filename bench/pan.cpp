@@ -24,6 +24,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -199,6 +200,12 @@ class ServerProcess {
       if (at == std::string::npos) continue;
       (text.find("HTTP tunnel") != std::string::npos ? httpPort_ : port_) = std::atoi(text.c_str() + at + 6);
     }
+    // The server logs a line per connection: its output is read on, so that it never
+    // waits for a full pipe.
+    if (output_) drain_ = std::thread([this] {
+      while (std::fgets(line_, sizeof line_, output_)) {
+      }
+    });
     return port_ != 0 && httpPort_ != 0;
   }
   ~ServerProcess() {
@@ -206,6 +213,7 @@ class ServerProcess {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    if (drain_.joinable()) drain_.join();
     if (output_) std::fclose(output_);
   }
   int Port() const { return port_; }
@@ -214,6 +222,8 @@ class ServerProcess {
  private:
   pid_t pid_ = -1;
   FILE* output_ = nullptr;
+  std::thread drain_;
+  char line_[512];
   int port_ = 0, httpPort_ = 0;
 };
 
