@@ -22,7 +22,6 @@ bool CKTQConnectionHandler::Open() {
     signalled_ = false;
   }
   worker_ = std::make_unique<platform::WorkerThread>("ktq-connection");
-  for (int i = 0; i < kDecoderThreads; ++i) decoders_.push_back(std::make_unique<platform::WorkerThread>("ktq-decoder"));
   worker_->Post([this] { HandleConnect(); });
   std::unique_lock lock(eventMutex_);
   // The socket's time-out bounds connecting and LOAD together (a server that accepts and
@@ -72,8 +71,6 @@ void CKTQConnectionHandler::Close() {
     event_.wait(lock, [this] { return quit_; });
   }
   worker_->Stop();
-  // A tile being decoded still reaches the client; nothing after that.
-  for (auto& decoder : decoders_) decoder->Stop();
 }
 
 std::size_t CKTQConnectionHandler::QueuedCount() const {
@@ -294,16 +291,12 @@ bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplic
   return true;
 }
 
-void CKTQConnectionHandler::DeliverResult(const TileRequest& request, ServerFrame& frame) {
+void CKTQConnectionHandler::DeliverResult(const TileRequest& request, const ServerFrame& frame) {
   if (request.IsTile()) {
     auto [tileWidth, tileHeight] = TileBound(request.level);
-    platform::WorkerThread& decoder = *decoders_[nextDecoder_++ % decoders_.size()];
-    decoder.Post([this, level = request.level, column = request.column, row = request.row, tileWidth, tileHeight,
-                  version = ProtocolVersion(), payload = std::move(frame.payload)] {
-      if (closed_) return;
-      auto image = TilePayload::Decode(payload.data(), payload.size(), version, tileWidth, tileHeight);
-      client_.OnTileArrived(std::move(image), level, column, row);
-    });
+    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion(), tileWidth,
+                                     tileHeight);
+    client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
   } else {
     client_.OnFileArrived(request.name, frame.payload);
   }

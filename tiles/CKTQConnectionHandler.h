@@ -29,9 +29,7 @@ class WorkerThread;
 // threads reach it only by posting messages (Enqueue, SetNeededTiles, Close), so the
 // socket is only ever touched on the worker. Requests are pipelined and answers matched
 // by request number. When the server closes the connection, the requests it left
-// unanswered go back to the front of the queue and the next request reconnects. Tiles are
-// decoded on decoder threads of their own, so that reading the socket goes on meanwhile
-// and tiles of one frame decode side by side.
+// unanswered go back to the front of the queue and the next request reconnects.
 //
 //   CKTQConnectionHandler handler(params, client);
 //   if (!handler.Open()) throw CReaderException(handler.LastError());
@@ -92,7 +90,7 @@ class CKTQConnectionHandler : private TileSocket::Events {
   // Removes the written record answering requestNumber; with duplicates, also every
   // other record for the same target. False when nothing was waiting for that number.
   bool TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered);
-  void DeliverResult(const TileRequest& request, ServerFrame& frame);
+  void DeliverResult(const TileRequest& request, const ServerFrame& frame);
   void DeliverFailure(const TileRequest& request);
   std::pair<int, int> TileBound(int level) const;
   void Signal();
@@ -105,10 +103,6 @@ class CKTQConnectionHandler : private TileSocket::Events {
   KtqConnectionParams params_;
   KtqConnectionClient& client_;
   std::unique_ptr<platform::WorkerThread> worker_;
-  // Decoders of arrived tiles, taken in turn; they report the tiles to the client.
-  static constexpr int kDecoderThreads = 2;
-  std::vector<std::unique_ptr<platform::WorkerThread>> decoders_;
-  std::size_t nextDecoder_ = 0;  // worker only
   std::unique_ptr<TileSocket> socket_;  // created and destroyed on the worker
 
   mutable std::mutex listMutex_;
