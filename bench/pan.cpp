@@ -1,42 +1,62 @@
 // Panning and zooming a 1920 x 1080 headless view over a large synthetic picture along a
-// fixed path of viewports, waiting for every frame to complete, from a local file, over a
-// direct connection to a tile server and through its HTTP tunnel. Prints tiles per second,
-// frames per second and resident memory along the path (it must stay flat: the tile cache
-// bounds it), beside the raw decode rate of the same tiles.
+// fixed path of viewports that keeps needing new tiles, waiting for every frame to
+// complete, from a local file, over a direct connection to a tile server and through its
+// HTTP tunnel. The server (ktqserve) runs in a process of its own, and each case runs in a
+// fresh viewer process, so that the resident memory shown is the viewer's alone.
+//
+// For each case it prints the tiles decoded per second (the distinct tiles the path
+// needed, over the time the path took), beside the raw decode rate of the same tiles on
+// one thread, and the viewer's processor time per tile (a figure that a busy machine
+// disturbs less than the rates); the time to the first complete frame (opening included); and the viewer's
+// resident memory along the path (at its start, its peak and its end: it must stay flat,
+// the tile cache bounds it).
 //
 //   bench_pan [SIZE] [FOLDER]    SIZE defaults to 32768; the picture is kept in FOLDER
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
-#include "apps/ktqserve/KtqServer.h"
 #include "control/ViewWindow.h"
 #include "documents/MapDocument.h"
 #include "platform/Platform.h"
+#include "tiles/CComponentTile.h"
 #include "tiles/KtqLocalFile.h"
 
 namespace {
 
 using namespace zolvex;
 using Clock = std::chrono::steady_clock;
+using TileId = std::tuple<int, int, int>;  // level, column, row
 
 constexpr int kWidth = 1920, kHeight = 1080, kSteps = 200;
 
-long ResidentKb(const char* field) {
+long ResidentKb() {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
   }
   return -1;
 }
 
-// Step i of the path: a slow diagonal pan at the top level with a zoom out and back in
-// every 50 steps.
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Step i of the path: a diagonal pan at the top level, a good part of a window per step,
+// with a zoom out and back in every 50 steps.
 struct Viewport {
   int x, y, level;
 };
@@ -48,55 +68,202 @@ Viewport PathStep(int i, int levels, int fullSize) {
   return {x >> (scale - 1), y >> (scale - 1), level + 1};
 }
 
-struct RunFigures {
-  double seconds = 0;
-  long tiles = 0;
+// What one case measured, sent from its process to the parent.
+struct CaseFigures {
+  bool ok = false;
+  double pathSeconds = 0;
+  double firstFrameMs = 0;
+  long tiles = 0;  // distinct tiles drawn along the path
+  long residentStartKb = 0, residentPeakKb = 0, residentEndKb = 0;
+  double rawRate = 0;  // the local case only
+  double cpuSeconds = 0;  // the viewer's processor time along the path, all its threads
 };
 
-RunFigures Run(const std::string& label, const std::string& url, std::vector<std::pair<std::string, std::string>> properties,
-               int fullSize) {
+double ProcessCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The real tiles (not drafts) of the frame just drawn.
+void CollectTiles(FlipMapView& view, std::set<TileId>& seen) {
+  for (MapObject* item : view.VisibleItems()) {
+    auto* tile = dynamic_cast<CComponentTile*>(item);
+    if (tile && tile->IsLoaded() && !tile->IsDraft()) seen.emplace(tile->Level(), tile->Column(), tile->Row());
+  }
+}
+
+// Whether every tile the frame needs has arrived, found from the document's draw list
+// without composing the frame. Tiles whose retry pause has passed are asked for again.
+bool TilesArrived(FlipMapView& view) {
+  MapDocument* document = view.GetDocument();
+  std::vector<MapObject*> items;
+  document->GetDrawList(items, view.ViewX(), view.ViewY(), view.GetViewWidth(), view.GetViewHeight(), 0, 0);
+  return document->GetPendingTileCount() == 0;
+}
+
+// Waits until every tile of the frame has arrived, then composes the frame once. (The
+// window composes frames in between every 300 ms; composing one per arriving tile would
+// measure the composing, not the tiles.)
+void WaitForCompleteFrame(platform::Platform& platform, ViewWindow& window) {
+  while (!window.FrameComplete()) {
+    do {
+      platform.Window().RunFor(2);
+    } while (!TilesArrived(window.View()));
+  }
+}
+
+// Decodes the tiles one after another on this thread: tiles per second.
+double RawDecodeRate(const std::string& path, const std::set<TileId>& tiles) {
+  KtqLocalFile file;
+  if (!file.Open(path) || tiles.empty()) return 0;
+  int decoded = 0;
+  auto start = Clock::now();
+  for (auto [level, column, row] : tiles) decoded += file.DecodeTile(level, column, row) != nullptr;
+  return decoded / SecondsSince(start);
+}
+
+CaseFigures RunCase(const std::string& label, const std::string& url,
+                    std::vector<std::pair<std::string, std::string>> properties, int fullSize,
+                    const std::string& picture) {
   platform::PlatformOptions options;
   options.width = kWidth;
   options.height = kHeight;
-  options.settingsFile = (std::filesystem::temp_directory_path() / "zolvex-bench-pan.ini").string();
+  options.settingsFile = (std::filesystem::temp_directory_path() / ("zolvex-bench-pan-" + label + ".ini")).string();
+  std::filesystem::remove(options.settingsFile);
   std::string error;
   auto platform = platform::CreatePlatform(options, error);
   properties.emplace_back("CustomErrorHandling", "yes");
   ViewWindow window(*platform, properties);
+  CaseFigures figures;
+  auto opening = Clock::now();
   if (!window.Open(url, error)) {
     std::printf("%s: cannot open %s: %s\n", label.c_str(), url.c_str(), error.c_str());
-    return {};
+    return figures;
   }
+  WaitForCompleteFrame(*platform, window);
+  figures.firstFrameMs = 1000 * SecondsSince(opening);
   const int levels = window.View().GetDocument()->GetLevelCount();
-  RunFigures figures;
+  std::set<TileId> seen, before;
+  CollectTiles(window.View(), before);
+  figures.residentStartKb = figures.residentPeakKb = ResidentKb();
+  const double cpuAtStart = ProcessCpuSeconds();
   auto start = Clock::now();
   for (int i = 0; i < kSteps; ++i) {
     Viewport v = PathStep(i, levels, fullSize);
     window.View().MoveTo(v.x, v.y, v.level, "left");
-    while (!window.FrameComplete()) platform->Window().RunFor(5);
-    figures.tiles += static_cast<long>(window.View().VisibleItems().size());
-    if ((i + 1) % 50 == 0) {
-      std::printf("  %-8s step %3d  resident %6ld kB  peak %6ld kB\n", label.c_str(), i + 1, ResidentKb("VmRSS:"),
-                  ResidentKb("VmHWM:"));
-    }
+    WaitForCompleteFrame(*platform, window);
+    CollectTiles(window.View(), seen);
+    const long resident = ResidentKb();
+    figures.residentPeakKb = std::max(figures.residentPeakKb, resident);
+    if ((i + 1) % 50 == 0) std::printf("  %-8s step %3d  resident %6ld kB\n", label.c_str(), i + 1, resident);
   }
-  figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("%-8s %6.1f frames/s  %8.0f tiles/s drawn\n", label.c_str(), kSteps / figures.seconds,
-              figures.tiles / figures.seconds);
+  figures.pathSeconds = SecondsSince(start);
+  figures.cpuSeconds = ProcessCpuSeconds() - cpuAtStart;
+  figures.residentEndKb = ResidentKb();
+  for (const TileId& tile : before) seen.erase(tile);
+  figures.tiles = static_cast<long>(seen.size());
+  if (label == "local") figures.rawRate = RawDecodeRate(picture, seen);
+  figures.ok = true;
   return figures;
 }
 
-double RawDecodeRate(const std::string& path) {
-  KtqLocalFile file;
-  if (!file.Open(path)) return 0;
-  const int level = file.LevelCount() - 1;
-  const LevelInfo& info = file.Level(level);
-  auto start = Clock::now();
-  int decoded = 0;
-  for (int row = 0; row < std::min(info.rows, 16); ++row) {
-    for (int column = 0; column < std::min(info.columns, 16); ++column) decoded += file.DecodeTile(level, column, row) != nullptr;
+// Runs a case in a child process, so that its memory is measured alone.
+CaseFigures RunCaseApart(const std::string& label, const std::string& url,
+                         const std::vector<std::pair<std::string, std::string>>& properties, int fullSize,
+                         const std::string& picture) {
+  std::fflush(stdout);
+  int channel[2];
+  if (pipe(channel) != 0) return {};
+  pid_t child = fork();
+  if (child == 0) {
+    close(channel[0]);
+    CaseFigures figures = RunCase(label, url, properties, fullSize, picture);
+    std::fflush(stdout);
+    ssize_t written = write(channel[1], &figures, sizeof figures);
+    _exit(written == static_cast<ssize_t>(sizeof figures) ? 0 : 1);
   }
-  return decoded / std::chrono::duration<double>(Clock::now() - start).count();
+  close(channel[1]);
+  CaseFigures figures;
+  if (child < 0 || read(channel[0], &figures, sizeof figures) != static_cast<ssize_t>(sizeof figures)) figures = {};
+  close(channel[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return figures;
+}
+
+// The tile server in a process of its own, on free ports of the loopback.
+class ServerProcess {
+ public:
+  bool Start(const std::string& root) {
+    int channel[2];
+    if (pipe(channel) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(channel[1], STDOUT_FILENO);
+      close(channel[0]);
+      close(channel[1]);
+      execl(KTQSERVE_PROGRAM, KTQSERVE_PROGRAM, root.c_str(), "--port", "0", "--http-port", "0", "--threads", "1",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(channel[1]);
+    if (pid_ < 0) return false;
+    output_ = fdopen(channel[0], "r");
+    char line[512];
+    while ((port_ == 0 || httpPort_ == 0) && output_ && std::fgets(line, sizeof line, output_)) {
+      const std::string text = line;
+      const std::size_t at = text.rfind(" port ");
+      if (at == std::string::npos) continue;
+      (text.find("HTTP tunnel") != std::string::npos ? httpPort_ : port_) = std::atoi(text.c_str() + at + 6);
+    }
+    // The server logs a line per connection: its output is read on, so that it never
+    // waits for a full pipe.
+    if (output_) drain_ = std::thread([this] {
+      while (std::fgets(line_, sizeof line_, output_)) {
+      }
+    });
+    return port_ != 0 && httpPort_ != 0;
+  }
+  ~ServerProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (drain_.joinable()) drain_.join();
+    if (output_) std::fclose(output_);
+  }
+  int Port() const { return port_; }
+  int HttpPort() const { return httpPort_; }
+
+ private:
+  pid_t pid_ = -1;
+  FILE* output_ = nullptr;
+  std::thread drain_;
+  char line_[512];
+  int port_ = 0, httpPort_ = 0;
+};
+
+// Reads the file once, so that every case finds it in the page cache.
+void WarmPageCache(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> block(1 << 20);
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+  }
+}
+
+void Report(const std::string& label, const CaseFigures& figures, double localRate) {
+  if (!figures.ok) {
+    std::printf("%-8s failed\n", label.c_str());
+    return;
+  }
+  const double rate = figures.tiles / figures.pathSeconds;
+  std::printf("%-8s %6.0f tiles/s decoded (%ld tiles in %.2f s)", label.c_str(), rate, figures.tiles,
+              figures.pathSeconds);
+  if (figures.rawRate > 0) std::printf(", %.2f of raw decoding", rate / figures.rawRate);
+  if (localRate > 0) std::printf(", %.2f of local", rate / localRate);
+  std::printf("\n         viewer processor time %.2f ms a tile; first complete frame %.0f ms; resident %ld kB at the start, peak %ld kB, %ld kB at the end\n",
+              1000 * figures.cpuSeconds / std::max(1L, figures.tiles), figures.firstFrameMs, figures.residentStartKb, figures.residentPeakKb, figures.residentEndKb);
 }
 
 }  // namespace
@@ -111,23 +278,25 @@ int main(int argc, char** argv) {
     std::string command = std::string(KTQTOOL_PROGRAM) + " synth '" + picture + "' --size " + std::to_string(size);
     if (std::system(command.c_str()) != 0) return 1;
   }
-  std::printf("raw decode of the top level's tiles: %.0f tiles/s\n", RawDecodeRate(picture));
+  WarmPageCache(picture);
 
-  KtqServer::Options serverOptions;
-  serverOptions.root = folder.string();
-  serverOptions.port = 0;
-  serverOptions.httpPort = 0;
-  KtqServer server(serverOptions);
-  std::string error;
-  if (!server.Start(error)) {
-    std::printf("cannot start the tile server: %s\n", error.c_str());
+  ServerProcess server;
+  if (!server.Start(folder.string())) {
+    std::printf("cannot start the tile server %s\n", KTQSERVE_PROGRAM);
     return 1;
   }
   const std::string name = std::filesystem::path(picture).filename().string();
-  Run("local", picture, {}, size);
-  Run("direct", "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, {}, size);
-  Run("tunnel", "ktq://127.0.0.1/" + name, {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}},
-      size);
-  server.Stop();
+  std::printf("%d steps of a %d x %d window over %d x %d\n", kSteps, kWidth, kHeight, size, size);
+  const CaseFigures local = RunCaseApart("local", picture, {}, size, picture);
+  const CaseFigures direct =
+      RunCaseApart("direct", "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, {}, size, picture);
+  const CaseFigures tunnel = RunCaseApart(
+      "tunnel", "ktq://127.0.0.1/" + name, {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}},
+      size, picture);
+  if (local.ok) std::printf("raw decode of the same tiles, one thread: %.0f tiles/s\n", local.rawRate);
+  const double localRate = local.ok ? local.tiles / local.pathSeconds : 0;
+  Report("local", local, 0);
+  Report("direct", direct, localRate);
+  Report("tunnel", tunnel, localRate);
   return 0;
 }

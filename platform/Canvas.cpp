@@ -373,11 +373,12 @@ struct State {
 }  // namespace
 
 struct Canvas::Impl {
-  explicit Impl(Surface& surface)
-      : target(surface), cr(cairo_create(surface.Native().surface)), layout(pango_cairo_create_layout(cr.get())) {}
+  explicit Impl(Surface& surface) : target(surface), cr(cairo_create(surface.Native().surface)) {}
 
   Surface& target;
   std::unique_ptr<cairo_t, CairoDeleter> cr;
+  // Made by the first text: a canvas that never draws text never starts Pango's font
+  // machinery (a fontconfig scan of the system's fonts).
   std::unique_ptr<PangoLayout, GObjectDeleter> layout;
   State state;
   std::vector<State> saved;
@@ -526,6 +527,10 @@ struct Canvas::Impl {
   }
 
   Size PrepareText(const std::string& text) {
+    if (!layout) {
+      layout.reset(pango_cairo_create_layout(Cr()));
+      fontChanged = true;
+    }
     if (fontChanged) UpdateFont();
     pango_cairo_update_layout(Cr(), layout.get());
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));

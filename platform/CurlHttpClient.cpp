@@ -36,11 +36,12 @@ class CurlShared {
   // A handle attached to the share with the cookie engine on.
   EasyHandle NewHandle() const {
     EasyHandle easy(curl_easy_init(), &curl_easy_cleanup);
-    if (easy) {
-      curl_easy_setopt(easy.get(), CURLOPT_SHARE, share_);
-      curl_easy_setopt(easy.get(), CURLOPT_COOKIEFILE, "");
-    }
+    if (easy) Attach(easy.get());
     return easy;
+  }
+  void Attach(CURL* easy) const {
+    curl_easy_setopt(easy, CURLOPT_SHARE, share_);
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
   }
 
  private:
@@ -343,54 +344,89 @@ struct CookieLine {
   }
 };
 
-// Runs the transfer of easy to its end. libcurl's own blocking call looks at the progress
-// callback only about once a second while a server is silent; waiting in short slices
-// here keeps the time-outs and cancelling close to their values.
-CURLcode RunTransfer(CURL* easy) {
-  MultiHandle multi(curl_multi_init(), &curl_multi_cleanup);
-  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+// Runs the transfer of easy to its end in multi, whose connection cache keeps the
+// connection open afterwards. libcurl's own blocking call looks at the progress callback
+// only about once a second while a server is silent; waiting in short slices here keeps
+// the time-outs and cancelling close to their values.
+CURLcode RunTransfer(CURLM* multi, CURL* easy) {
+  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
   int running = 1;
   CURLMcode state = CURLM_OK;
   while (state == CURLM_OK) {
-    state = curl_multi_perform(multi.get(), &running);
+    state = curl_multi_perform(multi, &running);
     if (state != CURLM_OK || running == 0) break;
-    state = curl_multi_poll(multi.get(), nullptr, 0, kWaitSliceMs, nullptr);
+    state = curl_multi_poll(multi, nullptr, 0, kWaitSliceMs, nullptr);
   }
   CURLcode result = state == CURLM_OK ? CURLE_OK : CURLE_RECV_ERROR;
   int queued = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+  while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
     if (message->msg == CURLMSG_DONE && message->easy_handle == easy) result = message->data.result;
   }
-  curl_multi_remove_handle(multi.get(), easy);
+  curl_multi_remove_handle(multi, easy);
   return result;
 }
 
 }  // namespace
 
+struct CurlHttpClient::Connection {
+  EasyHandle easy{nullptr, &curl_easy_cleanup};
+  MultiHandle multi{nullptr, &curl_multi_cleanup};
+};
+
 CurlHttpClient::CurlHttpClient(std::string agentName) : agentName_(std::move(agentName)) {
   CurlShared::Instance();
 }
 
+CurlHttpClient::~CurlHttpClient() = default;
+
+std::unique_ptr<CurlHttpClient::Connection> CurlHttpClient::TakeConnection() {
+  {
+    std::lock_guard lock(idleLock_);
+    if (!idle_.empty()) {
+      std::unique_ptr<Connection> connection = std::move(idle_.back());
+      idle_.pop_back();
+      return connection;
+    }
+  }
+  auto connection = std::make_unique<Connection>();
+  connection->easy = CurlShared::Instance().NewHandle();
+  connection->multi = MultiHandle(curl_multi_init(), &curl_multi_cleanup);
+  if (!connection->easy || !connection->multi) return nullptr;
+  // One transfer at a time runs in this cache: it needs to keep only a few connections.
+  curl_multi_setopt(connection->multi.get(), CURLMOPT_MAXCONNECTS, 2L);
+  return connection;
+}
+
+void CurlHttpClient::ReturnConnection(std::unique_ptr<Connection> connection) {
+  // The options pointed into the finished request; the next one sets its own.
+  curl_easy_reset(connection->easy.get());
+  CurlShared::Instance().Attach(connection->easy.get());
+  std::lock_guard lock(idleLock_);
+  if (idle_.size() < kMaxIdleConnections) idle_.push_back(std::move(connection));
+}
+
 HttpOutcome CurlHttpClient::Send(const HttpRequest& request, HttpBodySink& sink) {
-  EasyHandle easy = CurlShared::Instance().NewHandle();
-  if (!easy) return {HttpFailure::Connect, "the HTTP client could not start a request", {}};
+  std::unique_ptr<Connection> connection = TakeConnection();
+  if (!connection) return {HttpFailure::Connect, "the HTTP client could not start a request", {}};
+  CURL* easy = connection->easy.get();
   HeaderList headers = BuildHeaderList(request);
-  SetTransferOptions(easy.get(), request, agentName_);
-  curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
+  SetTransferOptions(easy, request, agentName_);
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
   std::array<char, CURL_ERROR_SIZE> errorText{};
-  curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, errorText.data());
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText.data());
 
   int attempts = std::max(1, request.settings.connectRetries);
   HttpOutcome outcome;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
-    Transfer transfer(request, sink, easy.get());
-    SetCallbacks(easy.get(), transfer);
+    Transfer transfer(request, sink, easy);
+    SetCallbacks(easy, transfer);
     errorText[0] = '\0';
-    CURLcode code = RunTransfer(easy.get());
+    CURLcode code = RunTransfer(connection->multi.get(), easy);
     outcome = transfer.Finish(code, errorText.data());
     // Only a connection that never came up is tried again; nothing reached the sink then.
     if (outcome.failure != HttpFailure::Connect || transfer.Connected()) break;
   }
+  ReturnConnection(std::move(connection));
   return outcome;
 }
 

@@ -52,6 +52,11 @@ void CComponentTile::TurnTo(int degrees) {
   image_->ReleaseSurface();
 }
 
+void CComponentTile::ReleaseDisplaySurface() {
+  std::lock_guard lock(mutex_);
+  if (image_) image_->ReleaseSurface();
+}
+
 int CComponentTile::Rotation() const {
   std::lock_guard lock(mutex_);
   return rotation_;

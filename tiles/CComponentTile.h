@@ -35,6 +35,9 @@ class CComponentTile : public CComponentImage {
   // picture starts at angle 0.
   void SetRotation(int degrees);
   int Rotation() const;
+  // Drops the display copy of the picture (made again when the tile is next drawn), so
+  // that only the tiles of the frame hold one.
+  void ReleaseDisplaySurface();
   // Signed quarter turns of an angle: 0, 1, 2 or -1.
   static int QuarterTurns(int degrees);
   void SetOffset(int x, int y);

@@ -1,5 +1,10 @@
 #include "tiles/FileTileSource.h"
 
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
+
 #include "documents/CReaderException.h"
 #include "documents/MessageTable.h"
 #include "image/qmImageUtils.h"
@@ -46,6 +51,40 @@ std::unique_ptr<ViewImage> FileTileSource::RequestTile(const std::string&, int l
     if (TileSourceListener* listener = Listener()) listener->OnTileArrived(nullptr, "", level, column, row);
   }
   return tile;
+}
+
+std::vector<std::unique_ptr<ViewImage>> FileTileSource::RequestTiles(int level,
+                                                                     const std::vector<std::pair<int, int>>& tiles,
+                                                                     int) {
+  std::vector<std::unique_ptr<ViewImage>> images(tiles.size());
+  auto info = LevelAt(level);
+  if (!info) return images;
+  // The file is read-only once open, so its tiles decode on several threads at once; each
+  // thread takes the next tile not yet taken.
+  std::atomic<std::size_t> next = 0;
+  auto decode = [&] {
+    for (std::size_t i; (i = next++) < tiles.size();) {
+      auto [column, row] = tiles[i];
+      if (info->HasTile(column, row)) images[i] = file_.DecodeTile(level, column, row);
+    }
+  };
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t working = std::min<std::size_t>({cores, kDecodeThreads, tiles.size()});
+  std::vector<std::thread> threads;
+  try {
+    for (std::size_t i = 1; i < working; ++i) threads.emplace_back(decode);
+  } catch (const std::system_error&) {
+    // No thread to spare: the threads there are (at least this one) decode everything.
+  }
+  decode();
+  for (std::thread& thread : threads) thread.join();
+  // A tile that does not decode is reported like a failed remote one (see RequestTile).
+  TileSourceListener* listener = Listener();
+  for (std::size_t i = 0; i < tiles.size(); ++i) {
+    auto [column, row] = tiles[i];
+    if (!images[i] && info->HasTile(column, row) && listener) listener->OnTileArrived(nullptr, "", level, column, row);
+  }
+  return images;
 }
 
 std::unique_ptr<ViewImage> FileTileSource::GetThumbnail() {

@@ -80,8 +80,9 @@ std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePos
   neededLevel_ = level;
   needed_ = {tiles.begin(), tiles.end()};
   std::vector<TileHandle> result(tiles.size());
-  bool told = false;
-  std::unique_lock<std::mutex> workerPaused;
+  // First what is at hand; the tiles to ask for are gathered, centre first, and asked for
+  // together.
+  std::vector<std::size_t> asked;
   for (size_t j = 0; j < tiles.size(); ++j) {
     auto [column, row] = tiles[j];
     if (!InsideLevel(level, column, row)) continue;
@@ -96,19 +97,30 @@ std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePos
       result[j] = retry == Retry::GiveUp ? ShowForGood(key) : std::move(entry);
       continue;
     }
-    if (!told && notify) {
-      std::vector<int> columns, rows;
-      columns.reserve(tiles.size());
-      rows.reserve(tiles.size());
-      for (auto [c, r] : tiles) {
-        columns.push_back(c);
-        rows.push_back(r);
-      }
-      source_.SetNeededTiles(level, columns, rows);
+    asked.push_back(j);
+  }
+  if (asked.empty()) return result;
+  if (notify) {
+    std::vector<int> columns, rows;
+    columns.reserve(tiles.size());
+    rows.reserve(tiles.size());
+    for (auto [c, r] : tiles) {
+      columns.push_back(c);
+      rows.push_back(r);
     }
-    if (!told && worker_) workerPaused = worker_->PauseWhileRequesting();
-    told = true;
-    std::unique_ptr<ViewImage> image = source_.RequestTile("", level, column, row, 1);
+    source_.SetNeededTiles(level, columns, rows);
+  }
+  std::unique_lock<std::mutex> workerPaused;
+  if (worker_) workerPaused = worker_->PauseWhileRequesting();
+  std::vector<TilePosition> positions;
+  positions.reserve(asked.size());
+  for (std::size_t j : asked) positions.push_back(tiles[j]);
+  std::vector<std::unique_ptr<ViewImage>> images = source_.RequestTiles(level, positions, 1);
+  for (std::size_t k = 0; k < asked.size(); ++k) {
+    const std::size_t j = asked[k];
+    auto [column, row] = tiles[j];
+    TileHandle entry = Lookup(TileKey{level, column, row});
+    std::unique_ptr<ViewImage> image = k < images.size() ? std::move(images[k]) : nullptr;
     if (!entry) {
       bool draft = false;
       if (!image) {

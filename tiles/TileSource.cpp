@@ -71,6 +71,14 @@ void TileSource::StoreFile(const std::string& name, const std::uint8_t* data, st
   for (TileSourceListener* listener : waiting) listener->OnFileArrived(name, data, length);
 }
 
+std::vector<std::unique_ptr<ViewImage>> TileSource::RequestTiles(int level, const std::vector<std::pair<int, int>>& tiles,
+                                                                 int priority) {
+  std::vector<std::unique_ptr<ViewImage>> images;
+  images.reserve(tiles.size());
+  for (auto [column, row] : tiles) images.push_back(RequestTile("", level, column, row, priority));
+  return images;
+}
+
 int TileSource::GetTileWidth(int level) const { return LevelAt(level) ? LevelAt(level)->tileWidth : -1; }
 int TileSource::GetTileHeight(int level) const { return LevelAt(level) ? LevelAt(level)->tileHeight : -1; }
 int TileSource::GetRows(int level) const { return LevelAt(level) ? LevelAt(level)->rows : -1; }

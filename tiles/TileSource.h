@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tiles/LevelInfo.h"
@@ -45,6 +46,10 @@ class TileSource {
   std::unique_ptr<ViewImage> RequestTile(const std::string& name, int level, int column, int row) {
     return RequestTile(name, level, column, row, 1);
   }
+  // RequestTile for several tiles of a level, in the given order: the results in the same
+  // order. A source that decodes at once may decode them side by side.
+  virtual std::vector<std::unique_ptr<ViewImage>> RequestTiles(int level, const std::vector<std::pair<int, int>>& tiles,
+                                                               int priority);
   virtual std::unique_ptr<ViewImage> GetThumbnail() = 0;
   virtual int GetRows(int level) const;
   virtual int GetLevelCount() const = 0;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <tuple>
+#include <unordered_set>
 
 #include "documents/CReaderException.h"
 #include "platform/Numbers.h"
@@ -237,7 +238,9 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   auto order = TileCache::CentreFirst(rect.column, rect.row, rect.columns, rect.rows);
   // The handles keep this frame's tiles alive until the next frame asks, whatever the
   // cache evicts meanwhile.
-  frameTiles_ = cache_->GetTiles(level, order, tell);
+  std::vector<TileHandle> tiles = cache_->GetTiles(level, order, tell);
+  ReleaseSurfacesLeaving(tiles);
+  frameTiles_ = std::move(tiles);
   const auto& entries = frameTiles_;
   if (cacheAhead_) worker_->SetRectangle(level, rect.column, rect.row, rect.columns, rect.rows);
   // Tiles of a coarser level are stretched to the current one; a tile drawn at its own
@@ -258,6 +261,17 @@ int TiledImageDocument::CollectDrawItems(std::vector<MapObject*>& items, int x, 
   pending_ = missing;
   AppendObjects(items);
   return static_cast<int>(items.size());
+}
+
+// A cached tile keeps its decoded picture; the display copy it is drawn from is kept only
+// while the tile is in the frame, so that the cache's memory is not doubled.
+void TiledImageDocument::ReleaseSurfacesLeaving(const std::vector<TileHandle>& next) {
+  std::unordered_set<const CComponentTile*> staying;
+  staying.reserve(next.size());
+  for (const TileHandle& tile : next) staying.insert(tile.get());
+  for (const TileHandle& tile : frameTiles_) {
+    if (tile && !staying.count(tile.get())) tile->ReleaseDisplaySurface();
+  }
 }
 
 TiledImageDocument::TileRect TiledImageDocument::TilesCovering(int level, const SourceArea& area) const {

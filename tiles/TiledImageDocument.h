@@ -108,6 +108,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
   // The level whose tiles draw a frame showing area of the current level (at most
   // kMaxTilesPerFrame of them), and those tiles.
   int ChooseDrawnLevel(const SourceArea& area, TileRect& rect);
+  void ReleaseSurfacesLeaving(const std::vector<TileHandle>& next);
   std::vector<TileHandle> frameTiles_;  // the tiles of the last draw list
   std::atomic<int> pending_ = 0;
   bool loaded_ = false;

@@ -58,13 +58,22 @@ std::unique_ptr<ViewImage> FlipMapView::CaptureImage(int x, int y, int width, in
   if (!back_ || width <= 0 || height <= 0) return nullptr;
   auto image = std::make_unique<ViewImage>(width, height, 24);
   if (!image->isValid()) return nullptr;
+  // Straight from the surface's rows: a whole frame is millions of pixels. What lies
+  // outside the frame is black.
+  const platform::Pixel* pixels = back_->Pixels();
+  const std::size_t stride = static_cast<std::size_t>(back_->StridePixels());
+  const platform::Rect inside = platform::Rect::FromSize(x, y, width, height).Intersect(back_->Bounds());
   for (int row = 0; row < height; ++row) {
     std::uint8_t* line = image->getRow(row);
-    for (int column = 0; column < width; ++column) {
-      platform::Pixel p = back_->PixelAt(x + column, y + row);
-      line[column * 3] = static_cast<std::uint8_t>(p);
-      line[column * 3 + 1] = static_cast<std::uint8_t>(p >> 8);
-      line[column * 3 + 2] = static_cast<std::uint8_t>(p >> 16);
+    std::fill(line, line + static_cast<std::size_t>(width) * 3, std::uint8_t{0});
+    if (y + row < inside.top || y + row >= inside.bottom) continue;
+    const platform::Pixel* from = pixels + static_cast<std::size_t>(y + row) * stride;
+    for (int column = inside.left; column < inside.right; ++column) {
+      const platform::Pixel p = from[column];
+      std::uint8_t* to = line + static_cast<std::size_t>(column - x) * 3;
+      to[0] = static_cast<std::uint8_t>(p);
+      to[1] = static_cast<std::uint8_t>(p >> 8);
+      to[2] = static_cast<std::uint8_t>(p >> 16);
     }
   }
   return image;

@@ -146,6 +146,40 @@ TEST(HttpClient, StreamsBodiesInPiecesOfAtMostOneBlock) {
   EXPECT_EQ(headOnly.total, 0u);
 }
 
+// Requests one after another go out on the connection the server keeps open, and nothing
+// of one request (method, body, headers) carries over into the next.
+TEST(HttpClient, KeepsTheConnectionOpenForTheNextRequest) {
+  HttpTestServer server;
+  server.KeepConnectionsOpen(true);
+  server.Fallback([](const HttpTestServer::Request& request) { return Response::Text("at " + request.path); });
+  auto client = CreateHttpClient("zolvex");
+  HttpRequest post = Get(server.Url("/post"));
+  post.method = "POST";
+  post.body = "a=1";
+  post.headers = {{"X-Once", "yes"}};
+  for (const HttpRequest& request : {Get(server.Url("/first")), post, Get(server.Url("/last"))}) {
+    HttpOutcome outcome = client->Send(request);
+    ASSERT_TRUE(outcome.Ok()) << outcome.message;
+    EXPECT_EQ(std::string(outcome.response.body.begin(), outcome.response.body.end()),
+              "at " + request.url.substr(request.url.rfind('/')));
+  }
+  EXPECT_EQ(server.ConnectionCount(), 1u);
+  auto received = server.Requests();
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_EQ(received[1].method, "POST");
+  EXPECT_EQ(received[1].body, "a=1");
+  EXPECT_EQ(received[2].method, "GET");
+  EXPECT_EQ(received[2].body, "");
+  EXPECT_FALSE(received[2].HasHeader("X-Once"));
+  EXPECT_EQ(received[2].Header("User-Agent"), "zolvex");
+
+  // A server that closes after each answer is connected to again.
+  HttpTestServer closing;
+  closing.Route("/x", Response::Text("x"));
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(client->Send(Get(closing.Url("/x"))).Ok());
+  EXPECT_EQ(closing.ConnectionCount(), 2u);
+}
+
 TEST(HttpClient, CollectingSendRefusesBodiesOverItsLimit) {
   HttpTestServer server;
   server.Route("/big", Response::OfSize(50000));

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -14,7 +17,9 @@
 #include "tests/support/TestSupport.h"
 #include "tiles/FileTileSource.h"
 #include "tiles/HttpTileSource.h"
+#include "tiles/KtqLocalFile.h"
 #include "tiles/SocketTileSource.h"
+#include "tiles/TileCache.h"
 
 using namespace zolvex;
 
@@ -43,6 +48,10 @@ class TileCollector : public TileSourceListener {
   bool WaitFor(size_t count) {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return tiles_.size() >= count; });
+  }
+  std::size_t Count() {
+    std::lock_guard lock(mutex_);
+    return tiles_.size();
   }
   ViewImage* Tile(int level, int column, int row) {
     std::lock_guard lock(mutex_);
@@ -187,6 +196,50 @@ TEST_F(TileSourcesTest, AConnectionLostAfterLoadingReachesThePageAndTheFrameEnds
   EXPECT_TRUE(window.FrameComplete());
   EXPECT_EQ(window.LastError().substr(0, 2), "2.") << window.LastError();
   EXPECT_TRUE(window.View().HasValidDocument());
+}
+
+// Tiles asked for together decode side by side, yet come back in the order asked, as
+// one by one; an address outside the level is null, and a tile that does not decode is
+// null and reported to the listener as failed.
+TEST_F(TileSourcesTest, LocalTilesAskedForTogetherComeBackAsOneByOne) {
+  const std::string damaged = settingsDir_.File("damaged.ktq");
+  std::filesystem::copy_file(dir_->File("s.ktq"), damaged);
+  KtqLocalFile file;
+  ASSERT_TRUE(file.Open(damaged));
+  const int level = file.LevelCount() - 1;
+  {
+    // The tile's stream is found in the file by a piece of its middle; its start goes.
+    auto stream = file.ReadTile(level, 2, 3);
+    ASSERT_TRUE(stream && stream->size() > 64);
+    std::ifstream in(damaged, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t middle = stream->size() / 2;
+    const std::size_t found = bytes.find(std::string(stream->begin() + middle, stream->begin() + middle + 32));
+    ASSERT_NE(found, std::string::npos);
+    std::fstream out(damaged, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(found - middle));
+    out.write("\0\0\0\0", 4);  // no JPEG start any more
+  }
+  FileTileSource local(damaged, "");
+  TileCollector failures;
+  local.SetListener(&failures);
+  std::vector<std::pair<int, int>> positions = TileCache::CentreFirst(0, 0, 4, 4);
+  positions.emplace_back(4, 0);
+  positions.emplace_back(-1, 2);
+  auto together = local.RequestTiles(level, positions, 1);
+  ASSERT_EQ(together.size(), positions.size());
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    auto [column, row] = positions[i];
+    auto alone = local.RequestTile("", level, column, row);
+    const bool decodable = column >= 0 && column < 4 && !(column == 2 && row == 3);
+    ASSERT_EQ(together[i] != nullptr, decodable) << column << "," << row;
+    if (decodable) {
+      EXPECT_TRUE(SamePixels(*together[i], *alone)) << column << "," << row;
+    }
+  }
+  ASSERT_TRUE(failures.WaitFor(1));
+  EXPECT_EQ(failures.Tile(level, 2, 3), nullptr);
+  EXPECT_EQ(failures.Count(), 1u);
 }
 
 TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {

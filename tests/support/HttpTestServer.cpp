@@ -219,21 +219,30 @@ void HttpTestServer::AcceptLoop() {
 }
 
 void HttpTestServer::Serve(int socket) {
-  auto deadline = std::chrono::steady_clock::now() + kRequestDeadline;
   std::string buffer;
+  while (ServeOne(socket, buffer) && keepAlive_.load()) {
+  }
+  ::shutdown(socket, SHUT_WR);
+}
+
+// Reads one request from the connection (buffer keeps what came after it) and answers it;
+// false when the connection is to end.
+bool HttpTestServer::ServeOne(int socket, std::string& buffer) {
+  auto deadline = std::chrono::steady_clock::now() + kRequestDeadline;
   size_t headEnd;
   while ((headEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
-    if (!ReadMore(socket, buffer, stopping_, deadline)) return;
+    if (!ReadMore(socket, buffer, stopping_, deadline)) return false;
   }
   Request request;
-  if (!ParseHead(buffer.substr(0, headEnd), request)) return;
+  if (!ParseHead(buffer.substr(0, headEnd), request)) return false;
   if (EqualNoCase(request.Header("Expect"), "100-continue")) SendAll(socket, "HTTP/1.1 100 Continue\r\n\r\n");
   size_t bodyLength = static_cast<size_t>(std::strtoull(request.Header("Content-Length").c_str(), nullptr, 10));
   buffer.erase(0, headEnd + 4);
   while (buffer.size() < bodyLength) {
-    if (!ReadMore(socket, buffer, stopping_, deadline)) return;
+    if (!ReadMore(socket, buffer, stopping_, deadline)) return false;
   }
   request.body = buffer.substr(0, bodyLength);
+  buffer.erase(0, bodyLength);
   {
     std::lock_guard lock(mutex_);
     requests_.push_back(request);
@@ -241,16 +250,23 @@ void HttpTestServer::Serve(int socket) {
   arrived_.notify_all();
 
   Response response = Answer(request);
-  if (response.stall == Stall::BeforeHead) return HoldOpen(socket);
+  if (response.stall == Stall::BeforeHead) {
+    HoldOpen(socket);
+    return false;
+  }
+  const bool keepAlive = keepAlive_.load();
   std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " + ReasonPhrase(response.status) + "\r\n";
   for (const auto& [name, value] : response.headers) head += name + ": " + value + "\r\n";
   bool hasBody = StatusHasBody(response.status);
   if (hasBody) head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
-  head += "Connection: close\r\n\r\n";
-  if (!SendAll(socket, head)) return;
-  if (response.stall == Stall::AfterHead) return HoldOpen(socket);
-  if (hasBody) SendAll(socket, response.body);
-  ::shutdown(socket, SHUT_WR);
+  head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+  if (!SendAll(socket, head)) return false;
+  if (response.stall == Stall::AfterHead) {
+    HoldOpen(socket);
+    return false;
+  }
+  if (hasBody && !SendAll(socket, response.body)) return false;
+  return keepAlive;
 }
 
 HttpTestServer::Response HttpTestServer::Answer(const Request& request) {

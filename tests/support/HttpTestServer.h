@@ -15,7 +15,7 @@ namespace zolvex::test {
 
 // A small HTTP/1.1 server on 127.0.0.1 and an ephemeral port, for tests that need a real
 // peer. Each connection is served on a thread of its own and answers one request, then
-// closes ("Connection: close"). Answers come from routes (exact path, query ignored), else
+// closes ("Connection: close"), unless the server keeps connections open for more. Answers come from routes (exact path, query ignored), else
 // from the fallback handler, else 404.
 class HttpTestServer {
  public:
@@ -72,6 +72,9 @@ class HttpTestServer {
   std::size_t RequestCount() const;
   // Waits until at least count requests arrived; false after the time-out.
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+  // Answers "Connection: keep-alive" and reads further requests from the same connection
+  // (until the peer closes it or stays silent for the request deadline).
+  void KeepConnectionsOpen(bool keep) { keepAlive_ = keep; }
   // Number of connections accepted so far (also those that sent no complete request).
   std::size_t ConnectionCount() const { return connections_.load(); }
 
@@ -81,6 +84,7 @@ class HttpTestServer {
  private:
   void AcceptLoop();
   void Serve(int socket);
+  bool ServeOne(int socket, std::string& buffer);
   Response Answer(const Request& request);
   void HoldOpen(int socket);
 
@@ -88,6 +92,7 @@ class HttpTestServer {
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::atomic<std::size_t> connections_{0};
+  std::atomic<bool> keepAlive_{false};
   std::thread acceptor_;
   mutable std::mutex mutex_;
   mutable std::condition_variable arrived_;
