@@ -155,7 +155,7 @@ bool readPalette(Reader& r, qmImage& image) {
   return true;
 }
 
-bool readRows(Reader& r, std::vector<png_bytep>& rows) {
+bool readAllRows(Reader& r, std::vector<png_bytep>& rows) {
   if (setjmp(png_jmpbuf(r.png))) return false;
   png_read_image(r.png, rows.data());
   png_read_end(r.png, nullptr);
@@ -284,7 +284,7 @@ std::unique_ptr<qmImage> qmPngDecoder::decodeImage() {
   std::vector<std::uint8_t> samples(rowBytes * layout.height);
   std::vector<png_bytep> rows(layout.height);
   for (png_uint_32 y = 0; y < layout.height; ++y) rows[y] = &samples[rowBytes * y];
-  if (!readRows(r, rows)) throw qmCodecError(r.error);
+  if (!readAllRows(r, rows)) throw qmCodecError(r.error);
   storePixels(layout, samples, *image);
   return image;
 }
