@@ -334,7 +334,12 @@ TEST_F(CodecInterop, RowsInStripsAreTheDecodedPicture) {
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 64 " + Path("rows.gif")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -define tiff:rows-per-strip=4 " + Path("strips.tif")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -compress jpeg -define tiff:tile-geometry=16x16 " + Path("tiles.tif")));
-  const std::string files[] = {"rows.jpg", "grey.jpg", "rows.gif", "base.png", "strips.tif", "tiles.tif"};
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 50 PNG8:" + Path("palette.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -depth 16 " + Path("deep.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colorspace gray " + Path("grey.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -interlace PNG " + Path("interlaced.png")));
+  const std::string files[] = {"rows.jpg", "grey.jpg",  "rows.gif", "base.png",      "palette.png",
+                               "deep.png", "grey.png", "interlaced.png", "strips.tif", "tiles.tif"};
   // The rows, top down, packed; empty when reading fails.
   auto readInStrips = [](qmImageDecoder& decoder) {
     std::vector<std::uint8_t> pixels;
