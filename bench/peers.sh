@@ -10,7 +10,7 @@
 #   below full size, to PNG         --snapshot / --save-area   openslide-write-png on the pyramid
 #
 # Both pyramids use tiles of 256 and JPEG quality 85. With --large, a 65536 x 65536 input
-# (the same picture upscaled) is built once by each, with its time and peak resident
+# (the same picture upscaled, as a JPEG-compressed TIFF) is built once by each, with its time and peak resident
 # memory from /usr/bin/time -v.
 #
 #   bench/peers.sh [--large] [BUILD_DIR]     (RUNS=3 builds, REGION_RUNS=10 by default)
@@ -74,12 +74,13 @@ make_picture() {
   rm -rf "$scratch"
 }
 
-# The larger input: the picture upscaled, written as JPEG.
+# The larger input: the picture upscaled, written as a JPEG-compressed TIFF in strips (JPEG
+# files stop at 65500 pixels a side).
 make_large_picture() {
   local out=$1 source=$2
   [[ -s $out ]] && return
-  vips resize "$source" "$out.partial.jpg[Q=85]" "$((LARGE_SIZE / SIZE))" --kernel linear
-  mv "$out.partial.jpg" "$out"
+  vips resize "$source" "$out.partial.tif[compression=jpeg,Q=90,bigtiff]" "$((LARGE_SIZE / SIZE))" --kernel linear
+  mv "$out.partial.tif" "$out"
 }
 
 # Median seconds of each command of the last hyperfine run, in the order given.
@@ -142,7 +143,7 @@ time_and_peak() {
 }
 
 if ((LARGE)); then
-  LARGE_SOURCE=$WORK/source-$LARGE_SIZE.jpg
+  LARGE_SOURCE=$WORK/source-$LARGE_SIZE.tif
   make_large_picture "$LARGE_SOURCE" "$SOURCE"
   read -r ours_s ours_mb < <(time_and_peak taskset -c 0 "$KTQTOOL" build "$LARGE_SOURCE" "$WORK/large.ktq" \
     --tile 256 --quality 85 --threads 1)

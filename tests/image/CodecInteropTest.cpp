@@ -338,8 +338,14 @@ TEST_F(CodecInterop, RowsInStripsAreTheDecodedPicture) {
   ASSERT_TRUE(MagickRun(Path("base.png") + " -depth 16 " + Path("deep.png")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colorspace gray " + Path("grey.png")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -interlace PNG " + Path("interlaced.png")));
-  const std::string files[] = {"rows.jpg", "grey.jpg",  "rows.gif", "base.png",      "palette.png",
-                               "deep.png", "grey.png", "interlaced.png", "strips.tif", "tiles.tif"};
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -type truecolor BMP3:" + Path("rows24.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 12 -type palette BMP3:" + Path("rows4.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -monochrome BMP3:" + Path("rows1.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -define bmp:subtype=RGB565 BMP:" + Path("rows565.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 200 -type palette -compress RLE BMP3:" + Path("rowsrle.bmp")));
+  const std::string files[] = {"rows.jpg",  "grey.jpg",  "rows.gif",    "base.png",      "palette.png",
+                               "deep.png",  "grey.png",  "interlaced.png", "strips.tif", "tiles.tif",
+                               "rows24.bmp", "rows4.bmp", "rows1.bmp",   "rows565.bmp",   "rowsrle.bmp"};
   // The rows, top down, packed; empty when reading fails.
   auto readInStrips = [](qmImageDecoder& decoder) {
     std::vector<std::uint8_t> pixels;
