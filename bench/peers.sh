@@ -74,26 +74,29 @@ make_picture() {
   rm -rf "$scratch"
 }
 
-# The larger input: the picture upscaled, written as a JPEG-compressed TIFF in strips (JPEG
+# The larger input: the picture upscaled, written as a tiled JPEG-compressed TIFF (JPEG
 # files stop at 65500 pixels a side).
 make_large_picture() {
   local out=$1 source=$2
   [[ -s $out ]] && return
-  vips resize "$source" "$out.partial.tif[compression=jpeg,Q=90,bigtiff]" "$((LARGE_SIZE / SIZE))" --kernel linear
+  vips resize "$source" "$out.partial.tif[compression=jpeg,Q=90,tile,tile-width=256,tile-height=256,bigtiff]" \
+    "$((LARGE_SIZE / SIZE))" --kernel linear
   mv "$out.partial.tif" "$out"
 }
 
-# Median seconds of each command of the last hyperfine run, in the order given.
-medians() { jq -r '.results[].median' "$WORK/run.json"; }
+# Median wall seconds and mean processor seconds (user + system) of each command of the
+# last hyperfine run, in the order given.
+times_of_run() { jq -r '.results[] | "\(.median) \(.user + .system)"' "$WORK/run.json"; }
 
-# hyperfine NAME_OURS NAME_PEER -- ours and the peer back to back; prints the ratio.
+# Ours and the peer back to back in one hyperfine run; prints the times and the ratio of
+# wall times, and of processor times (which a busy machine disturbs less).
 compare() {
   local label=$1 runs=$2 ours=$3 peer=$4
   hyperfine --style none --runs "$runs" --warmup 1 --export-json "$WORK/run.json" "$ours" "$peer" >/dev/null
   local times
-  times=($(medians))
-  awk -v l="$label" -v o="${times[0]}" -v p="${times[1]}" \
-    'BEGIN { printf "| %s | %.3f s | %.3f s | %.2f |\n", l, o, p, p / o }'
+  times=($(times_of_run))
+  awk -v l="$label" -v o="${times[0]}" -v oc="${times[1]}" -v p="${times[2]}" -v pc="${times[3]}" \
+    'BEGIN { printf "| %s | %.3f s (cpu %.3f s) | %.3f s (cpu %.3f s) | %.2f | %.2f |\n", l, o, oc, p, pc, p / o, pc / oc }'
 }
 
 install_missing
@@ -109,8 +112,8 @@ BUILD_VIPS="vips tiffsave $SOURCE $WORK/vips.tif --pyramid --tile --tile-width 2
 
 echo "Zolvex beside its peers, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, ${SIZE}² real-content JPEG"
 echo
-echo "| work | ours | peer | peer / ours |"
-echo "|---|---|---|---|"
+echo "| work | ours | peer | peer / ours (wall) | peer / ours (cpu) |"
+echo "|---|---|---|---|---|"
 compare "build, one core: ktqtool build / vips tiffsave --pyramid" "$RUNS" \
   "taskset -c 0 $BUILD_OURS --threads 1" "VIPS_CONCURRENCY=1 taskset -c 0 $BUILD_VIPS"
 compare "build, two threads: ktqtool build --threads 2 / vips (2 threads)" "$RUNS" \

@@ -40,14 +40,7 @@ std::unique_ptr<qmImage> qmImageDecoder::decode() {
 }
 
 std::unique_ptr<qmImage> qmImageDecoder::decodeAsSubImage(int left, int top, int width, int height) {
-  try {
-    return decodeSubImage(left, top, width, height);
-  } catch (const std::bad_alloc&) {
-    lastError_ = "Out of memory";
-  } catch (const std::exception& e) {
-    lastError_ = e.what();
-  }
-  return nullptr;
+  return qmRunGuarded(lastError_, std::unique_ptr<qmImage>(), [&] { return decodeSubImage(left, top, width, height); });
 }
 
 qmImageHeaderInfo qmImageDecoder::readHeaderInfo() {
@@ -63,26 +56,14 @@ std::unique_ptr<qmImage> qmImageDecoder::decodeSubImage(int, int, int, int) {
 }
 
 bool qmImageDecoder::beginRows() {
-  try {
+  return qmRunGuarded(lastError_, false, [this] {
     startRows();
     return true;
-  } catch (const std::bad_alloc&) {
-    lastError_ = "Out of memory";
-  } catch (const std::exception& e) {
-    lastError_ = e.what();
-  }
-  return false;
+  });
 }
 
 int qmImageDecoder::readRows(std::uint8_t* const* rows, int count) {
-  try {
-    return nextRows(rows, count);
-  } catch (const std::bad_alloc&) {
-    lastError_ = "Out of memory";
-  } catch (const std::exception& e) {
-    lastError_ = e.what();
-  }
-  return -1;
+  return qmRunGuarded(lastError_, -1, [&] { return nextRows(rows, count); });
 }
 
 void qmImageDecoder::startRows() {
