@@ -97,12 +97,17 @@ void qmAreaShrinker::pushHalving(const std::uint8_t* row) {
     std::copy(row, row + previous_.size(), previous_.begin());
     return;
   }
+  // Columns first (a plain loop the compiler vectorises), then neighbouring pixels.
+  const size_t used = static_cast<size_t>(newWidth_) * 6;
+  columnSums_.resize(used);
   const std::uint8_t* above = previous_.data();
+  for (size_t i = 0; i < used; ++i) columnSums_[i] = static_cast<std::uint16_t>(above[i] + row[i]);
+  const std::uint16_t* sum = columnSums_.data();
   std::uint8_t* out = out_.data();
-  for (int x = 0; x < newWidth_; ++x, above += 6, row += 6, out += 3) {
-    for (int c = 0; c < 3; ++c) {
-      out[c] = static_cast<std::uint8_t>((above[c] + above[c + 3] + row[c] + row[c + 3]) >> 2);
-    }
+  for (int x = 0; x < newWidth_; ++x, sum += 6, out += 3) {
+    out[0] = static_cast<std::uint8_t>((sum[0] + sum[3]) >> 2);
+    out[1] = static_cast<std::uint8_t>((sum[1] + sum[4]) >> 2);
+    out[2] = static_cast<std::uint8_t>((sum[2] + sum[5]) >> 2);
   }
   sink_(nextOut_++, out_.data());
 }

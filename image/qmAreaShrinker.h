@@ -53,6 +53,7 @@ class qmAreaShrinker {
   std::vector<std::uint64_t> following_;  // destination row nextOut_ + 1
   std::vector<std::uint8_t> out_;
   std::vector<std::uint8_t> previous_;  // halving: the even row waiting for its pair
+  std::vector<std::uint16_t> columnSums_;
 };
 
 }  // namespace zolvex
