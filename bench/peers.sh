@@ -2,7 +2,8 @@
 # Zolvex beside the tools people would reach for instead, on one real-content picture:
 # Debian's desktop backgrounds joined 2 x 2, upscaled and grained to SIZE x SIZE (16384 by
 # default), saved as JPEG. Every comparison runs ours and the peer back to back in one
-# hyperfine run and prints peer time / our time (above 1: we are faster).
+# hyperfine run and prints peer time / our time (above 1: we are faster), of the wall
+# time and of the processor time (user + system, which a busy machine disturbs less).
 #
 #   build the pyramid, one core     ktqtool build             vips tiffsave --pyramid (VIPS_CONCURRENCY=1)
 #   build the pyramid, two threads  ktqtool build --threads 2 vips tiffsave --pyramid (VIPS_CONCURRENCY=2)
@@ -10,8 +11,8 @@
 #   below full size, to PNG         --snapshot / --save-area   openslide-write-png on the pyramid
 #
 # Both pyramids use tiles of 256 and JPEG quality 85. With --large, a 65536 x 65536 input
-# (the same picture upscaled, as a JPEG-compressed TIFF) is built once by each, with its time and peak resident
-# memory from /usr/bin/time -v.
+# (the same picture upscaled, as a tiled JPEG TIFF) is built once by each, one core each,
+# with its time and peak resident memory from /usr/bin/time -v.
 #
 #   bench/peers.sh [--large] [BUILD_DIR]     (RUNS=3 builds, REGION_RUNS=10 by default)
 #

@@ -334,6 +334,7 @@ TEST_F(CodecInterop, RowsInStripsAreTheDecodedPicture) {
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 64 " + Path("rows.gif")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -define tiff:rows-per-strip=4 " + Path("strips.tif")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -compress jpeg -define tiff:tile-geometry=16x16 " + Path("tiles.tif")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -define tiff:tile-geometry=16x16 -orient bottom-left " + Path("turned.tif")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 50 PNG8:" + Path("palette.png")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -depth 16 " + Path("deep.png")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colorspace gray " + Path("grey.png")));
@@ -344,7 +345,7 @@ TEST_F(CodecInterop, RowsInStripsAreTheDecodedPicture) {
   ASSERT_TRUE(MagickRun(Path("base.png") + " -define bmp:subtype=RGB565 BMP:" + Path("rows565.bmp")));
   ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 200 -type palette -compress RLE BMP3:" + Path("rowsrle.bmp")));
   const std::string files[] = {"rows.jpg",  "grey.jpg",  "rows.gif",    "base.png",      "palette.png",
-                               "deep.png",  "grey.png",  "interlaced.png", "strips.tif", "tiles.tif",
+                               "deep.png",  "grey.png",  "interlaced.png", "strips.tif", "tiles.tif", "turned.tif",
                                "rows24.bmp", "rows4.bmp", "rows1.bmp",   "rows565.bmp",   "rowsrle.bmp"};
   // The rows, top down, packed; empty when reading fails.
   auto readInStrips = [](qmImageDecoder& decoder) {
