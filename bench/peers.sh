@@ -136,27 +136,29 @@ compare "region to PNG: zolvex --snapshot / openslide-write-png" "$REGION_RUNS" 
 compare "region to PNG: zolvex --save-area / vips crop" "$REGION_RUNS" "taskset -c 0 $SAVE_AREA" "taskset -c 0 $VIPS_CROP"
 compare "region to PNG: zolvex --save-area / openslide-write-png" "$REGION_RUNS" "taskset -c 0 $SAVE_AREA" "taskset -c 0 $OPENSLIDE"
 
-# Seconds and peak resident megabytes of one command, from /usr/bin/time -v.
+# Wall seconds, processor seconds and peak resident megabytes of one command, from
+# /usr/bin/time -v.
 time_and_peak() {
   /usr/bin/time -v "$@" 2>"$WORK/time.txt" >/dev/null
-  local wall peak
+  local wall cpu peak
   wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' "$WORK/time.txt" |
     awk -F: '{ s = 0; for (i = 1; i <= NF; ++i) s = s * 60 + $i; print s }')
+  cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { print s }' "$WORK/time.txt")
   peak=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$WORK/time.txt")
-  echo "$wall $((peak / 1024))"
+  echo "$wall $cpu $((peak / 1024))"
 }
 
 if ((LARGE)); then
   LARGE_SOURCE=$WORK/source-$LARGE_SIZE.tif
   make_large_picture "$LARGE_SOURCE" "$SOURCE"
-  read -r ours_s ours_mb < <(time_and_peak taskset -c 0 "$KTQTOOL" build "$LARGE_SOURCE" "$WORK/large.ktq" \
+  read -r ours_s ours_cpu ours_mb < <(time_and_peak taskset -c 0 "$KTQTOOL" build "$LARGE_SOURCE" "$WORK/large.ktq" \
     --tile 256 --quality 85 --threads 1)
-  read -r vips_s vips_mb < <(VIPS_CONCURRENCY=1 time_and_peak taskset -c 0 vips tiffsave "$LARGE_SOURCE" \
+  read -r vips_s vips_cpu vips_mb < <(VIPS_CONCURRENCY=1 time_and_peak taskset -c 0 vips tiffsave "$LARGE_SOURCE" \
     "$WORK/large.tif" --pyramid --tile --tile-width 256 --tile-height 256 --compression jpeg --Q 85 --bigtiff)
   rm -f "$WORK/large.ktq" "$WORK/large.tif"
   echo
-  echo "| ${LARGE_SIZE}² build, one core | time | peak resident memory |"
+  echo "| ${LARGE_SIZE}² build, one core | time (cpu) | peak resident memory |"
   echo "|---|---|---|"
-  printf '| ktqtool build | %.1f s | %d MB |\n' "$ours_s" "$ours_mb"
-  printf '| vips tiffsave --pyramid | %.1f s | %d MB |\n' "$vips_s" "$vips_mb"
+  printf '| ktqtool build | %.1f s (cpu %.1f s) | %d MB |\n' "$ours_s" "$ours_cpu" "$ours_mb"
+  printf '| vips tiffsave --pyramid | %.1f s (cpu %.1f s) | %d MB |\n' "$vips_s" "$vips_cpu" "$vips_mb"
 fi
