@@ -9,6 +9,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "image/qmAreaShrinker.h"
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 
@@ -69,41 +70,11 @@ int effectiveAlpha(const qmImage& image, int x, int y) {
   return a;
 }
 
-// One piece of the overlap between the source and destination partitions of an axis,
-// measured in destination pixels with fracBits fraction bits. The pieces of each
-// destination pixel add up to exactly one pixel.
-struct Share {
-  int src;
-  int dst;
-  std::uint32_t weight;
-};
-
-std::vector<Share> shareTable(int oldSize, int newSize, int fracBits) {
-  const std::uint64_t unit = std::uint64_t{1} << fracBits;
-  auto boundary = [&](std::uint64_t i) {
-    std::uint64_t scaled = i * static_cast<std::uint64_t>(newSize);
-    return scaled / oldSize * unit + scaled % oldSize * unit / oldSize;
-  };
-  std::vector<Share> shares;
-  shares.reserve(static_cast<size_t>(oldSize) + newSize);
-  for (int i = 0; i < oldSize; ++i) {
-    std::uint64_t a = boundary(i);
-    const std::uint64_t b = boundary(i + 1);
-    while (a < b) {
-      const std::uint64_t cell = a >> fracBits;
-      const std::uint64_t end = std::min(b, (cell + 1) << fracBits);
-      shares.push_back({i, static_cast<int>(cell), static_cast<std::uint32_t>(end - a)});
-      a = end;
-    }
-  }
-  return shares;
-}
-
 // Area-weighted resampling of a 24-bit image; Acc holds sums of weight products.
 template <typename Acc>
 void areaResample(const qmImage& src, qmImage& dst, int fracBits) {
-  const auto xs = shareTable(src.getWidth(), dst.getWidth(), fracBits);
-  const auto ys = shareTable(src.getHeight(), dst.getHeight(), fracBits);
+  const auto xs = qmAreaShrinker::shareTable(src.getWidth(), dst.getWidth(), fracBits);
+  const auto ys = qmAreaShrinker::shareTable(src.getHeight(), dst.getHeight(), fracBits);
   const int shift = 2 * fracBits;
   std::vector<Acc> acc(static_cast<size_t>(dst.getWidth()) * 3);
   size_t yi = 0;
@@ -112,7 +83,7 @@ void areaResample(const qmImage& src, qmImage& dst, int fracBits) {
     for (; yi < ys.size() && ys[yi].dst == j; ++yi) {
       const std::uint8_t* row = src.getRow(ys[yi].src);
       const Acc wy = ys[yi].weight;
-      for (const Share& s : xs) {
+      for (const qmAreaShare& s : xs) {
         const Acc w = static_cast<Acc>(s.weight) * wy;
         const std::uint8_t* p = row + static_cast<size_t>(s.src) * 3;
         Acc* a = &acc[static_cast<size_t>(s.dst) * 3];
@@ -610,7 +581,7 @@ bool qmImage::resizeArea(int newWidth, int newHeight, qmImage& out) const {
   }
   if (!out.create(newWidth, newHeight, 24)) return false;
   const bool shrinking = !growX && !growY;
-  if (shrinking && (info_.width >= 4000 || info_.height >= 4000)) {
+  if (shrinking && qmAreaShrinker::fracBitsFor(info_.width, info_.height) == 20) {
     areaResample<std::uint64_t>(*this, out, 20);
   } else {
     areaResample<std::uint32_t>(*this, out, 12);

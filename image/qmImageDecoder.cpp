@@ -1,6 +1,8 @@
 #include "image/qmImageDecoder.h"
 
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "image/qmCodecError.h"
 
@@ -38,14 +40,7 @@ std::unique_ptr<qmImage> qmImageDecoder::decode() {
 }
 
 std::unique_ptr<qmImage> qmImageDecoder::decodeAsSubImage(int left, int top, int width, int height) {
-  try {
-    return decodeSubImage(left, top, width, height);
-  } catch (const std::bad_alloc&) {
-    lastError_ = "Out of memory";
-  } catch (const std::exception& e) {
-    lastError_ = e.what();
-  }
-  return nullptr;
+  return qmRunGuarded(lastError_, std::unique_ptr<qmImage>(), [&] { return decodeSubImage(left, top, width, height); });
 }
 
 qmImageHeaderInfo qmImageDecoder::readHeaderInfo() {
@@ -58,6 +53,42 @@ qmImageHeaderInfo qmImageDecoder::readHeaderInfo() {
 std::unique_ptr<qmImage> qmImageDecoder::decodeSubImage(int, int, int, int) {
   lastError_ = "Partial decoding not supported";
   return nullptr;
+}
+
+bool qmImageDecoder::beginRows() {
+  return qmRunGuarded(lastError_, false, [this] {
+    startRows();
+    return true;
+  });
+}
+
+int qmImageDecoder::readRows(std::uint8_t* const* rows, int count) {
+  return qmRunGuarded(lastError_, -1, [&] { return nextRows(rows, count); });
+}
+
+void qmImageDecoder::startRows() {
+  const qmImageHeaderInfo header = readHeaderInfo();
+  if (!qmImage::sizeAllowed(header.width, header.height)) {
+    throw qmCodecError(std::string(getFormatName()) + " pictures are read whole, and " + std::to_string(header.width) +
+                       " x " + std::to_string(header.height) + " is more than the " +
+                       std::to_string(qmImage::maxPixels()) + " pixels that can be held");
+  }
+  wholePicture_ = decodeImage();
+  if (!wholePicture_ || !wholePicture_->isValid()) throw qmCodecError("Decode failed");
+  if (wholePicture_->getBitsPerPixel() != 24 && !wholePicture_->increaseBpp(24)) throw qmCodecError("Out of memory");
+  headerInfo_ = {wholePicture_->getWidth(), wholePicture_->getHeight(), 24, header.formatId};
+  wholeRow_ = 0;
+}
+
+int qmImageDecoder::nextRows(std::uint8_t* const* rows, int count) {
+  if (!wholePicture_) return 0;  // all given, or never begun
+  const int width = wholePicture_->getWidth();
+  int filled = 0;
+  for (; filled < count && wholeRow_ < wholePicture_->getHeight(); ++filled, ++wholeRow_) {
+    std::memcpy(rows[filled], wholePicture_->getRow(wholeRow_), static_cast<size_t>(width) * 3);
+  }
+  if (wholeRow_ == wholePicture_->getHeight()) wholePicture_.reset();
+  return filled;
 }
 
 void qmImageDecoder::applyDecodeType(qmImage& image) const {

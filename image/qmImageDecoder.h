@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,15 @@ class qmImageDecoder : public qmImageCodec {
   // Decodes only the given rectangle into a new image; none where unsupported.
   virtual std::unique_ptr<qmImage> decodeAsSubImage(int left, int top, int width, int height);
 
+  // Row by row, for pictures too large to hold: beginRows reads the header (headerInfo()
+  // then gives the size) and false with lastError() when the stream cannot be read;
+  // readRows then fills up to count rows from the top, 24-bit blue-green-red, and answers
+  // how many it filled (fewer only at the end; -1 with lastError() on a fault). Formats
+  // that cannot be read in strips decode the whole picture once and hand out its rows; they
+  // refuse pictures beyond qmImage::maxPixels() with a message that says so.
+  bool beginRows();
+  int readRows(std::uint8_t* const* rows, int count);
+
   const std::string& lastError() const { return lastError_; }
   const qmImageHeaderInfo& headerInfo() const { return headerInfo_; }
 
@@ -47,6 +57,9 @@ class qmImageDecoder : public qmImageCodec {
   virtual std::unique_ptr<qmImage> decodeImage() = 0;
   virtual qmImageHeaderInfo readHeaderInfo();
   virtual std::unique_ptr<qmImage> decodeSubImage(int left, int top, int width, int height);
+  // Row reading; the default decodes the whole picture. Both throw qmCodecError.
+  virtual void startRows();
+  virtual int nextRows(std::uint8_t* const* rows, int count);
 
   // Delivers true colour when the decode type asks for it.
   void applyDecodeType(qmImage& image) const;
@@ -58,6 +71,8 @@ class qmImageDecoder : public qmImageCodec {
  private:
   qmIIOStream* stream_ = nullptr;
   qmImageDecodeParam param_;
+  std::unique_ptr<qmImage> wholePicture_;  // the default row reading's picture
+  int wholeRow_ = 0;
 };
 
 }  // namespace zolvex

@@ -11,15 +11,10 @@ bool qmImageEncoder::encode(const qmImage& image) {
     lastError_ = "Empty image";
     return false;
   }
-  try {
+  return qmRunGuarded(lastError_, false, [&] {
     writeImage(image);
     return true;
-  } catch (const std::bad_alloc&) {
-    lastError_ = "Out of memory";
-  } catch (const std::exception& e) {
-    lastError_ = e.what();
-  }
-  return false;
+  });
 }
 
 qmIIOStream& qmImageEncoder::stream() const {

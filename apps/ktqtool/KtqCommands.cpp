@@ -9,7 +9,9 @@
 
 #include <unistd.h>
 
+#include "apps/ktqtool/PictureRows.h"
 #include "apps/ktqtool/PyramidBuilder.h"
+#include "apps/ktqtool/PyramidStream.h"
 #include "apps/ktqtool/SyntheticPicture.h"
 #include "platform/TextValues.h"
 #include "apps/ktqtool/ToolArgs.h"
@@ -27,9 +29,8 @@ namespace {
 constexpr int kLargestTile = 4096;
 constexpr int kLargestSynthSize = 1 << 20;
 constexpr std::int64_t kProgressThreshold = 256;  // tiles; smaller pyramids are written silently
-constexpr std::uintmax_t kLargeInputBytes = 32u << 20;  // inputs that take a noticeable time to decode
-
-std::unique_ptr<qmImage> DecodePicture(const std::string& path);
+constexpr int kMostThreads = 64;
+constexpr int kRowsAtOnce = 64;  // rows read from the input at a time
 
 const std::set<std::string> kWriteOptions = {"--tile", "--codec", "--quality", "--thumb"};
 const std::set<std::string> kWriteFlags = {"--plain", "--scrambled"};
@@ -51,12 +52,6 @@ WriteSettings ReadWriteSettings(const ToolArgs& args) {
   if (args.Flag("--plain") && args.Flag("--scrambled")) throw UsageError("--plain and --scrambled exclude each other");
   settings.writer.scrambled = args.Flag("--scrambled");
   return settings;
-}
-
-// The thumbnail's size: the picture's proportions within thumbSize x thumbSize.
-PyramidBuilder::Size ThumbnailSize(int width, int height, int thumbSize) {
-  if (width >= height) return {thumbSize, std::max(1, static_cast<int>(std::int64_t{height} * thumbSize / width))};
-  return {std::max(1, static_cast<int>(std::int64_t{width} * thumbSize / height)), thumbSize};
 }
 
 // Progress on stderr for pyramids large enough to take a while. A terminal sees one line
@@ -88,34 +83,6 @@ void WritePyramid(const WriteSettings& settings, const std::string& output, cons
   if (!builder.Write(writer, output, thumbnail, render, ProgressReporter(output, builder.TileCount()))) {
     throw ToolFailure(writer.LastError());
   }
-}
-
-// By extension first; a name without a known extension is decoded by its signature. A large
-// input takes seconds to decode: say so before, and how long it took after.
-std::unique_ptr<qmImage> LoadPicture(const std::string& path) {
-  std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
-  const bool large = !error && bytes >= kLargeInputBytes;
-  const auto start = std::chrono::steady_clock::now();
-  if (large) std::fprintf(stderr, "ktqtool: decoding %s (%llu MB)\n", path.c_str(), static_cast<unsigned long long>(bytes >> 20));
-  auto picture = DecodePicture(path);
-  if (large) {
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "ktqtool: decoded %s: %d x %d pixels in %.1f s\n", path.c_str(), picture->getWidth(),
-                 picture->getHeight(), seconds);
-  }
-  return picture;
-}
-
-std::unique_ptr<qmImage> DecodePicture(const std::string& path) {
-  std::unique_ptr<qmImage> picture = qmImageUtils::loadImage(path);
-  if (!picture || !picture->isValid()) {
-    auto bytes = platform::ReadFileBytes(path);
-    if (!bytes) throw ToolFailure("cannot read " + path);
-    picture = qmImageUtils::decodeFromMemory(bytes->data(), bytes->size(), -1);
-  }
-  if (!picture || !picture->isValid()) throw ToolFailure("cannot read " + path + ": the image library cannot decode it");
-  return picture;
 }
 
 KtqLocalFile OpenKtq(const std::string& path) {
@@ -179,33 +146,35 @@ std::pair<int, int> ParseGrid(const std::string& text) {
 }  // namespace
 
 int KtqCommands::Build(const std::vector<std::string>& words) {
-  ToolArgs args(words, kWriteOptions, kWriteFlags);
+  auto options = kWriteOptions;
+  options.insert({"--threads", "--rows"});
+  ToolArgs args(words, options, kWriteFlags);
   args.ExpectPositional(2, "build INPUT OUTPUT.ktq [--tile 256] [--codec jpeg|png|bmp|tga|gif|tiff] [--quality 85] "
-                           "[--plain|--scrambled] [--thumb 160]");
+                           "[--plain|--scrambled] [--thumb 160] [--threads 1]");
   WriteSettings settings = ReadWriteSettings(args);
+  const int threads = args.Number("--threads", 1, 1, kMostThreads);
+  const int rowsAtOnce = args.Number("--rows", kRowsAtOnce, 0, kLargestSynthSize);
   const std::string& input = args.Positional(0);
+  const std::string& output = args.Positional(1);
   if (!std::filesystem::exists(input)) throw ToolFailure("cannot read " + input + ": no such file");
-  std::unique_ptr<qmImage> full = LoadPicture(input);
-  if (full->getBitsPerPixel() != 24 && !full->increaseBpp(24)) throw ToolFailure("cannot convert " + input + " to true colour");
-
-  PyramidBuilder builder(full->getWidth(), full->getHeight(), settings.tileSize);
-  // Every level from the next larger one by area averaging; level sizes come smallest first.
-  std::vector<qmImage> levels(builder.Levels().size());
-  levels.back() = std::move(*full);
-  for (size_t i = levels.size() - 1; i > 0; --i) {
-    const auto& size = builder.Levels()[i - 1];
-    if (!levels[i].resize(size.width, size.height, 1, &levels[i - 1])) throw ToolFailure("out of memory while reducing " + input);
+  PictureRows picture(input);
+  const int width = picture.Width(), height = picture.Height();
+  PyramidStream::Settings streamSettings{settings.writer, settings.tileSize, settings.thumbSize, threads};
+  PyramidStream pyramid(width, height, streamSettings, output + ".partial",
+                        ProgressReporter(output, PyramidBuilder(width, height, settings.tileSize).TileCount()));
+  // Rows pass in strips; --rows 0 reads the whole picture in one.
+  const int strip = rowsAtOnce == 0 ? height : std::min(rowsAtOnce, height);
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  std::vector<std::uint8_t> pixels(rowBytes * static_cast<size_t>(strip));
+  std::vector<std::uint8_t*> rows(static_cast<size_t>(strip));
+  for (int i = 0; i < strip; ++i) rows[static_cast<size_t>(i)] = pixels.data() + rowBytes * static_cast<size_t>(i);
+  for (int done = 0; done < height;) {
+    const int filled = picture.Read(rows.data(), std::min(strip, height - done));
+    if (filled == 0) throw ToolFailure("cannot read " + input + ": it ends after " + std::to_string(done) + " of " + std::to_string(height) + " rows");
+    for (int i = 0; i < filled; ++i) pyramid.AddRow(rows[static_cast<size_t>(i)]);
+    done += filled;
   }
-  std::vector<std::uint8_t> thumbnail;
-  if (settings.thumbSize > 0) {
-    auto size = ThumbnailSize(levels.back().getWidth(), levels.back().getHeight(), settings.thumbSize);
-    qmImage small;
-    qmImage& source = levels.front().getWidth() >= size.width ? levels.front() : levels.back();
-    if (source.resize(size.width, size.height, 1, &small)) thumbnail = KtqWriter(settings.writer).Encode(small);
-  }
-  WritePyramid(settings, args.Positional(1), builder, thumbnail, [&](int level, int column, int row, qmImage& tile) {
-    PyramidBuilder::CopyRegion(levels[level], column * settings.tileSize, row * settings.tileSize, tile);
-  });
+  pyramid.Write(output);
   return 0;
 }
 

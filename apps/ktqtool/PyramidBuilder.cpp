@@ -6,12 +6,6 @@
 #include "tiles/KtqFormat.h"
 
 namespace zolvex::ktqtool {
-namespace {
-
-int TilesAcross(int length, int tileSize) { return (length + tileSize - 1) / tileSize; }
-
-}  // namespace
-
 std::vector<PyramidBuilder::Size> PyramidBuilder::LevelSizes(int width, int height, int tileSize) {
   std::vector<Size> sizes{{width, height}};
   while (sizes.back().width > tileSize || sizes.back().height > tileSize) {
@@ -34,6 +28,29 @@ std::int64_t PyramidBuilder::TileCount() const {
 
 bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
                            const TileRenderer& render, const Progress& progress) const {
+  std::int64_t done = 0;
+  const std::int64_t total = TileCount();
+  qmImage tile;
+  return WriteTiles(writer, path, thumbnail, [&](int level, int column, int row) {
+    tile.create(tileSize_, tileSize_, 24);
+    render(level, column, row, tile);
+    RepeatEdges(tile, levels_[level].width - column * tileSize_, levels_[level].height - row * tileSize_);
+    if (!writer.AddTile(tile)) return false;
+    if (progress) progress(++done, total);
+    return true;
+  });
+}
+
+bool PyramidBuilder::WriteStreams(KtqWriter& writer, const std::string& path,
+                                  const std::vector<std::uint8_t>& thumbnail, const StreamSource& streams) const {
+  std::vector<std::uint8_t> stream;
+  return WriteTiles(writer, path, thumbnail, [&](int level, int, int) {
+    return streams(level, stream) && writer.AddTileStream(stream.data(), stream.size());
+  });
+}
+
+bool PyramidBuilder::WriteTiles(KtqWriter& writer, const std::string& path, const std::vector<std::uint8_t>& thumbnail,
+                                const std::function<bool(int level, int column, int row)>& addTile) const {
   // The levels' real sizes travel with the file: readers that know them do not show the
   // edge tiles' filling.
   std::vector<KtqFormat::Extent> extents;
@@ -41,20 +58,13 @@ bool PyramidBuilder::Write(KtqWriter& writer, const std::string& path, const std
   const std::vector<AttachedFile> attached{
       {std::string(KtqFormat::kExtentFileName), KtqFormat::EncodeExtents(extents)}};
   if (!writer.Begin(path, static_cast<int>(levels_.size()), thumbnail, attached)) return false;
-  std::int64_t done = 0;
-  const std::int64_t total = TileCount();
-  qmImage tile;
   for (size_t level = 0; level < levels_.size(); ++level) {
     int columns = TilesAcross(levels_[level].width, tileSize_);
     int rows = TilesAcross(levels_[level].height, tileSize_);
     if (!writer.BeginLevel(rows, columns)) return false;
     for (int row = 0; row < rows; ++row) {
       for (int column = 0; column < columns; ++column) {
-        tile.create(tileSize_, tileSize_, 24);
-        render(static_cast<int>(level), column, row, tile);
-        RepeatEdges(tile, levels_[level].width - column * tileSize_, levels_[level].height - row * tileSize_);
-        if (!writer.AddTile(tile)) return false;
-        if (progress) progress(++done, total);
+        if (!addTile(static_cast<int>(level), column, row)) return false;
       }
     }
   }

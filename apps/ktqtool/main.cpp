@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ktqtool build INPUT OUTPUT.ktq [--tile 256] [--codec jpeg|png|bmp|tga|gif|tiff] [--quality 85] "
-    "[--plain|--scrambled] [--thumb 160]\n"
+    "[--plain|--scrambled] [--thumb 160] [--threads 1]\n"
     "       ktqtool synth OUTPUT.ktq --size N [same options as build]\n"
     "       ktqtool info FILE.ktq [--json]\n"
     "       ktqtool tile FILE.ktq LEVEL COLUMN ROW OUT.png\n"

@@ -127,6 +127,37 @@ void readPalette(qmStreamReader& in, const BmpHeader& h, qmImage& image) {
 // Row y of the stored order (0 = first stored row) as a picture row.
 int pictureRow(const BmpHeader& h, int storedRow) { return h.topDown ? storedRow : h.height - 1 - storedRow; }
 
+// A 16- or 32-bit pixel of a bit-field row.
+std::uint32_t fieldPixel(const std::uint8_t* p, int bytes) {
+  return bytes == 2 ? static_cast<std::uint32_t>(p[0] | p[1] << 8)
+                    : static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// One stored uncompressed row as blue-green-red; palette holds the colours of indexed rows.
+void storedRowToColour(const BmpHeader& h, const std::uint8_t* row, const qmImage& palette, std::uint8_t* out) {
+  if (h.bitCount == 24) {
+    std::memcpy(out, row, static_cast<size_t>(h.width) * 3);
+    return;
+  }
+  const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]);
+  for (int x = 0; x < h.width; ++x, out += 3) {
+    if (h.bitCount <= 8) {
+      const int perByte = 8 / h.bitCount;
+      const int shift = 8 - h.bitCount * (x % perByte + 1);
+      const int index = row[x / perByte] >> shift & ((1 << h.bitCount) - 1);
+      const qmRGBQuad c = palette.getPaletteColor(index);
+      out[0] = c.blue;
+      out[1] = c.green;
+      out[2] = c.red;
+      continue;
+    }
+    const std::uint32_t v = fieldPixel(row + static_cast<size_t>(x) * (h.bitCount / 8), h.bitCount / 8);
+    out[0] = blue.value(v);
+    out[1] = green.value(v);
+    out[2] = red.value(v);
+  }
+}
+
 void readUncompressed(qmStreamReader& in, const BmpHeader& h, qmImage& image) {
   const size_t stride = static_cast<size_t>(qmImage::strideFor(h.width, h.bitCount));
   std::vector<std::uint8_t> row(stride);
@@ -143,10 +174,7 @@ void readUncompressed(qmStreamReader& in, const BmpHeader& h, qmImage& image) {
     }
     const int bytes = h.bitCount / 8;
     for (int x = 0; x < h.width; ++x, out += 3) {
-      const std::uint8_t* p = row.data() + static_cast<size_t>(x) * bytes;
-      const std::uint32_t v = bytes == 2 ? static_cast<std::uint32_t>(p[0] | p[1] << 8)
-                                         : static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) |
-                                               static_cast<std::uint32_t>(p[3]) << 24;
+      const std::uint32_t v = fieldPixel(row.data() + static_cast<size_t>(x) * bytes, bytes);
       out[0] = blue.value(v);
       out[1] = green.value(v);
       out[2] = red.value(v);
@@ -235,6 +263,56 @@ std::unique_ptr<qmImage> qmBmpDecoder::decodeImage() {
 std::unique_ptr<qmImage> qmBmpDecoder::decodeSubImage(int left, int top, int width, int height) {
   qmStreamReader in(stream());
   return decodeBmp(in)->subImage(left, top, width, height);
+}
+
+struct qmBmpDecoder::RowState {
+  BmpHeader header;
+  qmImage palette;
+  std::int64_t dataStart = 0;
+  std::vector<std::uint8_t> stored;
+  int next = 0;
+};
+
+qmBmpDecoder::qmBmpDecoder(qmIIOStream* stream, const qmImageDecodeParam& param) : qmImageDecoder(stream, param) {}
+
+qmBmpDecoder::~qmBmpDecoder() = default;
+
+// Uncompressed rows are read where they lie, bottom-up files from the end; run-length
+// data is read whole.
+void qmBmpDecoder::startRows() {
+  qmStreamReader in(stream());
+  auto state = std::make_unique<RowState>();
+  state->header = readBmpHeader(in);
+  const BmpHeader& h = state->header;
+  if (h.compression == kRle4 || h.compression == kRle8) {
+    qmImageDecoder::startRows();
+    return;
+  }
+  if (h.bitCount <= 8) {
+    state->palette.create(1, 1, h.bitCount);
+    readPalette(in, h, state->palette);
+  }
+  state->dataStart = h.pixelOffset > 0 ? h.pixelOffset : stream().tell();
+  state->stored.resize(static_cast<size_t>(qmImage::strideFor(h.width, h.bitCount)));
+  if (state->stored.empty()) throw qmCodecError("Error reading BMP info: rows too wide");
+  headerInfo_ = {h.width, h.height, 24, qmFormatBmp};
+  rowState_ = std::move(state);
+}
+
+int qmBmpDecoder::nextRows(std::uint8_t* const* rows, int count) {
+  if (!rowState_) return qmImageDecoder::nextRows(rows, count);
+  RowState& state = *rowState_;
+  const BmpHeader& h = state.header;
+  qmStreamReader in(stream());
+  int filled = 0;
+  for (; filled < count && state.next < h.height; ++filled, ++state.next) {
+    const int storedRow = h.topDown ? state.next : h.height - 1 - state.next;
+    const auto at = state.dataStart + static_cast<std::int64_t>(storedRow) * static_cast<std::int64_t>(state.stored.size());
+    if (!stream().seek(at, 0)) throw qmCodecError("Unexpected end of data");
+    in.readExact(state.stored.data(), state.stored.size());
+    storedRowToColour(h, state.stored.data(), state.palette, rows[filled]);
+  }
+  return filled;
 }
 
 void qmBmpEncoder::writeImage(const qmImage& image) {

@@ -9,7 +9,8 @@ namespace zolvex {
 // fields and top-down rows, with the core, the common and the V4/V5 information headers.
 class qmBmpDecoder : public qmImageDecoder {
  public:
-  using qmImageDecoder::qmImageDecoder;
+  explicit qmBmpDecoder(qmIIOStream* stream = nullptr, const qmImageDecodeParam& param = qmImageDecodeParam());
+  ~qmBmpDecoder() override;
   const char* getFormatName() const override { return "BITMAP"; }
   // True for an uncompressed or bit-field bitmap.
   bool checkHeader() override;
@@ -18,6 +19,13 @@ class qmBmpDecoder : public qmImageDecoder {
   std::unique_ptr<qmImage> decodeImage() override;
   qmImageHeaderInfo readHeaderInfo() override;
   std::unique_ptr<qmImage> decodeSubImage(int left, int top, int width, int height) override;
+  // Uncompressed bitmaps a row at a time, read where the row lies; run-length ones whole.
+  void startRows() override;
+  int nextRows(std::uint8_t* const* rows, int count) override;
+
+ private:
+  struct RowState;
+  std::unique_ptr<RowState> rowState_;
 };
 
 // Writes the image's own block behind a file header: 1, 4, 8 or 24 bits, uncompressed.

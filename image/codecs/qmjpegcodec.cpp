@@ -149,16 +149,23 @@ void storeScanline(const JSAMPLE* line, int components, int width, std::uint8_t*
   }
 }
 
+// Whether rows can go straight into blue-green-red rows (or grey rows for a grey picture):
+// libjpeg-turbo delivers blue-green-red itself.
+bool choosesDirectOutput(Decompress& d, bool greyToColour) {
+#ifdef JCS_EXTENSIONS
+  if (d.cinfo.num_components == 3 || (greyToColour && d.cinfo.num_components == 1)) {
+    d.cinfo.out_color_space = JCS_EXT_BGR;
+  }
+  return d.cinfo.num_components != 4;
+#else
+  if (d.cinfo.num_components == 3) d.cinfo.out_color_space = JCS_RGB;
+  return d.cinfo.num_components == 1 && !greyToColour;
+#endif
+}
+
 bool decodePixels(Decompress& d, qmImage& image, JSAMPLE* scanline) {
   if (setjmp(d.err.jump)) return false;
-#ifdef JCS_EXTENSIONS
-  // libjpeg-turbo delivers blue-green-red itself: colour rows go straight into the image.
-  const bool direct = d.cinfo.num_components != 4;
-  if (d.cinfo.num_components == 3) d.cinfo.out_color_space = JCS_EXT_BGR;
-#else
-  const bool direct = d.cinfo.num_components == 1;
-  if (d.cinfo.num_components == 3) d.cinfo.out_color_space = JCS_RGB;
-#endif
+  const bool direct = choosesDirectOutput(d, false);
   jpeg_start_decompress(&d.cinfo);
   const int width = static_cast<int>(d.cinfo.output_width);
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
@@ -173,6 +180,35 @@ bool decodePixels(Decompress& d, qmImage& image, JSAMPLE* scanline) {
   }
   jpeg_finish_decompress(&d.cinfo);
   return true;
+}
+
+bool startRowDecoding(Decompress& d, bool& direct) {
+  if (setjmp(d.err.jump)) return false;
+  direct = choosesDirectOutput(d, true);
+  jpeg_start_decompress(&d.cinfo);
+  return true;
+}
+
+// Fills up to count blue-green-red rows; -1 on a fault.
+int decodeRows(Decompress& d, bool direct, JSAMPLE* scanline, std::uint8_t* const* rows, int count) {
+  if (setjmp(d.err.jump)) return -1;
+  int filled = 0;
+  while (filled < count && d.cinfo.output_scanline < d.cinfo.output_height) {
+    if (direct) {
+      filled += static_cast<int>(jpeg_read_scanlines(&d.cinfo, const_cast<JSAMPARRAY>(rows + filled),
+                                                     static_cast<JDIMENSION>(count - filled)));
+      continue;
+    }
+    jpeg_read_scanlines(&d.cinfo, &scanline, 1);
+    storeScanline(scanline, d.cinfo.output_components, static_cast<int>(d.cinfo.output_width), rows[filled]);
+    if (d.cinfo.output_components == 1) {
+      // A grey row spread to blue, green and red, from the right so that nothing is overwritten.
+      std::uint8_t* row = rows[filled];
+      for (int x = static_cast<int>(d.cinfo.output_width) - 1; x >= 0; --x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = row[x];
+    }
+    ++filled;
+  }
+  return filled;
 }
 
 // Compression side.
@@ -244,7 +280,9 @@ void loadScanline(const qmImage& image, int y, bool grey, JSAMPLE* line) {
   }
 }
 
-bool compressImage(Compress& c, const qmImage& image, int quality, JSAMPLE* scanline) {
+// rows: the image's rows top down when the library takes them as they are (24-bit
+// blue-green-red); null to convert scanline by scanline.
+bool compressImage(Compress& c, const qmImage& image, int quality, JSAMPLE* scanline, JSAMPLE* const* rows) {
   if (setjmp(c.err.jump)) return false;
   jpeg_create_compress(&c.cinfo);
   c.cinfo.dest = &c.dst.pub;
@@ -253,6 +291,9 @@ bool compressImage(Compress& c, const qmImage& image, int quality, JSAMPLE* scan
   c.cinfo.image_height = static_cast<JDIMENSION>(image.getHeight());
   c.cinfo.input_components = grey ? 1 : 3;
   c.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+#ifdef JCS_EXTENSIONS
+  if (rows) c.cinfo.in_color_space = JCS_EXT_BGR;
+#endif
   jpeg_set_defaults(&c.cinfo);
   jpeg_set_quality(&c.cinfo, quality, TRUE);
   if (quality >= 90) {
@@ -266,6 +307,9 @@ bool compressImage(Compress& c, const qmImage& image, int quality, JSAMPLE* scan
   c.cinfo.X_density = static_cast<UINT16>(image.info().dpiX);
   c.cinfo.Y_density = static_cast<UINT16>(image.info().dpiY);
   jpeg_start_compress(&c.cinfo, TRUE);
+  if (rows) {
+    jpeg_write_scanlines(&c.cinfo, const_cast<JSAMPARRAY>(rows), c.cinfo.image_height);
+  }
   while (c.cinfo.next_scanline < c.cinfo.image_height) {
     loadScanline(image, static_cast<int>(c.cinfo.next_scanline), grey, scanline);
     jpeg_write_scanlines(&c.cinfo, &scanline, 1);
@@ -275,6 +319,38 @@ bool compressImage(Compress& c, const qmImage& image, int quality, JSAMPLE* scan
 }
 
 }  // namespace
+
+struct qmJpegDecoder::RowState {
+  explicit RowState(qmIIOStream& stream) : decompress(stream) {}
+  Decompress decompress;
+  std::vector<JSAMPLE> scanline;
+  bool direct = true;
+};
+
+qmJpegDecoder::qmJpegDecoder(qmIIOStream* stream, const qmImageDecodeParam& param) : qmImageDecoder(stream, param) {}
+
+qmJpegDecoder::~qmJpegDecoder() = default;
+
+void qmJpegDecoder::startRows() {
+  qmIIOStream& s = stream();
+  s.seek(0, 0);
+  rowState_ = std::make_unique<RowState>(s);
+  Decompress& d = rowState_->decompress;
+  if (!readJpegHeader(d)) throw qmCodecError(d.err.message);
+  const int components = d.cinfo.num_components;
+  if (components != 1 && components != 3 && components != 4) throw qmCodecError("Unsupported JPEG colour components");
+  rowState_->scanline.resize(static_cast<size_t>(d.cinfo.image_width) * 4);
+  if (!startRowDecoding(d, rowState_->direct)) throw qmCodecError(d.err.message);
+  headerInfo_ = {static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height), 24, qmFormatJpeg};
+}
+
+int qmJpegDecoder::nextRows(std::uint8_t* const* rows, int count) {
+  if (!rowState_) return 0;
+  RowState& state = *rowState_;
+  const int filled = decodeRows(state.decompress, state.direct, state.scanline.data(), rows, count);
+  if (filled < 0) throw qmCodecError(state.decompress.err.message);
+  return filled;
+}
 
 qmImageHeaderInfo qmJpegDecoder::readHeaderInfo() {
   qmIIOStream& s = stream();
@@ -303,7 +379,16 @@ std::unique_ptr<qmImage> qmJpegDecoder::decodeImage() {
 void qmJpegEncoder::writeImage(const qmImage& image) {
   Compress c(stream());
   std::vector<JSAMPLE> scanline(static_cast<size_t>(image.getWidth()) * 3);
-  if (!compressImage(c, image, quality_, scanline.data())) throw qmCodecError(c.err.message);
+  std::vector<JSAMPLE*> rows;
+#ifdef JCS_EXTENSIONS
+  if (image.getBitsPerPixel() == 24) {
+    rows.resize(static_cast<size_t>(image.getHeight()));
+    for (int y = 0; y < image.getHeight(); ++y) rows[static_cast<size_t>(y)] = const_cast<JSAMPLE*>(image.getRow(y));
+  }
+#endif
+  if (!compressImage(c, image, quality_, scanline.data(), rows.empty() ? nullptr : rows.data())) {
+    throw qmCodecError(c.err.message);
+  }
 }
 
 }  // namespace zolvex

@@ -8,12 +8,20 @@ namespace zolvex {
 // jump, so a corrupt or truncated stream gives no image instead of ending the process.
 class qmJpegDecoder : public qmImageDecoder {
  public:
-  using qmImageDecoder::qmImageDecoder;
+  explicit qmJpegDecoder(qmIIOStream* stream = nullptr, const qmImageDecodeParam& param = qmImageDecodeParam());
+  ~qmJpegDecoder() override;
   const char* getFormatName() const override { return "JPEG"; }
 
  protected:
   std::unique_ptr<qmImage> decodeImage() override;
   qmImageHeaderInfo readHeaderInfo() override;
+  // Scanline by scanline: only the library's own buffers are held, whatever the size.
+  void startRows() override;
+  int nextRows(std::uint8_t* const* rows, int count) override;
+
+ private:
+  struct RowState;
+  std::unique_ptr<RowState> rowState_;
 };
 
 class qmJpegEncoder : public qmImageEncoder {

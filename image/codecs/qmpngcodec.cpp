@@ -101,6 +101,7 @@ struct Layout {
   int sampleBytes = 1;  // 2 for 16-bit samples, which are rounded to 8 bits here
   bool palette = false;
   bool hasAlpha = false;
+  bool interlaced = false;
   int dpiX = 0;
   int dpiY = 0;
 };
@@ -116,6 +117,7 @@ bool readLayout(Reader& r, qmIIOStream& stream, Layout& layout) {
   layout.palette = layout.colorType == PNG_COLOR_TYPE_PALETTE;
   const bool trns = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
   layout.sampleBytes = bitDepth == 16 ? 2 : 1;
+  layout.interlaced = interlace != PNG_INTERLACE_NONE;
   if (layout.palette) {
     png_set_packing(r.png);
   } else {
@@ -159,43 +161,52 @@ bool readPalette(Reader& r, qmImage& image) {
   return true;
 }
 
-bool readRows(Reader& r, std::vector<png_bytep>& rows) {
+bool readAllRows(Reader& r, std::vector<png_bytep>& rows) {
   if (setjmp(png_jmpbuf(r.png))) return false;
   png_read_image(r.png, rows.data());
   png_read_end(r.png, nullptr);
   return true;
 }
 
+bool readOneRow(Reader& r, png_bytep row) {
+  if (setjmp(png_jmpbuf(r.png))) return false;
+  png_read_row(r.png, row, nullptr);
+  return true;
+}
+
+// One row of decoded samples in the image's form: palette indices or grey values for
+// indexed pictures, blue-green-red otherwise; alpha, when given, receives the alpha.
+void storeRow(const Layout& layout, const std::uint8_t* row, std::uint8_t* out, std::uint8_t* alpha,
+              const qmImage& image) {
+  const int step = layout.channels * layout.sampleBytes;
+  std::uint8_t pixel[4] = {};
+  for (int x = 0; x < static_cast<int>(layout.width); ++x, row += step) {
+    const std::uint8_t* in = row;
+    if (layout.sampleBytes == 2) {
+      // Big-endian 16-bit samples, rounded: (v + 128) / 257.
+      for (int c = 0; c < layout.channels; ++c) pixel[c] = static_cast<std::uint8_t>(((row[2 * c] << 8 | row[2 * c + 1]) + 128) / 257);
+      in = pixel;
+    }
+    if (layout.palette) {
+      out[x] = in[0];
+      if (alpha) alpha[x] = image.getPaletteColor(in[0]).alpha;
+    } else if (layout.channels <= 2) {
+      out[x] = in[0];
+      if (alpha) alpha[x] = in[1];
+    } else {
+      out[x * 3] = in[2];
+      out[x * 3 + 1] = in[1];
+      out[x * 3 + 2] = in[0];
+      if (alpha) alpha[x] = in[3];
+    }
+  }
+}
+
 // Moves the decoded samples into the image (and its alpha plane).
 void storePixels(const Layout& layout, const std::vector<std::uint8_t>& samples, qmImage& image) {
-  const int step = layout.channels * layout.sampleBytes;
-  const size_t rowBytes = static_cast<size_t>(layout.width) * step;
-  const int w = static_cast<int>(layout.width);
-  std::vector<std::uint8_t> pixel(static_cast<size_t>(layout.channels));
+  const size_t rowBytes = static_cast<size_t>(layout.width) * layout.channels * layout.sampleBytes;
   for (int y = 0; y < static_cast<int>(layout.height); ++y) {
-    const std::uint8_t* row = &samples[rowBytes * y];
-    std::uint8_t* out = image.getRow(y);
-    std::uint8_t* alpha = image.getAlphaRow(y);
-    for (int x = 0; x < w; ++x, row += step) {
-      const std::uint8_t* in = row;
-      if (layout.sampleBytes == 2) {
-        // Big-endian 16-bit samples, rounded: (v + 128) / 257.
-        for (int c = 0; c < layout.channels; ++c) pixel[c] = static_cast<std::uint8_t>(((row[2 * c] << 8 | row[2 * c + 1]) + 128) / 257);
-        in = pixel.data();
-      }
-      if (layout.palette) {
-        out[x] = in[0];
-        if (alpha) alpha[x] = image.getPaletteColor(in[0]).alpha;
-      } else if (layout.channels <= 2) {
-        out[x] = in[0];
-        if (alpha) alpha[x] = in[1];
-      } else {
-        out[x * 3] = in[2];
-        out[x * 3 + 1] = in[1];
-        out[x * 3 + 2] = in[0];
-        if (alpha) alpha[x] = in[3];
-      }
-    }
+    storeRow(layout, &samples[rowBytes * y], image.getRow(y), image.getAlphaRow(y), image);
   }
   if (layout.palette) {
     // Transparency lives in the alpha plane; the palette keeps plain colours.
@@ -289,9 +300,66 @@ std::unique_ptr<qmImage> qmPngDecoder::decodeImage() {
   std::vector<std::uint8_t> samples(rowBytes * layout.height);
   std::vector<png_bytep> rows(layout.height);
   for (png_uint_32 y = 0; y < layout.height; ++y) rows[y] = &samples[rowBytes * y];
-  if (!readRows(r, rows)) throw qmCodecError(r.error);
+  if (!readAllRows(r, rows)) throw qmCodecError(r.error);
   storePixels(layout, samples, *image);
   return image;
+}
+
+struct qmPngDecoder::RowState {
+  Reader reader;
+  Layout layout;
+  qmImage palette;  // the colours of indexed pictures (grey ones keep the grey palette)
+  std::vector<std::uint8_t> samples;
+  std::vector<std::uint8_t> indices;
+  png_uint_32 next = 0;
+};
+
+qmPngDecoder::qmPngDecoder(qmIIOStream* stream, const qmImageDecodeParam& param) : qmImageDecoder(stream, param) {}
+
+qmPngDecoder::~qmPngDecoder() = default;
+
+void qmPngDecoder::startRows() {
+  qmIIOStream& s = stream();
+  s.seek(0, 0);
+  auto state = std::make_unique<RowState>();
+  Reader& r = state->reader;
+  Layout& layout = state->layout;
+  if (!r.info || !readLayout(r, s, layout)) throw qmCodecError(r.error.empty() ? "Not a PNG" : r.error);
+  if (layout.interlaced || layout.width > 0x7FFFFFFF || layout.height > 0x7FFFFFFF) {
+    // Interlaced rows complete only in the last pass: the picture is read whole.
+    qmImageDecoder::startRows();
+    return;
+  }
+  state->palette.create(1, 1, 8);
+  if (layout.palette && !readPalette(r, state->palette)) throw qmCodecError(r.error);
+  state->samples.resize(static_cast<size_t>(layout.width) * layout.channels * layout.sampleBytes);
+  state->indices.resize(layout.width);
+  headerInfo_ = {static_cast<int>(layout.width), static_cast<int>(layout.height), 24, qmFormatPng};
+  rowState_ = std::move(state);
+}
+
+int qmPngDecoder::nextRows(std::uint8_t* const* rows, int count) {
+  if (!rowState_) return qmImageDecoder::nextRows(rows, count);
+  RowState& state = *rowState_;
+  const Layout& layout = state.layout;
+  const bool indexed = layout.palette || layout.channels <= 2;
+  int filled = 0;
+  for (; filled < count && state.next < layout.height; ++filled, ++state.next) {
+    if (!readOneRow(state.reader, state.samples.data())) throw qmCodecError(state.reader.error);
+    std::uint8_t* out = rows[filled];
+    if (!indexed) {
+      storeRow(layout, state.samples.data(), out, nullptr, state.palette);
+      continue;
+    }
+    storeRow(layout, state.samples.data(), state.indices.data(), nullptr, state.palette);
+    for (png_uint_32 x = 0; x < layout.width; ++x, out += 3) {
+      const qmRGBQuad c = state.palette.getPaletteColor(state.indices[x]);
+      out[0] = c.blue;
+      out[1] = c.green;
+      out[2] = c.red;
+    }
+  }
+  return filled;
 }
 
 void qmPngEncoder::writeImage(const qmImage& image) {

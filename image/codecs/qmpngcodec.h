@@ -9,7 +9,8 @@ namespace zolvex {
 // colour ones 24-bit images with an alpha plane for their alpha channel.
 class qmPngDecoder : public qmImageDecoder {
  public:
-  using qmImageDecoder::qmImageDecoder;
+  explicit qmPngDecoder(qmIIOStream* stream = nullptr, const qmImageDecodeParam& param = qmImageDecodeParam());
+  ~qmPngDecoder() override;
   const char* getFormatName() const override { return "PNG"; }
   bool checkHeader() override;
   bool checkHeader2() override { return checkHeader(); }
@@ -17,6 +18,13 @@ class qmPngDecoder : public qmImageDecoder {
  protected:
   std::unique_ptr<qmImage> decodeImage() override;
   qmImageHeaderInfo readHeaderInfo() override;
+  // Row by row, except interlaced pictures, which are read whole.
+  void startRows() override;
+  int nextRows(std::uint8_t* const* rows, int count) override;
+
+ private:
+  struct RowState;
+  std::unique_ptr<RowState> rowState_;
 };
 
 class qmPngEncoder : public qmImageEncoder {

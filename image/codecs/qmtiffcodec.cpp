@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <tiffio.h>
@@ -68,23 +69,20 @@ int pageCount(TIFF* tif) {
   return count;
 }
 
-std::unique_ptr<qmImage> decodePage(TIFF* tif, int page) {
+// Selects the page and reads its size; alpha tells whether it has an alpha sample,
+// associated whether that is premultiplied.
+void selectPage(TIFF* tif, int page, std::uint32_t& width, std::uint32_t& height, bool& alpha, bool& associated) {
   const int pages = pageCount(tif);
   if (page < 0 || page >= pages || !TIFFSetDirectory(tif, static_cast<tdir_t>(page))) {
     throw qmCodecError("Page not found");
   }
-  std::uint32_t width = 0, height = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-  auto image = std::make_unique<qmImage>();
-  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
-      !image->create(static_cast<int>(width), static_cast<int>(height), 24)) {
-    throw qmCodecError("Bad TIFF size");
-  }
+  if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) throw qmCodecError("Bad TIFF size");
   std::uint16_t extraCount = 0;
   std::uint16_t* extraTypes = nullptr;
-  const bool alpha = TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0;
-  const bool associated = alpha && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
+  alpha = TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0;
+  associated = alpha && extraTypes[0] == EXTRASAMPLE_ASSOCALPHA;
   if (alpha && !associated) {
     // The RGBA interface premultiplies unassociated alpha, which would lose colour
     // precision; declared associated (in memory only) the samples pass through unchanged.
@@ -92,26 +90,39 @@ std::unique_ptr<qmImage> decodePage(TIFF* tif, int page) {
     types[0] = EXTRASAMPLE_ASSOCALPHA;
     TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extraCount, types.data());
   }
+}
+
+// One row of the RGBA interface's pixels as blue, green, red (and alpha when wanted).
+void storeRgbaRow(const std::uint32_t* in, std::uint32_t width, bool associated, std::uint8_t* out,
+                  std::uint8_t* alphaOut) {
+  for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+    const std::uint32_t a = TIFFGetA(in[x]);
+    // Premultiplied colours of associated alpha become plain colours again.
+    auto channel = [&](std::uint32_t c) {
+      if (!associated || a == 255) return static_cast<std::uint8_t>(c);
+      return static_cast<std::uint8_t>(a == 0 ? 0 : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
+    };
+    out[0] = channel(TIFFGetB(in[x]));
+    out[1] = channel(TIFFGetG(in[x]));
+    out[2] = channel(TIFFGetR(in[x]));
+    if (alphaOut) alphaOut[x] = static_cast<std::uint8_t>(a);
+  }
+}
+
+std::unique_ptr<qmImage> decodePage(TIFF* tif, int page) {
+  std::uint32_t width = 0, height = 0;
+  bool alpha = false, associated = false;
+  selectPage(tif, page, width, height, alpha, associated);
+  auto image = std::make_unique<qmImage>();
+  if (!image->create(static_cast<int>(width), static_cast<int>(height), 24)) throw qmCodecError("Bad TIFF size");
   std::vector<std::uint32_t> raster(static_cast<size_t>(width) * height);
   if (!TIFFReadRGBAImageOriented(tif, width, height, raster.data(), ORIENTATION_TOPLEFT, 1)) {
     throw qmCodecError("TIFF decode failed");
   }
   if (alpha) image->createAlpha();
   for (std::uint32_t y = 0; y < height; ++y) {
-    std::uint8_t* out = image->getRow(static_cast<int>(y));
-    const std::uint32_t* in = &raster[static_cast<size_t>(y) * width];
-    for (std::uint32_t x = 0; x < width; ++x, out += 3) {
-      const std::uint32_t a = TIFFGetA(in[x]);
-      // Premultiplied colours of associated alpha become plain colours again.
-      auto channel = [&](std::uint32_t c) {
-        if (!associated || a == 255) return static_cast<std::uint8_t>(c);
-        return static_cast<std::uint8_t>(a == 0 ? 0 : std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
-      };
-      out[0] = channel(TIFFGetB(in[x]));
-      out[1] = channel(TIFFGetG(in[x]));
-      out[2] = channel(TIFFGetR(in[x]));
-      if (alpha) image->getAlphaRow(static_cast<int>(y))[x] = static_cast<std::uint8_t>(a);
-    }
+    storeRgbaRow(&raster[static_cast<size_t>(y) * width], width, associated, image->getRow(static_cast<int>(y)),
+                 alpha ? image->getAlphaRow(static_cast<int>(y)) : nullptr);
   }
   float resX = 0, resY = 0;
   std::uint16_t unit = RESUNIT_INCH;
@@ -123,9 +134,13 @@ std::unique_ptr<qmImage> decodePage(TIFF* tif, int page) {
   }
   image->info().formatId = qmFormatTiff;
   image->info().page = page;
-  image->info().pageCount = pages;
+  image->info().pageCount = pageCount(tif);
   return image;
 }
+
+// Rows come in bands of the file's strips or tiles, so that each is decoded once; a
+// band is capped, for files stored as one huge strip.
+constexpr std::uint32_t kLargestBandBytes = 64u << 20;
 
 void writeField(bool ok) {
   if (!ok) throw qmCodecError("TIFF write failed");
@@ -145,6 +160,152 @@ bool qmTiffDecoder::checkHeader() {
     lastError_ = e.what();
     return false;
   }
+}
+
+struct qmTiffDecoder::RowState {
+  TiffHandle tif;
+  TIFFRGBAImage rgba{};
+  bool begun = false;
+  bool associated = false;
+  bool direct = false;  // 8-bit RGB read as stored, without the RGBA interface
+  bool tiled = false;
+  std::uint32_t width = 0, height = 0;
+  std::uint32_t tileWidth = 0;
+  std::uint32_t bandRows = 0;
+  std::uint32_t bandStart = 0, bandEnd = 0;  // the rows the band holds
+  std::uint32_t next = 0;
+  std::vector<std::uint32_t> raster;  // RGBA interface
+  std::vector<std::uint8_t> rgb;      // direct: the band's rows
+  std::vector<std::uint8_t> tile;     // direct, tiled: one tile
+  ~RowState() {
+    if (begun) TIFFRGBAImageEnd(&rgba);
+  }
+};
+
+namespace {
+
+// Top-down 8-bit RGB, uncompressed or JPEG (whose YCbCr the library turns into RGB), can be
+// read as stored, which spares the RGBA interface's packing of every pixel.
+bool storedAsPlainRgb(TIFF* tif) {
+  std::uint16_t bits = 0, samples = 0, planar = 0, photometric = 0, compression = 0, orientation = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) return false;
+  if (bits != 8 || samples != 3 || planar != PLANARCONFIG_CONTIG || orientation != ORIENTATION_TOPLEFT) return false;
+  if (photometric == PHOTOMETRIC_RGB) return true;
+  return photometric == PHOTOMETRIC_YCBCR && compression == COMPRESSION_JPEG &&
+         TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+}
+
+}  // namespace
+
+qmTiffDecoder::qmTiffDecoder(qmIIOStream* stream, const qmImageDecodeParam& param) : qmImageDecoder(stream, param) {}
+
+qmTiffDecoder::~qmTiffDecoder() = default;
+
+void qmTiffDecoder::startRows() {
+  auto state = std::make_unique<RowState>();
+  state->tif = openForReading(stream());
+  TIFF* tif = state->tif.get();
+  bool alpha = false;
+  selectPage(tif, getDecodeParam().getPage(), state->width, state->height, alpha, state->associated);
+  std::uint32_t unit = 0;
+  state->tiled = TIFFIsTiled(tif);
+  if (state->tiled) {
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &state->tileWidth);
+  } else {
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  }
+  const std::uint32_t mostRows = std::max<std::uint32_t>(1, kLargestBandBytes / 4 / state->width);
+  // Direct bands are exactly one strip or one row of tiles.
+  state->direct = unit >= 1 && unit <= mostRows && (!state->tiled || state->tileWidth > 0) && storedAsPlainRgb(tif);
+  if (state->direct) {
+    state->bandRows = unit;
+    state->rgb.resize(static_cast<size_t>(state->width) * 3 * unit);
+    if (state->tiled) state->tile.resize(static_cast<size_t>(TIFFTileSize(tif)));
+  } else {
+    std::uint16_t orientation = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    if (orientation != ORIENTATION_TOPLEFT) {
+      // Bands are counted in stored rows: a turned or mirrored picture is read whole.
+      qmImageDecoder::startRows();
+      return;
+    }
+    char message[1024] = {};
+    if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&state->rgba, tif, 1, message)) {
+      throw qmCodecError(std::string("TIFF decode failed: ") + message);
+    }
+    state->begun = true;
+    state->rgba.req_orientation = ORIENTATION_TOPLEFT;
+    state->bandRows = std::clamp<std::uint32_t>(unit, 1, std::min(mostRows, state->height));
+    state->raster.resize(static_cast<size_t>(state->width) * state->bandRows);
+  }
+  headerInfo_ = {static_cast<int>(state->width), static_cast<int>(state->height), 24, qmFormatTiff};
+  rowState_ = std::move(state);
+}
+
+namespace {
+
+void readDirectBand(TIFF* tif, std::uint32_t width, std::uint32_t tileWidth, bool tiled, std::uint32_t bandStart,
+                    std::uint32_t bandRows, std::vector<std::uint8_t>& tile, std::vector<std::uint8_t>& rgb) {
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  if (!tiled) {
+    if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, bandStart, 0), rgb.data(),
+                             static_cast<tmsize_t>(rowBytes * bandRows)) < 0) {
+      throw qmCodecError("TIFF decode failed at row " + std::to_string(bandStart));
+    }
+    return;
+  }
+  for (std::uint32_t x = 0; x < width; x += tileWidth) {
+    if (TIFFReadTile(tif, tile.data(), x, bandStart, 0, 0) < 0) {
+      throw qmCodecError("TIFF decode failed at row " + std::to_string(bandStart));
+    }
+    const size_t bytes = static_cast<size_t>(std::min(tileWidth, width - x)) * 3;
+    for (std::uint32_t r = 0; r < bandRows; ++r) {
+      std::memcpy(&rgb[r * rowBytes + static_cast<size_t>(x) * 3], &tile[static_cast<size_t>(r) * tileWidth * 3], bytes);
+    }
+  }
+}
+
+}  // namespace
+
+int qmTiffDecoder::nextRows(std::uint8_t* const* rows, int count) {
+  if (!rowState_) return qmImageDecoder::nextRows(rows, count);
+  RowState& state = *rowState_;
+  int filled = 0;
+  for (; filled < count && state.next < state.height; ++filled, ++state.next) {
+    if (state.next >= state.bandEnd) {
+      state.bandStart = state.next;
+      state.bandEnd = std::min(state.height, state.next + state.bandRows);
+      if (state.direct) {
+        readDirectBand(state.tif.get(), state.width, state.tileWidth, state.tiled, state.bandStart,
+                       state.bandEnd - state.bandStart, state.tile, state.rgb);
+      } else {
+        state.rgba.row_offset = static_cast<int>(state.bandStart);
+        state.rgba.col_offset = 0;
+        if (!TIFFRGBAImageGet(&state.rgba, state.raster.data(), state.width, state.bandEnd - state.bandStart)) {
+          throw qmCodecError("TIFF decode failed at row " + std::to_string(state.bandStart));
+        }
+      }
+    }
+    const size_t inBand = state.next - state.bandStart;
+    if (!state.direct) {
+      storeRgbaRow(&state.raster[inBand * state.width], state.width, state.associated, rows[filled], nullptr);
+      continue;
+    }
+    const std::uint8_t* in = &state.rgb[inBand * state.width * 3];
+    std::uint8_t* out = rows[filled];
+    for (std::uint32_t x = 0; x < state.width; ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+  }
+  return filled;
 }
 
 qmImageHeaderInfo qmTiffDecoder::readHeaderInfo() {

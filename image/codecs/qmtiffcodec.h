@@ -9,7 +9,8 @@ namespace zolvex {
 // an alpha sample.
 class qmTiffDecoder : public qmImageDecoder {
  public:
-  using qmImageDecoder::qmImageDecoder;
+  explicit qmTiffDecoder(qmIIOStream* stream = nullptr, const qmImageDecodeParam& param = qmImageDecodeParam());
+  ~qmTiffDecoder() override;
   const char* getFormatName() const override { return "TIFF"; }
   bool checkHeader() override;
 
@@ -17,6 +18,13 @@ class qmTiffDecoder : public qmImageDecoder {
   std::unique_ptr<qmImage> decodeImage() override;
   qmImageHeaderInfo readHeaderInfo() override;
   std::unique_ptr<qmImage> decodeSubImage(int left, int top, int width, int height) override;
+  // A strip (or a row of tiles) at a time.
+  void startRows() override;
+  int nextRows(std::uint8_t* const* rows, int count) override;
+
+ private:
+  struct RowState;
+  std::unique_ptr<RowState> rowState_;
 };
 
 // Writes one directory: palette images as palette (or grey) TIFF, true-colour images as

@@ -324,5 +324,77 @@ TEST_F(CodecInterop, DecoderOperations) {
   EXPECT_EQ(tgaDecoder.lastError(), "Tga does not support partial");
 }
 
+
+// Rows read in strips are the rows of the whole decoded picture in true colour. Formats
+// read whole refuse a picture beyond the pixel cap with a message saying so; JPEG, read by
+// scanlines, does not hold the picture and is not bound by it.
+TEST_F(CodecInterop, RowsInStripsAreTheDecodedPicture) {
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -quality 90 " + Path("rows.jpg")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colorspace gray -quality 90 " + Path("grey.jpg")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 64 " + Path("rows.gif")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -define tiff:rows-per-strip=4 " + Path("strips.tif")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -compress jpeg -define tiff:tile-geometry=16x16 " + Path("tiles.tif")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -define tiff:tile-geometry=16x16 -orient bottom-left " + Path("turned.tif")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 50 PNG8:" + Path("palette.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -depth 16 " + Path("deep.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colorspace gray " + Path("grey.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -interlace PNG " + Path("interlaced.png")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -type truecolor BMP3:" + Path("rows24.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 12 -type palette BMP3:" + Path("rows4.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -monochrome BMP3:" + Path("rows1.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -define bmp:subtype=RGB565 BMP:" + Path("rows565.bmp")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -colors 200 -type palette -compress RLE BMP3:" + Path("rowsrle.bmp")));
+  const std::string files[] = {"rows.jpg",  "grey.jpg",  "rows.gif",    "base.png",      "palette.png",
+                               "deep.png",  "grey.png",  "interlaced.png", "strips.tif", "tiles.tif", "turned.tif",
+                               "rows24.bmp", "rows4.bmp", "rows1.bmp",   "rows565.bmp",   "rowsrle.bmp"};
+  // The rows, top down, packed; empty when reading fails.
+  auto readInStrips = [](qmImageDecoder& decoder) {
+    std::vector<std::uint8_t> pixels;
+    if (!decoder.beginRows()) return pixels;
+    const size_t rowBytes = static_cast<size_t>(decoder.headerInfo().width) * 3;
+    const int height = decoder.headerInfo().height;
+    pixels.resize(rowBytes * static_cast<size_t>(height));
+    for (int y = 0; y < height;) {
+      std::uint8_t* strip[5];
+      const int count = std::min(5, height - y);
+      for (int i = 0; i < count; ++i) strip[i] = pixels.data() + rowBytes * static_cast<size_t>(y + i);
+      const int filled = decoder.readRows(strip, count);
+      if (filled <= 0) return std::vector<std::uint8_t>();
+      y += filled;
+    }
+    std::uint8_t* beyond = nullptr;
+    if (decoder.readRows(&beyond, 1) != 0) pixels.clear();
+    return pixels;
+  };
+  for (const std::string& name : files) {
+    const auto bytes = ReadBytes(Path(name));
+    auto whole = qmImageUtils::decodeFromMemory(bytes.data(), bytes.size(), -1);
+    ASSERT_TRUE(whole && whole->increaseBpp(24)) << name;
+    qmBufferedStream stream(bytes.data(), bytes.size());
+    auto decoder = qmImageUtils::createDecoder(qmImageUtils::detectFormat(bytes.data(), bytes.size()));
+    decoder->setStream(&stream);
+    const auto rows = readInStrips(*decoder);
+    ASSERT_EQ(rows.size(), 37u * 23 * 3) << name << ": " << decoder->lastError();
+    for (int y = 0; y < 23; ++y) ASSERT_EQ(std::memcmp(&rows[y * 37 * 3], whole->getRow(y), 37 * 3), 0) << name << " row " << y;
+  }
+
+  const auto savedCap = qmImage::maxPixels();
+  qmImage::setMaxPixels(37 * 23 - 1);
+  const auto gif = ReadBytes(Path("rows.gif"));
+  qmBufferedStream gifStream(gif.data(), gif.size());
+  qmGifDecoder gifDecoder(&gifStream);
+  const bool gifBegun = gifDecoder.beginRows();
+  const auto jpeg = ReadBytes(Path("rows.jpg"));
+  qmBufferedStream jpegStream(jpeg.data(), jpeg.size());
+  auto jpegDecoder = qmImageUtils::createDecoder(qmFormatJpeg);
+  jpegDecoder->setStream(&jpegStream);
+  const bool jpegRead = !readInStrips(*jpegDecoder).empty();
+  qmImage::setMaxPixels(savedCap);
+  EXPECT_FALSE(gifBegun);
+  EXPECT_NE(gifDecoder.lastError().find("read whole, and 37 x 23 is more than the 850 pixels"), std::string::npos)
+      << gifDecoder.lastError();
+  EXPECT_TRUE(jpegRead) << jpegDecoder->lastError();
+}
+
 }  // namespace
 }  // namespace zolvex::test

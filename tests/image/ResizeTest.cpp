@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <vector>
 
+#include "image/qmAreaShrinker.h"
 #include "image/qmImage.h"
 
 namespace zolvex::test {
@@ -111,6 +114,39 @@ TEST(Resize, AlphaPlaneFollowsByNearestNeighbour) {
   ASSERT_TRUE(image.hasAlpha());
   EXPECT_EQ(image.getAlpha(0, 0), 255);
   EXPECT_EQ(image.getAlpha(1, 0), 10);
+}
+
+
+// Shrinking row by row gives what shrinking the whole picture gives, bit for bit: exact
+// halves, odd sizes whose pixels straddle two destination pixels, several rows to one, an
+// unchanged axis, and sources large enough for the finer 64-bit weights.
+TEST(Resize, ShrinkingRowByRowMatchesTheWholePicture) {
+  struct Case {
+    int width, height, newWidth, newHeight;
+  };
+  const Case cases[] = {{8, 6, 4, 3},   {7, 5, 4, 3},   {5, 9, 3, 5},     {10, 10, 3, 3},
+                        {6, 4, 6, 2},   {9, 1, 5, 1},   {4001, 3, 2001, 2}, {4000, 4, 2000, 2},
+                        {3, 4003, 2, 2002}};
+  std::mt19937 random(7);
+  for (const Case& c : cases) {
+    qmImage source(c.width, c.height, 24);
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width * 3; ++x) source.getRow(y)[x] = static_cast<std::uint8_t>(random());
+    qmImage expected;
+    ASSERT_TRUE(source.resize(c.newWidth, c.newHeight, 1, &expected));
+    qmImage streamed(c.newWidth, c.newHeight, 24);
+    int rowsOut = 0;
+    qmAreaShrinker shrinker(c.width, c.height, c.newWidth, c.newHeight, [&](int y, const std::uint8_t* row) {
+      ASSERT_EQ(y, rowsOut++);
+      std::memcpy(streamed.getRow(y), row, static_cast<size_t>(c.newWidth) * 3);
+    });
+    for (int y = 0; y < c.height; ++y) shrinker.push(source.getRow(y));
+    ASSERT_EQ(rowsOut, c.newHeight) << c.width << "x" << c.height;
+    for (int y = 0; y < c.newHeight; ++y) {
+      ASSERT_EQ(std::memcmp(streamed.getRow(y), expected.getRow(y), static_cast<size_t>(c.newWidth) * 3), 0)
+          << c.width << "x" << c.height << " to " << c.newWidth << "x" << c.newHeight << ", row " << y;
+    }
+  }
 }
 
 }  // namespace

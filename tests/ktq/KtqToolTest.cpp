@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "image/qmImageUtils.h"
 #include "tests/ktq/KtqTestFiles.h"
 #include "tests/support/TestSupport.h"
+#include "tiles/KtqFormat.h"
 #include "tiles/KtqLocalFile.h"
 #include "tiles/MosaicIndex.h"
 
@@ -190,6 +192,37 @@ TEST_F(KtqToolTest, SynthIsDeterministic) {
   EXPECT_GT(test::MaxChannelDifference(left, right), 20);
 }
 
+// Reading a few rows at a time on several threads writes the same file as reading the
+// picture in one piece on one thread. Odd sizes make levels whose pixels straddle two of
+// the larger level's, and small tiles make the thumbnail come from the full picture.
+TEST_F(KtqToolTest, StripsThreadsAndOnePieceWriteTheSameFile) {
+  const std::string jpeg = dir_.File("odd.jpg");
+  ASSERT_TRUE(test::MagickRun("'" + input_ + "' -resize 1001x777! -quality 92 '" + jpeg + "'"));
+  const std::string whole = dir_.File("whole.ktq"), strips = dir_.File("strips.ktq");
+  auto run = RunTool("build '" + jpeg + "' '" + whole + "' --tile 64 --rows 0");
+  ASSERT_EQ(run.status, 0) << run.output;
+  run = RunTool("build '" + jpeg + "' '" + strips + "' --tile 64 --rows 7 --threads 3");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(test::ReadBytes(whole), test::ReadBytes(strips));
+
+  KtqLocalFile file;
+  ASSERT_TRUE(file.ReadLocalFile(strips)) << file.LastError();
+  ASSERT_EQ(file.LevelCount(), 5);  // 1001 x 777 down to 63 x 49
+  auto original = test::MagickRead(jpeg);
+  ASSERT_TRUE(original);
+  EXPECT_GT(test::Psnr(AssembleLevel(file, 4, 1001, 777), *original), 35);
+  // The thumbnail is the area average of the whole decoded picture.
+  auto picture = qmImageUtils::loadImage(jpeg);
+  ASSERT_TRUE(picture);
+  qmImage small;
+  ASSERT_TRUE(picture->resize(160, 124, 1, &small));
+  auto stream = KtqFormat::EncodeStream(small, qmFormatJpeg, 85);
+  ASSERT_TRUE(stream);
+  auto expected = qmImageUtils::decodeFromMemory(stream->data(), stream->size(), qmFormatJpeg);
+  ASSERT_TRUE(expected && file.Thumbnail());
+  EXPECT_EQ(test::MaxChannelDifference(FromImage(*file.Thumbnail()), FromImage(*expected)), 0);
+}
+
 TEST_F(KtqToolTest, BadArgumentsExitWith2AndUnreadableInputWith1) {
   std::string ktq = dir_.File("ok.ktq");
   ASSERT_EQ(RunTool("synth '" + ktq + "' --size 64").status, 0);
@@ -210,6 +243,7 @@ TEST_F(KtqToolTest, BadArgumentsExitWith2AndUnreadableInputWith1) {
       {"build '" + input_ + "' o.ktq --plain --scrambled", 2},
       {"build '" + input_ + "' o.ktq --tile", 2},
       {"build '" + input_ + "' o.ktq --bogus", 2},
+      {"build '" + input_ + "' o.ktq --threads 0", 2},
       {"synth o.ktq", 2},
       {"synth o.ktq --size -5", 2},
       {"mosaic m.mon --grid 2by3 '" + ktq + "'", 2},
