@@ -62,11 +62,15 @@ RunFigures Run(const std::string& label, const std::string& url, std::vector<std
   std::string error;
   auto platform = platform::CreatePlatform(options, error);
   properties.emplace_back("CustomErrorHandling", "yes");
+  const auto opened = Clock::now();
   ViewWindow window(*platform, properties);
   if (!window.Open(url, error)) {
     std::printf("%s: cannot open %s: %s\n", label.c_str(), url.c_str(), error.c_str());
     return {};
   }
+  while (!window.FrameComplete()) platform->Window().RunFor(5);
+  std::printf("%-8s first complete frame after %.0f ms\n", label.c_str(),
+              std::chrono::duration<double, std::milli>(Clock::now() - opened).count());
   const int levels = window.View().GetDocument()->GetLevelCount();
   RunFigures figures;
   auto start = Clock::now();
