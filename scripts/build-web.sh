@@ -71,7 +71,7 @@ build_codecs() {
   src=$(unpack "${packages[2]}")
   # The size of size_t is not probed right under emscripten; WebAssembly's is 4 bytes.
   emcmake cmake -S "$src" -B "$cache/build/jpeg" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_INSTALL_LIBDIR=lib -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DCMAKE_C_FLAGS="$flags" -DSIZE_T=4 -DHAVE_SIZE_T=TRUE >/dev/null
+    -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DCMAKE_C_FLAGS="$flags" -DSIZE_T=4 -DHAVE_SIZE_T=TRUE >/dev/null
   cmake --build "$cache/build/jpeg" --target install >/dev/null && done_step jpeg
   fi
 
