@@ -53,7 +53,8 @@ done_step() { touch "$cache/done.$1"; }
 
 build_codecs() {
   local src
-  export CFLAGS="$flags" CXXFLAGS="$flags" PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH=
+  # emconfigure hands EM_PKG_CONFIG_PATH to pkg-config as its search path.
+  export CFLAGS="$flags" CXXFLAGS="$flags" EM_PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
   mkdir -p "$prefix"
   echo "build-web: building zlib, libpng, libjpeg-turbo, pixman and cairo for WebAssembly in $cache"
 
@@ -81,7 +82,8 @@ build_codecs() {
     emmake make -j"$jobs" -C pixman install >/dev/null && make install-pkgconfigDATA >/dev/null) && done_step pixman
 
   # cairo: the image surface only (no fonts of its own: the page's browser draws the text).
-  step cairo && src=$(unpack "${packages[4]}") && (cd "$src" && emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$prefix" --disable-shared --enable-static \
+  # Its config.sub predates emscripten: any other target makes configure cross-compile.
+  step cairo && src=$(unpack "${packages[4]}") && (cd "$src" && emconfigure ./configure --host=i686-pc-linux-gnu --prefix="$prefix" --disable-shared --enable-static \
       --disable-xlib --disable-xcb --disable-xlib-xrender --disable-ft --disable-fc --disable-gobject \
       --disable-script --disable-interpreter --disable-trace --disable-pdf --disable-ps --disable-svg \
       --disable-valgrind --disable-symbol-lookup --disable-full-testing --without-x --enable-png \
