@@ -44,7 +44,22 @@ unpack() {
     [ -n "$orig" ] || { echo "build-web: no source for $name (is a deb-src entry configured?)" >&2; exit 1; }
     mkdir -p "$dir.tmp" && tar xf "$orig" -C "$dir.tmp" --strip-components=1 && mv "$dir.tmp" "$dir"
   fi
+  # Patches leave autotools inputs newer than what was generated from them; make would then
+  # want automake. The generated files are brought forward in their order instead.
+  if [ -f "$dir/aclocal.m4" ]; then
+    touch "$dir/aclocal.m4" && sleep 1
+    find "$dir" \( -name configure -o -name Makefile.in -o -name config.h.in \) -exec touch {} +
+  fi
   echo "$dir"
+}
+
+# Answers of configure for these packages under this emscripten, kept in the repository
+# (scripts/web/*.cache): configure then runs the few checks they lack instead of hundreds of
+# compiler calls. Stale answers only cost time: configure checks what a cache lacks.
+seed_cache() {
+  local name=$1
+  [ -f "$cache/$name.config.cache" ] || cp "$root/scripts/web/$name.config.cache" "$cache/$name.config.cache" 2>/dev/null || true
+  echo "--cache-file=$cache/$name.config.cache"
 }
 
 # A step runs until it has once succeeded; a failed run starts again where it stopped.
@@ -76,14 +91,14 @@ build_codecs() {
   cmake --build "$cache/build/jpeg" --target install >/dev/null && done_step jpeg
   fi
 
-  step pixman && src=$(unpack "${packages[3]}") && (cd "$src" && emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$prefix" --disable-shared --enable-static --disable-openmp \
+  step pixman && src=$(unpack "${packages[3]}") && (cd "$src" && emconfigure ./configure "$(seed_cache pixman)" --host=wasm32-unknown-emscripten --prefix="$prefix" --disable-shared --enable-static --disable-openmp \
       --disable-mmx --disable-sse2 --disable-ssse3 --disable-vmx --disable-arm-simd --disable-arm-neon \
       --disable-gtk --disable-libpng --disable-timers >/dev/null &&
     emmake make -j"$jobs" -C pixman install >/dev/null && make install-pkgconfigDATA >/dev/null) && done_step pixman
 
   # cairo: the image surface only (no fonts of its own: the page's browser draws the text).
   # Its config.sub predates emscripten: any other target makes configure cross-compile.
-  step cairo && src=$(unpack "${packages[4]}") && (cd "$src" && emconfigure ./configure --host=i686-pc-linux-gnu --prefix="$prefix" --disable-shared --enable-static \
+  step cairo && src=$(unpack "${packages[4]}") && (cd "$src" && emconfigure ./configure "$(seed_cache cairo)" --host=i686-pc-linux-gnu --prefix="$prefix" --disable-shared --enable-static \
       --disable-xlib --disable-xcb --disable-xlib-xrender --disable-ft --disable-fc --disable-gobject \
       --disable-script --disable-interpreter --disable-trace --disable-pdf --disable-ps --disable-svg \
       --disable-valgrind --disable-symbol-lookup --disable-full-testing --without-x --enable-png \

@@ -47,11 +47,11 @@ EM_JS(int, zolvex_http_send, (const char* method, const char* url, const char* h
   if (inWorker) {
     bytes = new Uint8Array(request.response || new ArrayBuffer(0));
   } else {
-    const text = request.responseText || '';
+    const text = request.responseText || "";
     bytes = new Uint8Array(text.length);
     for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
   }
-  const modified = Date.parse(request.getResponseHeader('Last-Modified') || '');
+  const modified = Date.parse(request.getResponseHeader('Last-Modified') || "");
   globalThis.__zolvexHttp = { bytes, headers: request.getAllResponseHeaders(), url: request.responseURL,
                               modified: isNaN(modified) ? -1 : Math.floor(modified / 1000) };
   return request.status;
@@ -71,7 +71,7 @@ EM_JS(int, zolvex_http_text_length, (int which), {
 
 EM_JS(void, zolvex_http_text_copy, (int which, char* target, int size), {
   const answer = globalThis.__zolvexHttp;
-  stringToUTF8(answer ? (which === 0 ? answer.headers : answer.url) : '', target, size);
+  stringToUTF8(answer ? (which === 0 ? answer.headers : answer.url) : "", target, size);
 });
 
 EM_JS(double, zolvex_http_modified, (), { return globalThis.__zolvexHttp ? globalThis.__zolvexHttp.modified : -1; });
