@@ -103,7 +103,7 @@ build_codecs() {
       --disable-script --disable-interpreter --disable-trace --disable-pdf --disable-ps --disable-svg \
       --disable-valgrind --disable-symbol-lookup --disable-full-testing --without-x --enable-png \
       ax_cv_c_float_words_bigendian=no >/dev/null &&
-    emmake make -j"$jobs" -C src install >/dev/null && make install-pkgconfigDATA >/dev/null) && done_step cairo
+    emmake make -j"$jobs" -C src install >/dev/null) && done_step cairo
   for name in zlib libpng jpeg pixman cairo; do
     step "$name" && { echo "build-web: building $name for WebAssembly failed (run again without >/dev/null to see why)" >&2; exit 1; }
   done

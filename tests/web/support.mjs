@@ -69,7 +69,7 @@ export async function startServer(t, fixture) {
 
 // A headless Chromium with a profile folder of its own, and the test page open in it.
 export async function openPage(t, server) {
-  const profile = tempDir(t, 'zolvex-chromium-');
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zolvex-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: chromium,
     headless: true,
@@ -77,11 +77,19 @@ export async function openPage(t, server) {
     args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
     env: { ...process.env, HOME: profile, TMPDIR: profile, XDG_CONFIG_HOME: profile, XDG_CACHE_HOME: profile },
   });
-  t.after(() => browser.close());
+  // The profile goes once the browser has closed and stopped writing to it.
+  t.after(async () => {
+    await browser.close();
+    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+  });
   const page = await browser.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
-  page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+  page.on('console', (message) => {
+    // The browser asks every server for a favicon; the test page has none.
+    const from = (message.location() && message.location().url) || '';
+    if (message.type() === 'error' && !from.endsWith('/favicon.ico')) problems.push(message.text() + ' ' + from);
+  });
   await page.goto(`${server.origin}/harness.html`);
   await page.evaluate(() => Zolvex.ready);
   return { page, problems };

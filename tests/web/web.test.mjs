@@ -20,8 +20,9 @@ test('the page opens a .ktq through the tunnel and shows what the native viewer 
   const fixture = makeFixture(t);
   const server = await startServer(t, fixture);
   const { page, problems } = await openPage(t, server);
+  // The native snapshot is the view's frame: the control's toolbar and logo stay off here.
   await page.evaluate((url) => new Promise((resolve, reject) => {
-    window.ctrl = Zolvex.create(document.getElementById('viewer'), {});
+    window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
     ctrl.OnError = (text) => reject(new Error(text));
     ctrl.OnLoaded = () => resolve();
     ctrl.Url = url;
@@ -41,6 +42,10 @@ test('the page opens a .ktq through the tunnel and shows what the native viewer 
   assert.equal(native.status, 0, native.stderr);
   const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
   assert.equal(size, '400x300');
+  // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
+  if (process.env.ZOLVEX_WEB_PICTURES) {
+    for (const file of [webPng, nativePng]) fs.copyFileSync(file, path.join(process.env.ZOLVEX_WEB_PICTURES, path.basename(file)));
+  }
   const db = psnr(webPng, nativePng);
   assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
   assert.deepEqual(problems, []);
@@ -60,7 +65,8 @@ test('methods answer as the native control does and events arrive in the same or
   const nativeReport = JSON.parse(native.lines.find((line) => line.startsWith('{')));
   const webReport = JSON.parse(web.lines.find((line) => line.startsWith('{')));
   assert.deepEqual(webReport, nativeReport);
-  assert.deepEqual(webReport.events.slice(0, 2), ['OnLoading', 'OnLoaded']);
+  assert.equal(webReport.events[0], 'OnLoading');
+  assert.ok(webReport.events.indexOf('OnLoaded') > 0, webReport.events.join(', '));
   assert.equal(webReport.events.at(-1), 'OnBrowserEvent levelchanged');
   assert.deepEqual(webReport.answers.refusal, [41, 'ShowThumbnail property only accept yes/no value', true]);
 
