@@ -82,7 +82,7 @@ if [ "$mode" = web ]; then
   # One origin for the page, the control and the tiles: the page asks the tunnel of the
   # port it came from for world.ktq.
   port="${ZOLVEX_WEB_PORT:-8080}"
-  echo "run-demo: open http://127.0.0.1:$port/ in a browser (Ctrl+C stops the server)"
+  echo "run-demo: open the web page address below in a browser (Ctrl+C stops the server)"
   exec "$bin/ktqserve/ktqserve" "$demo" --port 0 --http-port "$port" --web "$root/build-web/web"
 fi
 
