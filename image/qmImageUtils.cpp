@@ -11,8 +11,11 @@
 #include "image/codecs/qmjpegcodec.h"
 #include "image/codecs/qmpngcodec.h"
 #include "image/codecs/qmtgacodec.h"
+// The web build leaves TIFF and WebP out (ZOLVEX_NO_TIFF_WEBP): pictures in them find no codec.
+#ifndef ZOLVEX_NO_TIFF_WEBP
 #include "image/codecs/qmtiffcodec.h"
 #include "image/codecs/qmwebpcodec.h"
+#endif
 #include "image/qmBufferedStream.h"
 #include "image/qmFileStream.h"
 #include "platform/Clock.h"
@@ -139,11 +142,13 @@ std::unique_ptr<qmImageDecoder> qmImageUtils::createDecoder(int formatId) {
   switch (canonicalFormat(formatId)) {
     case qmFormatJpeg: return std::make_unique<qmJpegDecoder>();
     case qmFormatPng: return std::make_unique<qmPngDecoder>();
+#ifndef ZOLVEX_NO_TIFF_WEBP
     case qmFormatTiff: return std::make_unique<qmTiffDecoder>();
+    case qmFormatWebp: return std::make_unique<qmWebpDecoder>();
+#endif
     case qmFormatGif: return std::make_unique<qmGifDecoder>();
     case qmFormatBmp: return std::make_unique<qmBmpDecoder>();
     case qmFormatTga: return std::make_unique<qmTgaDecoder>();
-    case qmFormatWebp: return std::make_unique<qmWebpDecoder>();
     default: return nullptr;
   }
 }
@@ -152,7 +157,9 @@ std::unique_ptr<qmImageEncoder> qmImageUtils::createEncoder(int formatId) {
   switch (canonicalFormat(formatId)) {
     case qmFormatJpeg: return std::make_unique<qmJpegEncoder>();
     case qmFormatPng: return std::make_unique<qmPngEncoder>();
+#ifndef ZOLVEX_NO_TIFF_WEBP
     case qmFormatTiff: return std::make_unique<qmTiffEncoder>();
+#endif
     case qmFormatGif: return std::make_unique<qmGifEncoder>();
     case qmFormatBmp: return std::make_unique<qmBmpEncoder>();
     case qmFormatTga: return std::make_unique<qmTgaEncoder>();

@@ -1,8 +1,6 @@
 #include "platform/Canvas.h"
 
 #include <cairo.h>
-#include <glib.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <numbers>
 
 #include "platform/NativeSurface.h"
+#include "platform/TextLayout.h"
 
 namespace zolvex::platform {
 
@@ -25,9 +24,6 @@ struct CairoSurfaceDeleter {
 };
 struct CairoPatternDeleter {
   void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
-};
-struct GObjectDeleter {
-  void operator()(gpointer object) const { g_object_unref(object); }
 };
 
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
@@ -377,9 +373,9 @@ struct Canvas::Impl {
 
   Surface& target;
   std::unique_ptr<cairo_t, CairoDeleter> cr;
-  // Made by the first text: a canvas that never draws text never starts Pango's font
-  // machinery (a fontconfig scan of the system's fonts).
-  std::unique_ptr<PangoLayout, GObjectDeleter> layout;
+  // Made by the first text: a canvas that never draws text never starts the text machinery
+  // (on the desktop a fontconfig scan of the system's fonts).
+  std::unique_ptr<TextLayout> layout;
   State state;
   std::vector<State> saved;
   double dotsPerInch = 96;
@@ -506,39 +502,19 @@ struct Canvas::Impl {
 
   void UpdateFont() {
     const Font& font = state.font;
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.face.empty() ? "Sans" : font.face.c_str());
-    pango_font_description_set_weight(description, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description, font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     double pixels = font.unit == FontUnit::Points ? font.size * dotsPerInch / 72.0 : font.size;
     if (!std::isfinite(pixels)) pixels = 1;
-    pixels = std::clamp(pixels, 1.0, kMaxFontPixels);
-    pango_font_description_set_absolute_size(description, pixels * PANGO_SCALE);
-    pango_layout_set_font_description(layout.get(), description);
-    pango_font_description_free(description);
-    PangoAttrList* attributes = nullptr;
-    if (font.underline) {
-      attributes = pango_attr_list_new();
-      pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-    }
-    pango_layout_set_attributes(layout.get(), attributes);
-    if (attributes) pango_attr_list_unref(attributes);
+    layout->SetFont(font, std::clamp(pixels, 1.0, kMaxFontPixels));
     fontChanged = false;
   }
 
   Size PrepareText(const std::string& text) {
     if (!layout) {
-      layout.reset(pango_cairo_create_layout(Cr()));
+      layout = std::make_unique<TextLayout>(Cr());
       fontChanged = true;
     }
     if (fontChanged) UpdateFont();
-    pango_cairo_update_layout(Cr(), layout.get());
-    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    pango_layout_set_text(layout.get(), valid, -1);
-    g_free(valid);
-    Size size;
-    pango_layout_get_pixel_size(layout.get(), &size.width, &size.height);
-    return size;
+    return layout->Prepare(text);
   }
 
   void DrawImage(const Surface& source, const Rect& srcArea, PointF upperLeft, PointF upperRight, PointF lowerLeft,
@@ -818,7 +794,7 @@ void Canvas::DrawText(Point at, const std::string& text) {
   }
   SetColorSource(c, state.textColor, 1);
   cairo_move_to(c, x, at.y);
-  pango_cairo_show_layout(c, impl_->layout.get());
+  impl_->layout->Show();
   cairo_new_path(c);
   cairo_restore(c);
 }

@@ -430,6 +430,15 @@ HttpOutcome CurlHttpClient::Send(const HttpRequest& request, HttpBodySink& sink)
   return outcome;
 }
 
+HttpClient& SharedHttpClient() {
+  static CurlHttpClient shared("zolvex");
+  return shared;
+}
+
+std::unique_ptr<HttpClient> CreateHttpClient(const std::string& agentName) {
+  return std::make_unique<CurlHttpClient>(agentName);
+}
+
 bool SetCookie(const std::string& url, const std::string& nameValue) {
   std::string cookie = Trim(nameValue);
   size_t equals = cookie.find('=');

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/CurlHttpClient.h"
-
 namespace zolvex::platform {
 
 namespace {
@@ -49,15 +47,6 @@ HttpOutcome HttpClient::Send(const HttpRequest& request, std::size_t maxBody) {
   HttpOutcome outcome = Send(request, sink);
   outcome.response.body = std::move(collected.body);
   return outcome;
-}
-
-HttpClient& SharedHttpClient() {
-  static CurlHttpClient shared("zolvex");
-  return shared;
-}
-
-std::unique_ptr<HttpClient> CreateHttpClient(const std::string& agentName) {
-  return std::make_unique<CurlHttpClient>(agentName);
 }
 
 }  // namespace zolvex::platform

@@ -93,6 +93,10 @@ bool DisplayAvailable() {
 
 std::unique_ptr<Platform> CreatePlatform(const PlatformOptions& options, std::string& error) {
   if (options.backend == Backend::Headless) return std::make_unique<HeadlessPlatform>(options);
+  if (options.backend == Backend::Web) {
+    error = "the web page backend exists only in the WebAssembly build";
+    return nullptr;
+  }
   if (!DisplayAvailable()) {
     error = "no display: the desktop window needs X11 or Wayland (use --headless)";
     return nullptr;

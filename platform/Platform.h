@@ -14,7 +14,7 @@ namespace zolvex::platform {
 class ScriptedResponder;
 class RecordingServices;
 
-enum class Backend { Headless, Gtk };
+enum class Backend { Headless, Gtk, Web };
 
 struct PlatformOptions {
   Backend backend = Backend::Headless;
@@ -26,6 +26,8 @@ struct PlatformOptions {
   std::string machineSettingsFile;
   // Headless only: a clock the tests advance. Null takes the real clock.
   std::shared_ptr<Clock> clock;
+  // Web only: the id of the page's canvas element the window draws on.
+  std::string canvasId;
 };
 
 // Every platform service of one viewer, created together for one backend.
@@ -48,6 +50,8 @@ class Platform {
   virtual RecordingServices* Recorder() { return nullptr; }
 };
 
+// A build has the backends of its kind: the native build headless and desktop, the web
+// build (WebAssembly) only the web page's.
 // The desktop backend needs a display; it answers null (and sets error) without one.
 std::unique_ptr<Platform> CreatePlatform(const PlatformOptions& options, std::string& error);
 bool DisplayAvailable();

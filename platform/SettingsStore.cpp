@@ -106,7 +106,13 @@ bool SettingsStore::Save() const {
   }
   // Replacing the file in one step keeps the old settings whole if writing fails.
   std::filesystem::rename(temporary, userFile_, ec);
+  if (!ec && saveListener_) saveListener_(userFile_);
   return !ec;
+}
+
+void SettingsStore::SetSaveListener(std::function<void(const std::string& userFile)> listener) {
+  std::lock_guard lock(mutex_);
+  saveListener_ = std::move(listener);
 }
 
 std::optional<std::string> SettingsStore::GetString(const std::string& keyPath, const std::string& name) const {

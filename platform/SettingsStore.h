@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -33,6 +34,10 @@ class SettingsStore {
   // key does not exist.
   std::vector<std::pair<std::string, std::string>> GetValues(const std::string& keyPath) const;
 
+  // Called after each successful save with the user file, on the thread that wrote; a
+  // store kept elsewhere (the browser's storage of a web page) copies the file from there.
+  void SetSaveListener(std::function<void(const std::string& userFile)> listener);
+
   std::string GetProfileString(const std::string& section, const std::string& key, const std::string& fallback) const;
   bool SetProfileString(const std::string& section, const std::string& key, const std::string& value);
 
@@ -43,6 +48,7 @@ class SettingsStore {
   bool Save() const;
   static std::string NormaliseKey(const std::string& keyPath);
 
+  std::function<void(const std::string&)> saveListener_;
   std::string userFile_;
   std::string machineFile_;
   Sections user_;

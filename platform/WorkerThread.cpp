@@ -8,7 +8,9 @@ namespace zolvex::platform {
 
 WorkerThread::WorkerThread(std::string name) : name_(std::move(name)), loop_(std::make_unique<WorkerLoop>()) {
   loop_->thread_ = std::thread([loop = loop_.get(), threadName = name_] {
+#ifndef __EMSCRIPTEN__  // the web page's workers have no names to set
     pthread_setname_np(pthread_self(), threadName.substr(0, 15).c_str());
+#endif
     loop->io_.run();
   });
 }

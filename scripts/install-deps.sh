@@ -15,7 +15,25 @@ packages=(
   # Times that maps name (Liberation); DejaVu covers Vietnamese and accented Latin.
   fonts-noto-cjk fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # The web build (scripts/build-web.sh) and its tests in a real browser (scripts/test-web.sh).
+  emscripten chromium dpkg-dev
 )
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+# The web build compiles the codec libraries from Debian's source packages: apt needs
+# deb-src entries for the suites the binary packages come from.
+src_list=/etc/apt/sources.list.d/zolvex-deb-src.sources
+if [ -f /etc/apt/sources.list.d/debian.sources ] && ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo_cmd[@]}" tee "$src_list" >/dev/null
+  need_update=yes
+fi
+
+# The browser tests' DevTools client, pinned by tests/web/package-lock.json.
+if command -v npm >/dev/null && [ ! -d "$(dirname "$0")/../tests/web/node_modules/puppeteer-core" ]; then
+  (cd "$(dirname "$0")/../tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,11 +41,10 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  [ "${need_update:-}" = yes ] && "${sudo_cmd[@]}" apt-get update -qq
   exit 0
 fi
 
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq

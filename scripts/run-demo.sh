@@ -10,9 +10,13 @@
 #                              laid side by side in one picture and opened as a ".cms" file
 #                              (buttons, page scroller and click zones at the window's edges
 #                              turn the pages; headless it writes demo-comic.png).
+#   scripts/run-demo.sh --web  builds the WebAssembly control (scripts/build-web.sh) and serves
+#                              the demo page of web/ with the picture from one ktqserve; open
+#                              the address it prints in a browser (Ctrl+C stops it).
 set -euo pipefail
 mode=world
 case "${1:-}" in
+  web | --web) mode=web; shift ;;
   news | --news) mode=news; shift ;;
   comic | --comic) mode=comic; shift ;;
 esac
@@ -29,7 +33,7 @@ cmake --build "$root/build" -j "$(nproc)" --target zolvex ktqtool ktqserve
 bin="$root/build/apps"
 demo="$root/build/demo"
 mkdir -p "$demo"
-if [ "$mode" = world ] && [ ! -f "$demo/world.ktq" ]; then
+if [ "$mode" = world ] || [ "$mode" = web ] && [ ! -f "$demo/world.ktq" ]; then
   echo "run-demo: making the demo picture (8192 x 8192)"
   "$bin/ktqtool/ktqtool" synth "$demo/world.ktq" --size 8192
 fi
@@ -71,6 +75,15 @@ if [ "$mode" = comic ]; then
   echo "run-demo: no display; rendering the comic headless"
   exec "$bin/zolvex/zolvex" --headless --size 720x360 "${args[@]}" --snapshot "$root/demo-comic.png" "$@" \
     "$demo/comic.cms"
+fi
+
+if [ "$mode" = web ]; then
+  bash scripts/build-web.sh "$root/build-web"
+  # One origin for the page, the control and the tiles: the page asks the tunnel of the
+  # port it came from for world.ktq.
+  port="${ZOLVEX_WEB_PORT:-8080}"
+  echo "run-demo: open the web page address below in a browser (Ctrl+C stops the server)"
+  exec "$bin/ktqserve/ktqserve" "$demo" --port 0 --http-port "$port" --web "$root/build-web/web"
 fi
 
 log="$demo/ktqserve.log"

@@ -45,6 +45,8 @@ run_suite() {
 run_suite "$root/build" "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== hostile peers and inputs"
 bash scripts/hostile.sh "$root/build"
+# The WebAssembly control in headless Chromium (skipped without Chromium).
+bash scripts/test-web.sh "$root/build"
 run_suite "$root/build-asan" "asan+ubsan" -DCMAKE_BUILD_TYPE=Debug -DZOLVEX_SANITIZE=address,undefined -DZOLVEX_BUILD_BENCH=OFF
 if [ "$tsan" = yes ]; then
   CTEST_ARGS="-L threads" run_suite "$root/build-tsan" "tsan" -DCMAKE_BUILD_TYPE=Debug -DZOLVEX_SANITIZE=thread -DZOLVEX_BUILD_BENCH=OFF

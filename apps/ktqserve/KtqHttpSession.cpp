@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "apps/ktqserve/KtqImageStore.h"
+#include "apps/ktqserve/WebFolder.h"
 #include "platform/Files.h"
 #include "platform/TextValues.h"
 #include "tiles/ImageDescription.h"
@@ -130,6 +131,9 @@ KtqHttpSession::Answer KtqHttpSession::AnswerFor(const KtqServerContext& context
                                                  const std::string& body) {
   Answer answer;
   if (context.clips && (path == "/clips" || path.starts_with("/clips/"))) return ClipAnswer(context, method, path, body);
+  if (context.web && method == "GET") {
+    if (auto file = context.web->Read(path)) return {200, std::move(file->body), file->lastModified, file->contentType};
+  }
   if (!Authorised(context, method, cookies, body)) return {401, {}, 0};
   size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash + 2 > path.size()) return {404, {}, 0};
@@ -245,6 +249,9 @@ void KtqHttpSession::Respond(const Answer& answer, bool keepAlive) {
                      "Content-Type: " + answer.contentType + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
                      "\r\n";
   if (answer.lastModified > 0) head += "Last-Modified: " + HttpDate(answer.lastModified) + "\r\n";
+  if (context_.web) {
+    for (const auto& [name, value] : WebFolder::IsolationHeaders()) head += name + ": " + value + "\r\n";
+  }
   head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
   std::vector<std::uint8_t> bytes(head.begin(), head.end());
   bytes.insert(bytes.end(), answer.body.begin(), answer.body.end());

@@ -20,6 +20,11 @@ KtqServer::KtqServer(Options options)
     // Clips come over HTTP: without a port of its own the tunnel takes any free one.
     if (options_.httpPort < 0) options_.httpPort = 0;
   }
+  if (!options_.webFolder.empty()) {
+    web_ = std::make_unique<WebFolder>(options_.webFolder);
+    context_.web = web_.get();
+    if (options_.httpPort < 0) options_.httpPort = 0;
+  }
 }
 
 KtqServer::~KtqServer() { Stop(); }

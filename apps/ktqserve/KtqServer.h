@@ -9,6 +9,7 @@
 #include "apps/ktqserve/ClipStore.h"
 #include "apps/ktqserve/KtqImageStore.h"
 #include "apps/ktqserve/KtqServerSession.h"
+#include "apps/ktqserve/WebFolder.h"
 #include "platform/TcpServer.h"
 
 namespace zolvex {
@@ -33,6 +34,7 @@ class KtqServer {
     int threads = 0;             // 0: one per core
     int httpPort = -1;           // the HTTP tunnel's port: -1 none, 0 any free one
     std::string clipsFolder;     // uploaded clips, received and served on the HTTP port; empty: none
+    std::string webFolder;       // a web page's files, served on the HTTP port; empty: none
     std::function<void(const std::string&)> log;  // one line per connection
   };
 
@@ -54,6 +56,7 @@ class KtqServer {
   Options options_;
   KtqImageStore store_;
   std::unique_ptr<ClipStore> clips_;
+  std::unique_ptr<WebFolder> web_;
   KtqServerContext context_;
   // Declared before the workers: connections that answers still hold are released by
   // the workers' destruction, while the server's network loop still exists.

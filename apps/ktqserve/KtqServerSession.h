@@ -18,10 +18,12 @@ class WorkerThread;
 
 // What every connection of a tile server shares.
 class ClipStore;
+class WebFolder;
 
 struct KtqServerContext {
   KtqImageStore* store = nullptr;
   ClipStore* clips = nullptr;  // null: clips are neither received nor served
+  WebFolder* web = nullptr;    // null: no page is served on the HTTP port
   std::string authToken;  // empty: no authentication
   bool scramble = false;  // version-11 tiles sent scrambled
   std::function<void(const std::string&)> log;

@@ -1,9 +1,11 @@
 // ktqserve: a KTQ tile server for the .ktq files under a folder.
 //
 //   ktqserve ROOT [--bind 127.0.0.1] [--port 30777] [--protocol 10|11] [--auth TOKEN]
-//                 [--scramble] [--threads N] [--http-port N] [--clips DIR]
+//                 [--scramble] [--threads N] [--http-port N] [--clips DIR] [--web DIR]
 //
 // With --http-port the same process answers the HTTP tunnel for clients behind firewalls.
+// With --web it also serves the files of DIR (a web page with the WebAssembly control) on
+// that port, so that the page, the control and the tiles come from one origin.
 //
 // Prints the port it listens on (useful with --port 0) and one line per connection.
 #include <atomic>
@@ -26,7 +28,7 @@ void RequestStop(int) { stopRequested = true; }
 int Usage(const std::string& problem) {
   if (!problem.empty()) std::cerr << "ktqserve: " << problem << "\n";
   std::cerr << "usage: ktqserve ROOT [--bind ADDRESS] [--port N] [--protocol 10|11] [--auth TOKEN] [--scramble] [--http-port N]"
-               " [--threads N] [--clips DIR]\n";
+               " [--threads N] [--clips DIR] [--web DIR]\n";
   return 2;
 }
 
@@ -81,6 +83,10 @@ int main(int argc, char** argv) {
       auto v = value();
       if (!v) return Usage("--clips needs a folder");
       options.clipsFolder = v;
+    } else if (arg == "--web") {
+      auto v = value();
+      if (!v) return Usage("--web needs a folder");
+      options.webFolder = v;
     } else if (arg == "--scramble") {
       options.scramble = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -104,6 +110,9 @@ int main(int argc, char** argv) {
   options.log("ktqserve: serving " + options.root + " on " + options.bind + " port " + std::to_string(server.Port()));
   if (server.HttpPort() != 0) {
     options.log("ktqserve: HTTP tunnel on " + options.bind + " port " + std::to_string(server.HttpPort()));
+    if (!options.webFolder.empty()) {
+      options.log("ktqserve: web page at http://" + options.bind + ":" + std::to_string(server.HttpPort()) + "/");
+    }
   }
   while (!stopRequested) std::this_thread::sleep_for(std::chrono::milliseconds(200));
   server.Stop();

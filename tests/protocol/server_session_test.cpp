@@ -8,6 +8,8 @@
 #include "ProtocolTestUtil.h"
 #include "apps/ktqserve/KtqHttpSession.h"
 #include "apps/ktqserve/KtqServerSession.h"
+#include "apps/ktqserve/WebFolder.h"
+#include "platform/Files.h"
 #include "platform/WorkerThread.h"
 #include "tiles/FrameParser.h"
 
@@ -147,4 +149,39 @@ TEST_F(Session, TheTunnelMatchesTheAuthenticationCookieExactly) {
     auto answer = KtqHttpSession::AnswerFor(context, "GET", "/maps/a.ktq/a1", c.cookies, "");
     EXPECT_EQ(answer.status, c.status) << c.cookies;
   }
+}
+
+TEST_F(Session, TheHttpPortServesThePageFolderBesideTheTunnelWithIsolationHeaders) {
+  std::filesystem::create_directories(dir.File("page/js"));
+  ASSERT_TRUE(platform::WriteFileBytes(dir.File("page/index.html"), {'<', 'p', '>'}));
+  ASSERT_TRUE(platform::WriteFileBytes(dir.File("page/js/m.wasm"), {0, 'a', 's', 'm'}));
+  ASSERT_TRUE(platform::WriteFileBytes(dir.File("page/.hidden"), {'x'}));
+  WebFolder page(dir.File("page"));
+  context.web = &page;
+  struct Case {
+    std::string path;
+    int status;
+    std::string contentType;
+  } cases[] = {
+      {"/", 200, "text/html; charset=utf-8"},
+      {"/js/m.wasm", 200, "application/wasm"},
+      {"/maps/a.ktq/a1", 200, "application/octet-stream"},  // not a file of the page: the tunnel's
+      {"/../maps/a.ktq", 404, "application/octet-stream"},
+      {"/js/../index.html", 404, "application/octet-stream"},
+      {"/.hidden", 404, "application/octet-stream"},
+      {"/js", 404, "application/octet-stream"},
+  };
+  for (const auto& c : cases) {
+    auto answer = KtqHttpSession::AnswerFor(context, "GET", c.path, "", "");
+    EXPECT_EQ(answer.status, c.status) << c.path;
+    EXPECT_EQ(answer.contentType, c.contentType) << c.path;
+  }
+  EXPECT_EQ(KtqHttpSession::AnswerFor(context, "GET", "/js/m.wasm", "", "").body, Bytes({0, 'a', 's', 'm'}));
+
+  KtqHttpSession session(connection, context);
+  const std::string request = "GET /maps/a.ktq/a1 HTTP/1.1\r\nHost: x\r\n\r\n";
+  session.OnData(reinterpret_cast<const std::uint8_t*>(request.data()), request.size());
+  const std::string head(connection->written.begin(), connection->written.end());
+  EXPECT_NE(head.find("\r\nCross-Origin-Opener-Policy: same-origin\r\n"), std::string::npos) << head;
+  EXPECT_NE(head.find("\r\nCross-Origin-Embedder-Policy: require-corp\r\n"), std::string::npos) << head;
 }

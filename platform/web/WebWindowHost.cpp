@@ -1,0 +1,252 @@
+#include "platform/web/WebWindowHost.h"
+
+#include <emscripten.h>
+#include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
+#include <emscripten/threading.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/Surface.h"
+
+namespace zolvex::platform {
+
+namespace {
+
+// Hosts by handle: a task or frame scheduled on the browser's loop finds its host only
+// while it lives.
+std::mutex registryLock;
+std::map<int, WebWindowHost*> registry;
+int nextHandle = 1;
+
+void* HandleData(int handle) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(handle)); }
+int HandleOf(void* data) { return static_cast<int>(reinterpret_cast<std::intptr_t>(data)); }
+
+// The CSS cursor for one of the window's cursor names; the compiled-in zoom-hint
+// pictures and cursor files have no page counterpart and show as the nearest CSS cursor.
+std::string CssCursor(const std::string& name) {
+  if (name.rfind("IDC_CURSOR_", 0) == 0) return "zoom-in";
+  if (!name.empty() && name[0] == '/') return "";
+  return name;
+}
+
+}  // namespace
+
+// clang-format off
+EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height), {
+  const canvas = document.getElementById(UTF8ToString(id));
+  if (!canvas) return;
+  if (canvas.width !== width) canvas.width = width;
+  if (canvas.height !== height) canvas.height = height;
+  const context = canvas.getContext('2d');
+  const image = new ImageData(width, height);
+  image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+  context.putImageData(image, 0, 0);
+});
+
+EM_JS(void, zolvex_canvas_cursor, (const char* id, const char* cursor), {
+  const canvas = document.getElementById(UTF8ToString(id));
+  if (canvas) canvas.style.cursor = UTF8ToString(cursor);
+});
+
+EM_JS(void, zolvex_document_title, (const char* title), { document.title = UTF8ToString(title); });
+// clang-format on
+
+WebWindowHost::WebWindowHost(Size size, std::string canvasId) : canvasId_(std::move(canvasId)), size_(size) {
+  std::lock_guard lock(registryLock);
+  handle_ = nextHandle++;
+  registry[handle_] = this;
+}
+
+WebWindowHost::~WebWindowHost() {
+  {
+    std::lock_guard lock(registryLock);
+    registry.erase(handle_);
+  }
+  for (auto& [id, timer] : timers_) emscripten_clear_interval(timer->browserId);
+}
+
+WebWindowHost* WebWindowHost::Live(int handle) {
+  std::lock_guard lock(registryLock);
+  auto found = registry.find(handle);
+  return found == registry.end() ? nullptr : found->second;
+}
+
+void WebWindowHost::SetListener(WindowListener* listener) { listener_ = listener; }
+
+Size WebWindowHost::ClientSize() const { return size_; }
+
+void WebWindowHost::Resize(Size size) {
+  size.width = std::max(1, size.width);
+  size.height = std::max(1, size.height);
+  if (size.width == size_.width && size.height == size_.height) return;
+  size_ = size;
+  if (listener_) listener_->OnSize(size_);
+  Invalidate();
+}
+
+void WebWindowHost::SetTitle(const std::string& title) {
+  if (emscripten_is_main_runtime_thread()) zolvex_document_title(title.c_str());
+}
+
+void WebWindowHost::Post(Task task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+    if (pumpScheduled_) return;
+    pumpScheduled_ = true;
+  }
+  SchedulePump();
+}
+
+void WebWindowHost::SchedulePump() {
+  if (emscripten_is_main_runtime_thread()) {
+    emscripten_async_call(&WebWindowHost::PumpOnMain, HandleData(handle_), 0);
+  } else {
+    emscripten_async_run_in_main_runtime_thread(EM_FUNC_SIG_VI, &WebWindowHost::PumpFromWorker, handle_);
+  }
+}
+
+void WebWindowHost::PumpOnMain(void* handle) {
+  if (WebWindowHost* host = Live(HandleOf(handle))) host->RunTasks();
+}
+
+void WebWindowHost::PumpFromWorker(int handle) {
+  if (WebWindowHost* host = Live(handle)) host->RunTasks();
+}
+
+// Runs the tasks posted so far; those they post run on the next turn of the loop, so
+// that input and frames are never starved.
+void WebWindowHost::RunTasks() {
+  std::deque<Task> batch;
+  {
+    std::lock_guard lock(mutex_);
+    batch.swap(tasks_);
+    pumpScheduled_ = false;
+  }
+  for (Task& task : batch) task();
+}
+
+void WebWindowHost::SetTimer(TimerId id, std::uint32_t periodMs, Task task) {
+  if (!emscripten_is_main_runtime_thread()) {
+    Post([this, id, periodMs, task = std::move(task)]() mutable { SetTimer(id, periodMs, std::move(task)); });
+    return;
+  }
+  KillTimer(id);
+  auto timer = std::make_unique<Timer>();
+  timer->host = this;
+  timer->task = std::move(task);
+  timer->browserId = emscripten_set_interval(&WebWindowHost::TimerFired, std::max<std::uint32_t>(periodMs, 1), timer.get());
+  timers_[id] = std::move(timer);
+}
+
+void WebWindowHost::KillTimer(TimerId id) {
+  if (!emscripten_is_main_runtime_thread()) {
+    Post([this, id] { KillTimer(id); });
+    return;
+  }
+  auto found = timers_.find(id);
+  if (found == timers_.end()) return;
+  emscripten_clear_interval(found->second->browserId);
+  timers_.erase(found);
+}
+
+void WebWindowHost::TimerFired(void* data) {
+  // The task may kill or replace its own timer: it runs from a copy.
+  Task task = static_cast<Timer*>(data)->task;
+  task();
+}
+
+void WebWindowHost::SetCapture() { capture_ = true; }
+void WebWindowHost::ReleaseCapture() { capture_ = false; }
+bool WebWindowHost::HasCapture() const { return capture_; }
+
+void WebWindowHost::SetCursor(const std::string& name) {
+  const std::string css = CssCursor(name);
+  if (css.empty()) return;
+  cursor_ = name;
+  zolvex_canvas_cursor(canvasId_.c_str(), css.c_str());
+}
+
+std::string WebWindowHost::CurrentCursor() const { return cursor_; }
+
+void WebWindowHost::Invalidate() {
+  if (!emscripten_is_main_runtime_thread()) {
+    Post([this] { Invalidate(); });
+    return;
+  }
+  if (framePending_) return;
+  framePending_ = true;
+  emscripten_request_animation_frame(&WebWindowHost::PaintFrame, HandleData(handle_));
+}
+
+int WebWindowHost::PaintFrame(double, void* handle) {
+  if (WebWindowHost* host = Live(HandleOf(handle))) {
+    host->framePending_ = false;
+    host->Present();
+  }
+  return 0;
+}
+
+// Input is handed over as the page's listeners receive it; nothing waits in a queue.
+void WebWindowHost::DrainPendingInput() {}
+
+void WebWindowHost::PresentNow() { Present(); }
+
+// One copy per frame: the back buffer's premultiplied BGRA pixels become the canvas's RGBA
+// (opaque: the alpha byte of a surface carries no meaning) and go to the canvas at once.
+void WebWindowHost::Present() {
+  if (!listener_) return;
+  const Surface* surface = listener_->OnPaint();
+  if (!surface) return;
+  const int width = surface->Width(), height = surface->Height(), stride = surface->StridePixels();
+  staging_.resize(static_cast<std::size_t>(width) * height * 4);
+  const Pixel* pixels = surface->Pixels();
+  std::uint8_t* out = staging_.data();
+  for (int y = 0; y < height; ++y) {
+    const Pixel* row = pixels + static_cast<std::size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = row[x];
+      *out++ = static_cast<std::uint8_t>(p >> 16);
+      *out++ = static_cast<std::uint8_t>(p >> 8);
+      *out++ = static_cast<std::uint8_t>(p);
+      *out++ = 255;
+    }
+  }
+  zolvex_canvas_present(canvasId_.c_str(), staging_.data(), width, height);
+  ++presents_;
+}
+
+// An animation that holds the window thread waits here; the page shows its frames once
+// the animation returns to the browser's loop.
+void WebWindowHost::Pause(std::uint32_t ms) {
+  const double until = emscripten_get_now() + ms;
+  while (emscripten_get_now() < until) {
+  }
+}
+
+// The browser runs the loop: there is nothing to run here and nothing to quit.
+void WebWindowHost::Run() {}
+bool WebWindowHost::RunFor(std::uint32_t) {
+  RunTasks();
+  return true;
+}
+void WebWindowHost::Quit() {}
+
+bool WebWindowHost::OnWindowThread() const { return emscripten_is_main_runtime_thread(); }
+
+void WebWindowHost::DeliverMouse(const MouseEvent& event) {
+  if (listener_) listener_->OnMouse(event);
+}
+
+void WebWindowHost::DeliverWheel(const WheelEvent& event) {
+  if (listener_) listener_->OnWheel(event);
+}
+
+void WebWindowHost::DeliverKey(const KeyEvent& event) {
+  if (listener_) listener_->OnKey(event);
+}
+
+}  // namespace zolvex::platform

@@ -1,0 +1,100 @@
+// The control in a real browser: the WebAssembly build in headless Chromium, driven over the
+// DevTools protocol, against ktqserve on loopback (its HTTP port serves the page, the
+// control and, through the tunnel, the tiles) and compared with the native program.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test } from 'node:test';
+
+import { makeFixture, openPage, programs, psnr, root, run, runNativeScript, startServer, tempDir } from './support.mjs';
+
+const imageUrl = (server) => `ktq://127.0.0.1:${server.ktqPort}/s.ktq`;
+
+async function runInBrowser(t, server, script) {
+  const { page, problems } = await openPage(t, server);
+  const result = await page.evaluate((source) => window.runPageScript(source), script);
+  return { ...result, page, problems };
+}
+
+test('the page opens a .ktq through the tunnel and shows what the native viewer shows', async (t) => {
+  const fixture = makeFixture(t);
+  const server = await startServer(t, fixture);
+  const { page, problems } = await openPage(t, server);
+  // The native snapshot is the view's frame: the control's toolbar and logo stay off here.
+  await page.evaluate((url) => new Promise((resolve, reject) => {
+    window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
+    ctrl.OnError = (text) => reject(new Error(text));
+    ctrl.OnLoaded = () => resolve();
+    ctrl.Url = url;
+  }), imageUrl(server));
+  // Complete: no tile outstanding, then one more frame shown.
+  await page.waitForFunction(() => ctrl.__native.pendingTiles() === 0, { timeout: 20000, polling: 100 });
+  const shown = await page.evaluate(() => { ctrl.Repaint(); return ctrl.__native.presentCount(); });
+  await page.waitForFunction((count) => ctrl.__native.presentCount() > count, { timeout: 10000, polling: 50 }, shown);
+  const picture = await page.evaluate(() => document.querySelector('#viewer canvas').toDataURL('image/png'));
+  const folder = tempDir(t, 'zolvex-pictures-');
+  const webPng = path.join(folder, 'web.png');
+  fs.writeFileSync(webPng, Buffer.from(picture.split(',')[1], 'base64'));
+
+  const nativePng = path.join(folder, 'native.png');
+  const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
+                                       imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
+  assert.equal(native.status, 0, native.stderr);
+  const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
+  assert.equal(size, '400x300');
+  // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
+  if (process.env.ZOLVEX_WEB_PICTURES) {
+    for (const file of [webPng, nativePng]) fs.copyFileSync(file, path.join(process.env.ZOLVEX_WEB_PICTURES, path.basename(file)));
+  }
+  const db = psnr(webPng, nativePng);
+  assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
+  assert.deepEqual(problems, []);
+});
+
+// The same probe runs in both hosts; its answers and the order of its events must agree.
+const probe = fs.readFileSync(path.join(path.dirname(new URL(import.meta.url).pathname), 'probe_page.js'), 'utf8');
+
+test('methods answer as the native control does and events arrive in the same order', async (t) => {
+  const fixture = makeFixture(t);
+  const server = await startServer(t, fixture);
+  const script = probe.replace('@URL@', imageUrl(server));
+  const native = runNativeScript(t, fixture, script);
+  assert.equal(native.code, 0, native.lines.join('\n'));
+  const web = await runInBrowser(t, server, script);
+  assert.equal(web.code, 0, web.lines.join('\n'));
+  const nativeReport = JSON.parse(native.lines.find((line) => line.startsWith('{')));
+  const webReport = JSON.parse(web.lines.find((line) => line.startsWith('{')));
+  assert.deepEqual(webReport, nativeReport);
+  assert.equal(webReport.events[0], 'OnLoading');
+  assert.ok(webReport.events.indexOf('OnLoaded') > 0, webReport.events.join(', '));
+  assert.equal(webReport.events.at(-1), 'OnBrowserEvent levelchanged');
+  assert.deepEqual(webReport.answers.refusal, [41, 'ShowThumbnail property only accept yes/no value', true]);
+
+  // Real input: the page's mouse events come in the order the user gave them.
+  await web.page.evaluate(() => {
+    window.mouseEvents = [];
+    for (const name of ['OnLButtonDown', 'OnLButtonUp', 'OnRButtonDown', 'OnRButtonUp']) {
+      zolvex[name] = (x, y) => window.mouseEvents.push(name + ' ' + x + ',' + y);
+    }
+  });
+  const box = await (await web.page.$('#viewer canvas')).boundingBox();
+  await web.page.mouse.click(box.x + 120, box.y + 80);
+  await web.page.mouse.click(box.x + 30, box.y + 40, { button: 'right' });
+  const order = await web.page.evaluate(() => window.mouseEvents);
+  assert.deepEqual(order, ['OnLButtonDown 120,80', 'OnLButtonUp 120,80', 'OnRButtonDown 30,40', 'OnRButtonUp 30,40']);
+  assert.deepEqual(web.problems, []);
+});
+
+test('the native page-script test\'s script passes unchanged in the browser', async (t) => {
+  const fixture = makeFixture(t);
+  const server = await startServer(t, fixture);
+  const script = fs.readFileSync(path.join(root, 'tests/apps/data/tile_server_page.js'), 'utf8')
+    .replace('@URL@', imageUrl(server));
+  const web = await runInBrowser(t, server, script);
+  const log = web.lines.join('\n');
+  assert.equal(web.code, 0, log);
+  assert.match(log, /loaded 4 256x256 512x512 1024x1024 2048x2048 outside -1 -1/);
+  assert.match(log, /at 300,200 level/);
+  assert.match(log, /levelchanged to/);
+  assert.match(log, /added \[/);
+});
