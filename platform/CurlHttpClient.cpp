@@ -43,6 +43,14 @@ class CurlShared {
     curl_easy_setopt(easy, CURLOPT_SHARE, share_);
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
   }
+  // A reset forgets the cookie engine's list of files without freeing it, so a handle
+  // kept for reuse drops the list first (the cookies stay in the share), then takes the
+  // share and the engine again.
+  void Reattach(CURL* easy) const {
+    curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
+    curl_easy_reset(easy);
+    Attach(easy);
+  }
 
  private:
   CurlShared() {
@@ -399,8 +407,7 @@ std::unique_ptr<CurlHttpClient::Connection> CurlHttpClient::TakeConnection() {
 
 void CurlHttpClient::ReturnConnection(std::unique_ptr<Connection> connection) {
   // The options pointed into the finished request; the next one sets its own.
-  curl_easy_reset(connection->easy.get());
-  CurlShared::Instance().Attach(connection->easy.get());
+  CurlShared::Instance().Reattach(connection->easy.get());
   std::lock_guard lock(idleLock_);
   if (idle_.size() < kMaxIdleConnections) idle_.push_back(std::move(connection));
 }
