@@ -11,7 +11,9 @@
 // resident memory along the path (at its start, its peak and its end: it must stay flat,
 // the tile cache bounds it).
 //
-//   bench_pan [SIZE] [FOLDER]    SIZE defaults to 32768; the picture is kept in FOLDER
+//   bench_pan [SIZE] [FOLDER] [CASE...]   SIZE defaults to 32768; the picture is kept in
+//                                         FOLDER; CASE is local, direct or tunnel (all three
+//                                         by default; the ratios need local)
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -286,17 +288,23 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string name = std::filesystem::path(picture).filename().string();
+  const std::set<std::string> cases(argv + std::min(argc, 3), argv + argc);
+  auto wanted = [&cases](const std::string& label) { return cases.empty() || cases.count(label) > 0; };
   std::printf("%d steps of a %d x %d window over %d x %d\n", kSteps, kWidth, kHeight, size, size);
-  const CaseFigures local = RunCaseApart("local", picture, {}, size, picture);
+  const CaseFigures local = wanted("local") ? RunCaseApart("local", picture, {}, size, picture) : CaseFigures{};
   const CaseFigures direct =
-      RunCaseApart("direct", "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, {}, size, picture);
-  const CaseFigures tunnel = RunCaseApart(
-      "tunnel", "ktq://127.0.0.1/" + name, {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}},
-      size, picture);
+      wanted("direct")
+          ? RunCaseApart("direct", "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, {}, size, picture)
+          : CaseFigures{};
+  const CaseFigures tunnel =
+      wanted("tunnel") ? RunCaseApart("tunnel", "ktq://127.0.0.1/" + name,
+                                      {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}}, size,
+                                      picture)
+                       : CaseFigures{};
   if (local.ok) std::printf("raw decode of the same tiles, one thread: %.0f tiles/s\n", local.rawRate);
   const double localRate = local.ok ? local.tiles / local.pathSeconds : 0;
-  Report("local", local, 0);
-  Report("direct", direct, localRate);
-  Report("tunnel", tunnel, localRate);
+  for (const auto& [label, figures] : {std::pair{"local", local}, {"direct", direct}, {"tunnel", tunnel}}) {
+    if (wanted(label)) Report(label, figures, label == std::string("local") ? 0 : localRate);
+  }
   return 0;
 }

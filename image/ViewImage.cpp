@@ -1,5 +1,8 @@
 #include "image/ViewImage.h"
 
+#include <bit>
+#include <cstring>
+
 namespace zolvex {
 
 using platform::Pixel;
@@ -12,19 +15,35 @@ ViewImage& ViewImage::operator=(const ViewImage& other) {
   return *this;
 }
 
+namespace {
+
+// One row of blue, green, red bytes as opaque pixels; this runs for every pixel of every
+// tile shown. Each pixel is read as one four-byte word whose top byte, the next pixel's
+// blue, the opaque alpha then covers; the last pixel is read byte by byte, so as not to
+// read past the row.
+void ExpandRow(const std::uint8_t* __restrict in, Pixel* __restrict out, int width) {
+  static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");
+  if (width <= 0) return;
+  for (int x = 0; x + 1 < width; ++x) {
+    Pixel word;
+    std::memcpy(&word, in + 3 * x, sizeof word);
+    out[x] = word | 0xFF000000u;
+  }
+  const std::uint8_t* last = in + 3 * (width - 1);
+  out[width - 1] = 0xFF000000u | static_cast<Pixel>(last[2]) << 16 | static_cast<Pixel>(last[1]) << 8 | last[0];
+}
+
+}  // namespace
+
 platform::Surface* ViewImage::GetSurface() {
   if (surface_ || !isValid()) return surface_.get();
-  auto surface = std::make_unique<platform::Surface>(getWidth(), getHeight());
+  auto surface = std::make_unique<platform::Surface>(getWidth(), getHeight(), platform::Surface::Uncleared{});
   Pixel* pixels = surface->Lock();
   const int stride = surface->StridePixels();
   for (int y = 0; y < getHeight(); ++y) {
     Pixel* out = pixels + static_cast<size_t>(y) * stride;
     if (getBitsPerPixel() == 24) {
-      const std::uint8_t* in = getRow(y);
-      for (int x = 0; x < getWidth(); ++x, in += 3) {
-        out[x] = 0xFF000000u | (static_cast<Pixel>(in[2]) << 16) |
-                 (static_cast<Pixel>(in[1]) << 8) | in[0];
-      }
+      ExpandRow(getRow(y), out, getWidth());
     } else {
       for (int x = 0; x < getWidth(); ++x) {
         const qmRGBQuad c = getPaletteColor(getPixelIndex(x, y));

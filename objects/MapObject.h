@@ -120,6 +120,10 @@ class MapObject {
   // draw their content first and then call this.
   virtual void Draw();
   virtual DrawLayer GetDrawLayer() const { return DrawLayer::Overlay; }
+  // The screen area that drawing this item now would cover with opaque pixels, if it is
+  // sure to: the frame leaves its background unpainted there. Placed for the coming
+  // frame, so it is asked after the item has its view.
+  virtual std::optional<platform::Rect> OpaqueScreenArea() { return std::nullopt; }
   virtual bool HasLinkAt(int x, int y) const;
   virtual bool AllowsViewDrag(int x, int y) const;
   virtual bool IsClickThroughAt(int x, int y) const;

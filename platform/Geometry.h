@@ -1,6 +1,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace zolvex::platform {
 
@@ -34,6 +35,9 @@ struct Rect {
   Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The parts of area that none of covers reaches, as rectangles that do not overlap.
+std::vector<Rect> UncoveredParts(const Rect& area, const std::vector<Rect>& covers);
 
 // A colour value with red in the low byte, green in the next and blue in the third
 // (0x00BBGGRR). -1 (kNoColor) means "none" where an operation allows it.

@@ -26,10 +26,10 @@ bool SameColour(Pixel a, Pixel b) { return (a & 0x00FFFFFFu) == (b & 0x00FFFFFFu
 
 }  // namespace
 
-Surface::Surface(int width, int height)
-    : native_(std::make_unique<NativeSurface>(std::max(width, 1), std::max(height, 1))) {
-  Fill(Bounds(), MakeColor(0, 0, 0));
-}
+Surface::Surface(int width, int height) : Surface(width, height, Uncleared{}) { Fill(Bounds(), MakeColor(0, 0, 0)); }
+
+Surface::Surface(int width, int height, Uncleared)
+    : native_(std::make_unique<NativeSurface>(std::max(width, 1), std::max(height, 1))) {}
 
 Surface::~Surface() = default;
 
@@ -63,11 +63,13 @@ void Surface::SetPixel(int x, int y, Pixel p) {
 void Surface::Fill(const Rect& area, Color color) {
   Rect r = area.Intersect(Bounds());
   if (r.IsEmpty()) return;
-  Pixel value = PixelFromColor(color);
+  const Pixel value = PixelFromColor(color);
   Pixel* pixels = Lock();
+  const int stride = StridePixels();
+  const int width = r.Width();
   for (int y = r.top; y < r.bottom; ++y) {
-    Pixel* row = pixels + static_cast<size_t>(y) * StridePixels();
-    std::fill(row + r.left, row + r.right, value);
+    Pixel* row = pixels + static_cast<size_t>(y) * stride + r.left;
+    for (int x = 0; x < width; ++x) row[x] = value;
   }
   Unlock();
 }
@@ -138,10 +140,12 @@ void Surface::CopyRows(const Pixel* from, int fromStride, const Rect& fromBounds
   const Rect target = visible.Intersect(fromBounds.Offset(-dx, -dy));
   if (target.IsEmpty()) return;
   Pixel* to = Lock();
+  const int toStride = StridePixels();
+  const int width = target.Width();
   for (int y = target.top; y < target.bottom; ++y) {
-    const Pixel* fromRow = from + static_cast<size_t>(y + dy) * fromStride + dx;
-    Pixel* toRow = to + static_cast<size_t>(y) * StridePixels();
-    for (int x = target.left; x < target.right; ++x) toRow[x] = fromRow[x] | 0xFF000000u;
+    const Pixel* __restrict fromRow = from + static_cast<size_t>(y + dy) * fromStride + dx + target.left;
+    Pixel* __restrict toRow = to + static_cast<size_t>(y) * toStride + target.left;
+    for (int x = 0; x < width; ++x) toRow[x] = fromRow[x] | 0xFF000000u;
   }
   Unlock();
 }

@@ -15,6 +15,9 @@ class NativeSurface;
 class Surface {
  public:
   Surface(int width, int height);  // at least 1 x 1; cleared to opaque black
+  // For callers that write every pixel straight away: the pixels start undefined.
+  struct Uncleared {};
+  Surface(int width, int height, Uncleared);
   ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;

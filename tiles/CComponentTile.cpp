@@ -126,6 +126,19 @@ void CComponentTile::UpdateScreenRect() {
                 placed.at.top + offsetY_ + shift.y - view->GetViewportY(), placed.at.Width(), placed.at.Height());
 }
 
+// A tile with a picture draws every pixel of its place, unless a colour key lets some
+// through.
+std::optional<platform::Rect> CComponentTile::OpaqueScreenArea() {
+  std::lock_guard lock(mutex_);
+  if (!GetView() || !image_ || image_->getWidth() <= 0 || image_->getHeight() <= 0 || IsKeyTransparent()) {
+    return std::nullopt;
+  }
+  UpdateScreenRect();
+  const Placement placed = Place(image_->getWidth(), image_->getHeight());
+  if (placed.part.IsEmpty() || placed.at.IsEmpty()) return std::nullopt;
+  return GetScreenRect();
+}
+
 void CComponentTile::Draw() {
   ViewPrimitives* view = GetView();
   if (!view) return;

@@ -46,6 +46,7 @@ class CComponentTile : public CComponentImage {
 
   void UpdateScreenRect() override;
   void Draw() override;
+  std::optional<platform::Rect> OpaqueScreenArea() override;
 
  private:
   // Where the picture goes within the turned level, and which part of it is drawn.

@@ -104,6 +104,17 @@ void FlipMapView::ClearBackground() {
   DrawRegionBackground(back_->Width(), back_->Height(), false);
 }
 
+void FlipMapView::ClearBackgroundAround(const std::vector<platform::Rect>& covered) {
+  if (!back_) return;
+  // A background picture, or a frame blended over what lies below, is painted whole.
+  if (covered.empty() || GetBackgroundImage() || PartialOpacity()) {
+    ClearBackground();
+    return;
+  }
+  const platform::Color color = GetBackgroundColor();
+  for (const platform::Rect& part : platform::UncoveredParts(back_->Bounds(), covered)) back_->Fill(part, color);
+}
+
 void FlipMapView::SetFont(const std::string& face, int size) {
   fontFace_ = face;
   fontSize_ = size;

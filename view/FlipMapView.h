@@ -38,6 +38,7 @@ class FlipMapView : public MapView {
 
   // Drawing primitives.
   void ClearBackground() override;
+  void ClearBackgroundAround(const std::vector<platform::Rect>& covered) override;
   void FlushFrame() override;
   void DrawText(const std::string& text, int x, int y, platform::Color color) override;
   void DrawRectOutline(int x, int y, int width, int height, platform::Color color, int penWidth, int penStyle) override;

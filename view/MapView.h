@@ -132,6 +132,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   int PendingTileCount() const { return pendingTiles_; }
   // Fills the back buffer with the background colour, then draws the background image.
   virtual void ClearBackground() {}
+  // ClearBackground, leaving out the areas the frame's items will paint opaquely.
+  virtual void ClearBackgroundAround(const std::vector<platform::Rect>& /*covered*/) { ClearBackground(); }
   // Shows the back buffer in the window.
   virtual void FlushFrame() {}
   // Runs a view command on the window thread; workers use it for what servers ask.
@@ -488,6 +490,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   std::string flipSoundPath_;
   bool drainingInput_ = false;
   void DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLayer layer, bool includeHidden);
+  static std::vector<platform::Rect> OpaqueImageAreas(const std::vector<MapObject*>& items, const platform::Rect& clip);
   void DrawProgressBar();
   void DrawSelection();
   void DrawZoomArea();

@@ -45,6 +45,17 @@ void MapView::DrawItems(const std::vector<MapObject*>& items, MapObject::DrawLay
   }
 }
 
+// The image tiles cover most frames whole; the background is painted only around them.
+std::vector<platform::Rect> MapView::OpaqueImageAreas(const std::vector<MapObject*>& items,
+                                                      const platform::Rect& clip) {
+  std::vector<platform::Rect> areas;
+  for (MapObject* item : items) {
+    if (item->GetDrawLayer() != MapObject::DrawLayer::Image) continue;
+    if (std::optional<platform::Rect> area = item->OpaqueScreenArea()) areas.push_back(area->Intersect(clip));
+  }
+  return areas;
+}
+
 void MapView::GiveLevelNotices(const std::vector<MapObject*>& items) {
   if (!document_) return;
   const int level = document_->GetLevel();
@@ -99,8 +110,9 @@ void MapView::DrawFrame(bool includeHidden) {
   StartPendingZoom();
   if (document_.get() != drawn) return;
 
-  ClearBackground();
-  if (dx > 0 || dy > 0) ClipDrawing({dx, dy, viewWidth_ - dx, viewHeight_ - dy});
+  const platform::Rect imageClip{dx, dy, viewWidth_ - dx, viewHeight_ - dy};
+  ClearBackgroundAround(OpaqueImageAreas(items, imageClip));
+  if (dx > 0 || dy > 0) ClipDrawing(imageClip);
   DrawItems(items, MapObject::DrawLayer::Image, includeHidden);
   ResetDrawingClip();
   DrawItems(items, MapObject::DrawLayer::Overlay, includeHidden);

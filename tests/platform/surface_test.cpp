@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/Surface.h"
 
 using namespace zolvex::platform;
@@ -75,4 +77,35 @@ TEST(Surface, PartialBlendMixesByTheFormula) {
   Surface dst(1, 1);
   dst.Blend(src, src.Bounds(), {0, 0}, 64);
   EXPECT_EQ(At(dst, 0, 0), MakeColor(63, 63, 63));
+}
+
+// What the covers leave of an area: checked pixel by pixel against a painted mask, and the
+// parts must not overlap (each pixel counted once).
+TEST(Geometry, UncoveredPartsAreWhatNoCoverReachesAndDoNotOverlap) {
+  const Rect area{0, 0, 12, 10};
+  const struct Case {
+    const char* name;
+    std::vector<Rect> covers;
+  } cases[] = {
+      {"no cover", {}},
+      {"covered whole", {{-5, -5, 20, 20}}},
+      {"a grid of tiles with one missing",
+       {{0, 0, 4, 5}, {4, 0, 8, 5}, {8, 0, 12, 5}, {0, 5, 4, 10}, {8, 5, 12, 10}}},
+      {"overlapping and partly outside", {{-2, 2, 6, 6}, {3, 4, 9, 12}, {10, -3, 14, 1}}},
+      {"empty and far-away covers", {{5, 5, 5, 9}, {30, 30, 40, 40}}},
+  };
+  for (const Case& c : cases) {
+    int counted[10][12] = {};
+    for (const Rect& part : UncoveredParts(area, c.covers)) {
+      for (int y = part.top; y < part.bottom; ++y)
+        for (int x = part.left; x < part.right; ++x) ++counted[y][x];
+    }
+    for (int y = 0; y < 10; ++y) {
+      for (int x = 0; x < 12; ++x) {
+        const bool covered = std::any_of(c.covers.begin(), c.covers.end(), [&](const Rect& r) { return r.Contains({x, y}); });
+        EXPECT_EQ(counted[y][x], covered ? 0 : 1) << c.name << " at " << x << "," << y;
+      }
+    }
+  }
+  EXPECT_TRUE(UncoveredParts({3, 3, 3, 8}, {}).empty());
 }

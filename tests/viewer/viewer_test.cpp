@@ -107,6 +107,35 @@ TEST_F(ViewerTest, TheFullLevelShowsThePicturesPixels) {
   EXPECT_EQ(WorstDifference(*frame, *original, {view_->ViewX(), view_->ViewY()}, {0, 0}), 0);
 }
 
+// Tiles that cover the window leave its background unpainted; where the picture ends, the
+// background shows, even where the last frame showed the picture.
+TEST_F(ViewerTest, TheBackgroundShowsWhereThePictureEndsAfterAFrameFullOfIt) {
+  view_->SetBrowserProperty("BackgroundColor", "#00FF00");
+  ASSERT_TRUE(Open());
+  const int top = view_->GetDocument()->GetLevelCount();
+  view_->MoveTo(300, 200, top, "left");
+  view_->Present();
+  auto full = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(full);
+  view_->MoveTo(0, 0, top - 2, "left");  // the level is 250 x 175
+  view_->Present();
+  ASSERT_EQ(view_->PendingTileCount(), 0);
+  auto frame = view_->CaptureImage(0, 0, 400, 300);
+  ASSERT_TRUE(frame);
+  int background = 0, stale = 0;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      const qmRGBQuad p = frame->getPixelColor(x, y);
+      const bool green = p.red == 0 && p.green == 255 && p.blue == 0;
+      background += green;
+      const qmRGBQuad before = full->getPixelColor(x, y);
+      stale += !green && x >= 250 && p.red == before.red && p.green == before.green && p.blue == before.blue;
+    }
+  }
+  EXPECT_EQ(background, 400 * 300 - 250 * 175);
+  EXPECT_EQ(stale, 0);
+}
+
 // The whole top level, turned or not, at several window sizes: every tile lands where the
 // turned picture puts it. The level is the picture's own 1000 x 700 (the file records it),
 // though its edge tiles reach to 1024 x 768.
