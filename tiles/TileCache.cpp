@@ -398,19 +398,9 @@ void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::strin
   // A failed tile (none, or one that did not decode) keeps its draft and is asked for
   // again, after a pause, by a later frame.
   if (!image) return RecordFailure(TileKey{level, column, row});
-  // A tile the view waits for gets its display copy here, on the transport thread, so that
-  // the window thread only blits it. Other arrivals stay without one (the copy is kept
-  // only for the frame's tiles).
-  if (WantsDisplayCopy(level, column, row)) image->GetSurface();
   TileHandle entry = Insert(level, column, row, std::move(image), false);
   std::lock_guard link(linkLock_);
   if (owner_) owner_->OnTileEntryArrived(entry.get());
-}
-
-bool TileCache::WantsDisplayCopy(int level, int column, int row) const {
-  std::lock_guard lock(mapLock_);
-  // A turned picture is turned again on insertion, which drops the copy.
-  return rotation_ == 0 && level == neededLevel_ && needed_.count(TilePosition{column, row}) > 0;
 }
 
 void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) {

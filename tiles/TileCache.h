@@ -106,8 +106,6 @@ class TileCache : public TileSourceListener {
   };
 
   bool InsideLevel(int level, int column, int row) const;
-  // Whether an arriving tile is one the view is waiting for, drawn as it stands.
-  bool WantsDisplayCopy(int level, int column, int row) const;
   TileHandle Lookup(const TileKey& key) const;
   Retry RetryState(const TileKey& key) const;
   void RecordFailure(const TileKey& key);
