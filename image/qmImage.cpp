@@ -97,6 +97,22 @@ void areaResample(const qmImage& src, qmImage& dst, int fracBits) {
   }
 }
 
+// Enlargement of a 24-bit image by whole factors: every output pixel lies inside one
+// source pixel, so area resampling copies it; done here without the weight tables.
+void enlargeByWholeFactors(const qmImage& src, qmImage& dst) {
+  const int factorX = dst.getWidth() / src.getWidth(), factorY = dst.getHeight() / src.getHeight();
+  const size_t rowBytes = static_cast<size_t>(dst.getWidth()) * 3;
+  for (int y = 0; y < src.getHeight(); ++y) {
+    const std::uint8_t* in = src.getRow(y);
+    std::uint8_t* first = dst.getRow(y * factorY);
+    std::uint8_t* out = first;
+    for (int x = 0; x < src.getWidth(); ++x, in += 3) {
+      for (int k = 0; k < factorX; ++k, out += 3) std::memcpy(out, in, 3);
+    }
+    for (int k = 1; k < factorY; ++k) std::memcpy(dst.getRow(y * factorY + k), first, rowBytes);
+  }
+}
+
 // The cubic B-spline weight.
 double bspline(double t) {
   auto p = [](double v) { return v > 0 ? v * v * v : 0.0; };
@@ -581,7 +597,9 @@ bool qmImage::resizeArea(int newWidth, int newHeight, qmImage& out) const {
   }
   if (!out.create(newWidth, newHeight, 24)) return false;
   const bool shrinking = !growX && !growY;
-  if (shrinking && qmAreaShrinker::fracBitsFor(info_.width, info_.height) == 20) {
+  if (!shrinking && newWidth % info_.width == 0 && newHeight % info_.height == 0) {
+    enlargeByWholeFactors(*this, out);
+  } else if (shrinking && qmAreaShrinker::fracBitsFor(info_.width, info_.height) == 20) {
     areaResample<std::uint64_t>(*this, out, 20);
   } else {
     areaResample<std::uint32_t>(*this, out, 12);

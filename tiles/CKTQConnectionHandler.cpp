@@ -71,6 +71,7 @@ void CKTQConnectionHandler::Close() {
     event_.wait(lock, [this] { return quit_; });
   }
   worker_->Stop();
+  decodes_.Close();
 }
 
 std::size_t CKTQConnectionHandler::QueuedCount() const {
@@ -291,15 +292,24 @@ bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplic
   return true;
 }
 
-void CKTQConnectionHandler::DeliverResult(const TileRequest& request, const ServerFrame& frame) {
-  if (request.IsTile()) {
-    auto [tileWidth, tileHeight] = TileBound(request.level);
-    auto image = TilePayload::Decode(frame.payload.data(), frame.payload.size(), ProtocolVersion(), tileWidth,
-                                     tileHeight);
-    client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
-  } else {
-    client_.OnFileArrived(request.name, frame.payload);
+void CKTQConnectionHandler::DeliverResult(const TileRequest& request, ServerFrame& frame) {
+  if (!request.IsTile()) return client_.OnFileArrived(request.name, frame.payload);
+  auto [tileWidth, tileHeight] = TileBound(request.level);
+  const int version = ProtocolVersion();
+  {
+    std::lock_guard lock(listMutex_);
+    Count(request, +1);
   }
+  const bool queued = decodes_.Submit([this, request, version, tileWidth, tileHeight,
+                                       payload = std::move(frame.payload)] {
+    auto image = TilePayload::Decode(payload.data(), payload.size(), version, tileWidth, tileHeight);
+    client_.OnTileArrived(std::move(image), request.level, request.column, request.row);
+    std::lock_guard lock(listMutex_);
+    Forget(request);
+  });
+  if (queued) return;
+  std::lock_guard lock(listMutex_);
+  Forget(request);
 }
 
 // The largest tile a level may deliver: its tile size, or for a level the description does

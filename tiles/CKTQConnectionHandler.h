@@ -14,6 +14,7 @@
 #include "tiles/KtqConnectionClient.h"
 #include "tiles/KtqConnectionParams.h"
 #include "tiles/LevelInfo.h"
+#include "tiles/TileDecodePool.h"
 #include "tiles/TileKey.h"
 #include "tiles/TileRequest.h"
 #include "tiles/TileSocket.h"
@@ -29,7 +30,9 @@ class WorkerThread;
 // threads reach it only by posting messages (Enqueue, SetNeededTiles, Close), so the
 // socket is only ever touched on the worker. Requests are pipelined and answers matched
 // by request number. When the server closes the connection, the requests it left
-// unanswered go back to the front of the queue and the next request reconnects.
+// unanswered go back to the front of the queue and the next request reconnects. Tiles
+// decode on the shared TileDecodePool and reach the client from its threads; a tile
+// counts as pending until it has been delivered, so that it is not asked for twice.
 //
 //   CKTQConnectionHandler handler(params, client);
 //   if (!handler.Open()) throw CReaderException(handler.LastError());
@@ -90,7 +93,7 @@ class CKTQConnectionHandler : private TileSocket::Events {
   // Removes the written record answering requestNumber; with duplicates, also every
   // other record for the same target. False when nothing was waiting for that number.
   bool TakeAnswered(std::int32_t requestNumber, bool duplicates, TileRequest& answered);
-  void DeliverResult(const TileRequest& request, const ServerFrame& frame);
+  void DeliverResult(const TileRequest& request, ServerFrame& frame);
   void DeliverFailure(const TileRequest& request);
   std::pair<int, int> TileBound(int level) const;
   void Signal();
@@ -125,6 +128,7 @@ class CKTQConnectionHandler : private TileSocket::Events {
   static constexpr int kMaxClosesWithoutAnswer = 3;
   int closesWithoutAnswer_ = 0;  // worker only
   std::atomic<bool> closed_ = false;  // set by Close; later requests are ignored
+  TileDecodeGroup decodes_{TileDecodePool::Shared()};
 };
 
 }  // namespace zolvex

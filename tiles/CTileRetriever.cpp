@@ -6,7 +6,6 @@
 #include "image/ViewImage.h"
 #include "net/FetchUrl.h"
 #include "platform/TextValues.h"
-#include "tiles/TilePayload.h"
 
 namespace zolvex {
 
@@ -108,8 +107,7 @@ void CTileRetriever::Fetch(HttpTileRecord record) {
   if (record.file) {
     queue_.FileArrived(record, std::vector<std::uint8_t>(body.begin() + kFrameHeader, body.end()));
   } else {
-    queue_.TileArrived(record, TilePayload::Decode(body.data() + kFrameHeader, body.size() - kFrameHeader, 11,
-                                                             record.tileWidth, record.tileHeight));
+    queue_.TileFetched(record, std::move(body));
   }
 }
 

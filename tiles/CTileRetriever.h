@@ -49,7 +49,11 @@ class HttpTileQueue {
   virtual bool Take(HttpTileRecord& record) = 0;
   virtual void Done(const HttpTileRecord& record) = 0;
   virtual void Requeue(HttpTileRecord record) = 0;
+  // A tile that failed (null image) or that the retriever decoded itself.
   virtual void TileArrived(const HttpTileRecord& record, std::unique_ptr<ViewImage> image) = 0;
+  // A tile's answer as the tunnel sent it (its 12-byte frame header, then the payload),
+  // for the queue to decode.
+  virtual void TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) = 0;
   virtual void FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) = 0;
   virtual void ImageChanged() = 0;
 };

@@ -11,6 +11,7 @@
 #include "net/FetchUrl.h"
 #include "platform/TextValues.h"
 #include "tiles/ImageDescription.h"
+#include "tiles/TilePayload.h"
 
 namespace zolvex {
 
@@ -126,6 +127,7 @@ void HttpTileSource::Close() {
   }
   wake_.notify_all();
   retrievers.clear();  // joins
+  decodes_.Close();
 }
 
 std::optional<LevelInfo> HttpTileSource::LevelAt(int level) const {
@@ -256,6 +258,24 @@ void HttpTileSource::TileArrived(const HttpTileRecord& record, std::unique_ptr<V
   if (TileSourceListener* listener = Listener()) {
     listener->OnTileArrived(std::move(image), record.name, record.level, record.column, record.row);
   }
+}
+
+// The tile stays pending while it decodes, so that a frame drawn meanwhile does not ask
+// for it again.
+void HttpTileSource::TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) {
+  {
+    std::lock_guard lock(queueLock_);
+    Count(record, +1);
+  }
+  const bool queued = decodes_.Submit([this, record, answer = std::move(answer)] {
+    TileArrived(record, TilePayload::Decode(answer.data() + kFrameHeader, answer.size() - kFrameHeader, 11,
+                                            record.tileWidth, record.tileHeight));
+    std::lock_guard lock(queueLock_);
+    Count(record, -1);
+  });
+  if (queued) return;
+  std::lock_guard lock(queueLock_);
+  Count(record, -1);
 }
 
 void HttpTileSource::FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) {

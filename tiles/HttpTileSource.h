@@ -10,13 +10,15 @@
 #include "tiles/CTileRetriever.h"
 #include "tiles/LevelInfo.h"
 #include "tiles/SourceOpener.h"
+#include "tiles/TileDecodePool.h"
 #include "tiles/TileSource.h"
 
 namespace zolvex {
 
 // A KTQ image on a tile server reached through plain HTTP requests (the tunnel for
 // networks whose firewall blocks the tile server's port). The description is fetched at
-// once; tiles and files are fetched by two retriever threads sharing one queue.
+// once; tiles and files are fetched by two retriever threads sharing one queue, and tiles
+// decode on the shared TileDecodePool while the retrievers fetch the next ones.
 class HttpTileSource : public TileSource, public HttpTileQueue {
  public:
   static constexpr int kRetrievers = 2;
@@ -58,6 +60,7 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   void Done(const HttpTileRecord& record) override;
   void Requeue(HttpTileRecord record) override;
   void TileArrived(const HttpTileRecord& record, std::unique_ptr<ViewImage> image) override;
+  void TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) override;
   void FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) override;
   void ImageChanged() override;
 
@@ -81,6 +84,7 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   bool stopping_ = false;
   bool workersStarted_ = false;
   std::vector<std::unique_ptr<CTileRetriever>> retrievers_;
+  TileDecodeGroup decodes_{TileDecodePool::Shared()};
 };
 
 }  // namespace zolvex

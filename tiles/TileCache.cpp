@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include <limits>
@@ -256,14 +257,15 @@ std::unique_ptr<ViewImage> TileCache::BackgroundTile(int level) const {
   if (!draft->isValid()) return nullptr;
   const qmRGBQuad fill = qmMakeColor(platform::RedOf(background_), platform::GreenOf(background_),
                                      platform::BlueOf(background_));
-  for (int y = 0; y < tileHeight; ++y) {
-    std::uint8_t* line = draft->getRow(y);
-    for (int x = 0; x < tileWidth; ++x) {
-      line[x * 3] = fill.blue;
-      line[x * 3 + 1] = fill.green;
-      line[x * 3 + 2] = fill.red;
-    }
+  // One row is filled pixel by pixel, the others are copies of it.
+  std::uint8_t* first = draft->getRow(0);
+  for (int x = 0; x < tileWidth; ++x) {
+    first[x * 3] = fill.blue;
+    first[x * 3 + 1] = fill.green;
+    first[x * 3 + 2] = fill.red;
   }
+  const std::size_t rowBytes = static_cast<std::size_t>(tileWidth) * 3;
+  for (int y = 1; y < tileHeight; ++y) std::memcpy(draft->getRow(y), first, rowBytes);
   return draft;
 }
 

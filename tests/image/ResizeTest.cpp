@@ -46,6 +46,12 @@ TEST(Resize, TrueColourCasesComputedByHand) {
       {"three to two", {{0, 255, 0}}, 2, 1, 3, {{85, 84}}},
       // Enlargement: each output pixel mixes the source pixels it overlaps.
       {"double", {{0, 200}}, 4, 1, 1, {{0, 0, 200, 200}}},
+      {"whole factors both ways",
+       {{10, 20}, {30, 40}},
+       6,
+       4,
+       1,
+       {{10, 10, 10, 20, 20, 20}, {10, 10, 10, 20, 20, 20}, {30, 30, 30, 40, 40, 40}, {30, 30, 30, 40, 40, 40}}},
       {"two to three", {{0, 200}}, 3, 1, 1, {{0, 100, 200}}},
       {"two to three both ways", {{0, 200}, {200, 200}}, 3, 3, 1, {{0, 100, 200}, {100, 150, 200}, {200, 200, 200}}},
       // Growing one way and shrinking the other goes through two passes.
