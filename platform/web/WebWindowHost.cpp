@@ -177,6 +177,7 @@ void WebWindowHost::Invalidate() {
     Post([this] { Invalidate(); });
     return;
   }
+  unshown_ = true;
   if (framePending_) return;
   framePending_ = true;
   emscripten_request_animation_frame(&WebWindowHost::PaintFrame, HandleData(handle_));
@@ -185,7 +186,8 @@ void WebWindowHost::Invalidate() {
 int WebWindowHost::PaintFrame(double, void* handle) {
   if (WebWindowHost* host = Live(HandleOf(handle))) {
     host->framePending_ = false;
-    host->Present();
+    // A frame shown at once since (PresentNow) is not copied again.
+    if (host->unshown_) host->Present();
   }
   return 0;
 }
@@ -216,6 +218,7 @@ void WebWindowHost::Present() {
     }
   }
   zolvex_canvas_present(canvasId_.c_str(), staging_.data(), width, height);
+  unshown_ = false;
   ++presents_;
 }
 

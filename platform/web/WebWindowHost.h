@@ -72,6 +72,7 @@ class WebWindowHost : public WindowHost {
   std::string cursor_ = "default";
   bool capture_ = false;
   bool framePending_ = false;
+  bool unshown_ = false;  // invalidated since the last copy into the canvas
   int presents_ = 0;
   std::vector<std::uint8_t> staging_;
 
