@@ -1,5 +1,9 @@
 #include "image/ViewImage.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace zolvex {
 
 using platform::Pixel;
@@ -12,6 +16,30 @@ ViewImage& ViewImage::operator=(const ViewImage& other) {
   return *this;
 }
 
+namespace {
+
+// One row of 24-bit pixels (blue, green, red in memory) as opaque 32-bit ones. Four pixels
+// are read as three 32-bit words and written as four, in place of twelve byte loads: tiles
+// arrive by the dozen a frame, and each becomes a surface before it is drawn.
+void BgrRowToPixels(const std::uint8_t* in, Pixel* out, int width) {
+  int x = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; x + 4 <= width; x += 4, in += 12) {
+      std::uint32_t word[3];
+      std::memcpy(word, in, sizeof word);
+      out[x] = 0xFF000000u | (word[0] & 0xFFFFFFu);
+      out[x + 1] = 0xFF000000u | (word[0] >> 24) | ((word[1] & 0xFFFFu) << 8);
+      out[x + 2] = 0xFF000000u | (word[1] >> 16) | ((word[2] & 0xFFu) << 16);
+      out[x + 3] = 0xFF000000u | (word[2] >> 8);
+    }
+  }
+  for (; x < width; ++x, in += 3) {
+    out[x] = 0xFF000000u | (static_cast<Pixel>(in[2]) << 16) | (static_cast<Pixel>(in[1]) << 8) | in[0];
+  }
+}
+
+}  // namespace
+
 platform::Surface* ViewImage::GetSurface() {
   if (surface_ || !isValid()) return surface_.get();
   auto surface = std::make_unique<platform::Surface>(getWidth(), getHeight());
@@ -20,11 +48,7 @@ platform::Surface* ViewImage::GetSurface() {
   for (int y = 0; y < getHeight(); ++y) {
     Pixel* out = pixels + static_cast<size_t>(y) * stride;
     if (getBitsPerPixel() == 24) {
-      const std::uint8_t* in = getRow(y);
-      for (int x = 0; x < getWidth(); ++x, in += 3) {
-        out[x] = 0xFF000000u | (static_cast<Pixel>(in[2]) << 16) |
-                 (static_cast<Pixel>(in[1]) << 8) | in[0];
-      }
+      BgrRowToPixels(getRow(y), out, getWidth());
     } else {
       for (int x = 0; x < getWidth(); ++x) {
         const qmRGBQuad c = getPaletteColor(getPixelIndex(x, y));
