@@ -24,7 +24,7 @@ function browserCpuSeconds(rootPid) {
       const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       parents.set(Number(entry), Number(fields[1]));
-      times.set(Number(entry), (Number(fields[11]) + Number(fields[12])) / 100);
+      times.set(Number(entry), (Number(fields[11]) + Number(fields[12])) / 100);  // clock ticks of 10 ms
     } catch { /* the process ended */ }
   }
   const inTree = (pid) => { for (; pid > 1; pid = parents.get(pid)) if (pid === rootPid) return true; return false; };
