@@ -18,7 +18,12 @@ page=$(mktemp -d)
 trap 'rm -rf "$page"' EXIT
 ln -s "$root"/build-web/web/* "$page"/
 cp bench/web/bench.html "$page"/
+if [ ! -d tests/web/node_modules/puppeteer-core ]; then
+  (cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund >/dev/null)
+fi
 echo "== native (bench_pan, tunnel row)"
-"$root/build/bench/bench_pan" "$size" "$folder" | grep -A1 -E '^tunnel'
+native=$("$root/build/bench/bench_pan" "$size" "$folder" | grep -A1 -E '^tunnel')
+echo "$native"
+native_fps=$(echo "$native" | sed -n 's/^tunnel *\([0-9.]*\) frames\/s.*/\1/p')
 echo "== web (headless Chromium)"
-node bench/web/web_pan.mjs "$root/build/apps/ktqserve/ktqserve" "$page" "$folder" "pan$size.ktq" "$size"
+node bench/web/web_pan.mjs "$root/build/apps/ktqserve/ktqserve" "$page" "$folder" "pan$size.ktq" "$size" "$native_fps"

@@ -1,6 +1,7 @@
 #include "image/ViewImage.h"
 
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace zolvex {

@@ -31,5 +31,8 @@ EMSCRIPTEN_BINDINGS(zolvex) {
       .function("key", &WebControl::Key)
       .function("resize", &WebControl::Resize)
       .function("presentCount", &WebControl::PresentCount)
-      .function("pendingTiles", &WebControl::PendingTiles);
+      .function("pendingTiles", &WebControl::PendingTiles)
+      .function("moveView", &WebControl::MoveView)
+      .function("tilesMissing", &WebControl::TilesMissing)
+      .function("showFrame", &WebControl::ShowFrame);
 }

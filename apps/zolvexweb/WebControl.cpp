@@ -3,6 +3,7 @@
 #include "control/AutomationError.h"
 #include "control/ControlProperties.h"
 #include "control/PropertyBag.h"
+#include "documents/MapDocument.h"
 #include "platform/TextValues.h"
 #include "platform/web/WebWindowHost.h"
 #include "view/FlipMapView.h"
@@ -154,6 +155,27 @@ int WebControl::PresentCount() const {
 int WebControl::PendingTiles() const {
   FlipMapView* view = control_->View();
   if (!view || !view->HasValidDocument()) return -1;
+  return view->PendingTileCount();
+}
+
+void WebControl::MoveView(int x, int y, int level) {
+  if (FlipMapView* view = control_->View(); view && view->HasValidDocument()) view->MoveTo(x, y, level, "left");
+}
+
+int WebControl::TilesMissing() {
+  FlipMapView* view = control_->View();
+  if (!view || !view->HasValidDocument()) return -1;
+  MapDocument* document = view->GetDocument();
+  std::vector<MapObject*> items;
+  document->GetDrawList(items, view->ViewX(), view->ViewY(), view->GetViewWidth(), view->GetViewHeight(), 1, 0);
+  return document->GetPendingTileCount();
+}
+
+int WebControl::ShowFrame() {
+  FlipMapView* view = control_->View();
+  if (!view || !view->HasValidDocument()) return -1;
+  view->Redraw();
+  platform_->Window().PresentNow();
   return view->PendingTileCount();
 }
 

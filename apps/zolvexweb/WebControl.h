@@ -37,6 +37,12 @@ class WebControl : public ControlSite, public ControlEventSink {
   // What the page measures: frames copied to the canvas, and tiles the frame still waits for.
   int PresentCount() const;
   int PendingTiles() const;
+  // What a benchmark drives, as bench_pan does natively: the view moved without composing
+  // a frame; the tiles its frame still lacks, found without composing (-1 without an
+  // image); and one frame composed and shown at once, answering the tiles it lacked.
+  void MoveView(int x, int y, int level);
+  int TilesMissing();
+  int ShowFrame();
 
   std::string PageUrl() const override { return pageUrl_; }
   void ShowBorder(bool) override {}

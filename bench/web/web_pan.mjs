@@ -1,7 +1,8 @@
 // The WebAssembly control in headless Chromium along bench_pan's path: a 1920 x 1080 view
 // panning a SIZE x SIZE picture through the tile server's tunnel. Prints the time to the
-// first complete frame and the frames per second, beside the module's size.
-//   node bench/web/web_pan.mjs KTQSERVE WEB_DIR PICTURE_FOLDER PICTURE_NAME SIZE
+// first complete frame, the frames per second (each frame complete and composed once, as
+// bench_pan measures natively) and the browser's processor time, beside the module's size.
+//   node bench/web/web_pan.mjs KTQSERVE WEB_DIR PICTURE_FOLDER PICTURE_NAME SIZE [NATIVE_FPS]
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -10,11 +11,31 @@ import { createRequire } from 'node:module';
 
 const require = createRequire(path.resolve('tests/web/package.json'));
 const puppeteer = require('puppeteer-core');
-const [ktqserve, webDir, folder, name, sizeText] = process.argv.slice(2);
-const size = Number(sizeText);
+const [ktqserve, webDir, folder, name, sizeText, nativeText] = process.argv.slice(2);
+const size = Number(sizeText), nativeFramesPerSecond = Number(nativeText || 0), steps = 200;
+
+// Processor time of a process and all its descendants (the browser's renderer, GPU and
+// utility processes), in seconds.
+function browserCpuSeconds(rootPid) {
+  const parents = new Map(), times = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      parents.set(Number(entry), Number(fields[1]));
+      times.set(Number(entry), (Number(fields[11]) + Number(fields[12])) / 100);  // clock ticks of 10 ms
+    } catch { /* the process ended */ }
+  }
+  const inTree = (pid) => { for (; pid > 1; pid = parents.get(pid)) if (pid === rootPid) return true; return false; };
+  let total = 0;
+  for (const [pid, seconds] of times) if (inTree(pid)) total += seconds;
+  return total;
+}
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zolvex-bench-chromium-'));
 
-const server = spawn(ktqserve, [folder, '--port', '0', '--http-port', '0', '--web', webDir], { stdio: ['ignore', 'pipe', 'inherit'] });
+// The server as bench_pan starts it: one thread.
+const server = spawn(ktqserve, [folder, '--port', '0', '--http-port', '0', '--threads', '1', '--web', webDir], { stdio: ['ignore', 'pipe', 'inherit'] });
 const httpPort = await new Promise((resolve, reject) => {
   let output = '';
   server.stdout.on('data', (chunk) => {
@@ -33,44 +54,57 @@ try {
   await page.setViewport({ width: 1920, height: 1080 });
   await page.goto(`http://127.0.0.1:${httpPort}/bench.html`);
   await page.evaluate(() => Zolvex.ready);
-  const figures = await page.evaluate(async (url, fullSize) => {
-    const viewer = document.getElementById('viewer');
-    const yieldToLoop = () => new Promise((resolve) => setTimeout(resolve, 5));
-    const complete = async (ctrl) => {
+  // As bench_pan waits natively: until the frame's tiles have arrived, asked every 2 ms
+  // without composing (Atomics.waitAsync sleeps that long; setTimeout would clamp to 4 ms),
+  // then one frame composed and copied to the canvas.
+  await page.evaluate(() => {
+    const cell = new Int32Array(new SharedArrayBuffer(4));
+    const pause = () => Atomics.waitAsync(cell, 0, 0, 2).value;
+    window.completeFrame = async (native) => {
       for (;;) {
-        ctrl.Repaint();
-        if (ctrl.__native.pendingTiles() === 0) return;
-        await yieldToLoop();
+        for (let missing = native.tilesMissing(); missing !== 0; missing = native.tilesMissing()) {
+          if (missing < 0) throw new Error('the image closed');
+          await pause();
+        }
+        if (native.showFrame() === 0) return;
       }
     };
+  });
+  const firstFrameMs = await page.evaluate(async (url) => {
     const opened = performance.now();
     const ctrl = await new Promise((resolve, reject) => {
-      const made = Zolvex.create(viewer, {});
+      const made = Zolvex.create(document.getElementById('viewer'), {});
       made.OnLoaded = () => resolve(made);
       made.OnError = (text) => reject(new Error(text));
       made.Url = url;
     });
-    await complete(ctrl);
-    const firstFrameMs = performance.now() - opened;
-    const levels = ctrl.GetLevelCount();
-    const steps = 200, width = 1920, height = 1080;
+    window.ctrl = ctrl;
+    await completeFrame(ctrl.__native);
+    return performance.now() - opened;
+  }, `ktq://127.0.0.1/${name}`);
+  const cpuAtStart = browserCpuSeconds(browser.process().pid);
+  const pathSeconds = await page.evaluate(async (fullSize, steps) => {
+    const native = ctrl.__native, levels = ctrl.GetLevelCount(), width = 1920, height = 1080;
     const start = performance.now();
     for (let i = 0; i < steps; ++i) {
       const level = levels - (i % 50 >= 45 ? 2 : 1);
       const scale = levels - level;
       const x = (i * 701) % Math.max(1, fullSize - width * 2);
       const y = (i * 433) % Math.max(1, fullSize - height * 2);
-      ctrl.MoveTo(x >> (scale - 1), y >> (scale - 1), level + 1);
-      await complete(ctrl);
+      native.moveView(x >> (scale - 1), y >> (scale - 1), level + 1);
+      await completeFrame(native);
     }
-    return { firstFrameMs, framesPerSecond: steps / ((performance.now() - start) / 1000) };
-  }, `ktq://127.0.0.1/${name}`, size);
+    return (performance.now() - start) / 1000;
+  }, size, steps);
+  const cpuSeconds = browserCpuSeconds(browser.process().pid) - cpuAtStart;
+  const framesPerSecond = steps / pathSeconds;
   const gz = (file) => spawnSync('sh', ['-c', `gzip -9 -c '${file}' | wc -c`], { encoding: 'utf8' }).stdout.trim();
   const wasm = path.join(webDir, 'zolvex-module.wasm');
   const js = ['zolvex-module.js', 'zolvex-module.worker.js', 'zolvex.js'].map((f) => path.join(webDir, f));
   const jsGz = js.reduce((sum, file) => sum + Number(gz(file)), 0);
-  console.log(`web      first complete frame after ${figures.firstFrameMs.toFixed(0)} ms`);
-  console.log(`web      ${figures.framesPerSecond.toFixed(1)} frames/s`);
+  const ofNative = nativeFramesPerSecond > 0 ? `, ${(framesPerSecond / nativeFramesPerSecond).toFixed(2)} of native` : '';
+  console.log(`web      ${framesPerSecond.toFixed(1)} frames/s (${steps} frames in ${pathSeconds.toFixed(2)} s)${ofNative}`);
+  console.log(`         browser processor time ${(1000 * cpuSeconds / steps).toFixed(1)} ms a frame (all its processes); first complete frame ${firstFrameMs.toFixed(0)} ms`);
   console.log(`module   ${fs.statSync(wasm).size} bytes wasm, ${gz(wasm)} gzip; scripts ${jsGz} gzip`);
 } finally {
   await browser.close();

@@ -40,10 +40,14 @@ EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, in
   if (!canvas) return;
   if (canvas.width !== width) canvas.width = width;
   if (canvas.height !== height) canvas.height = height;
-  const context = canvas.getContext('2d');
-  const image = new ImageData(width, height);
-  image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-  context.putImageData(image, 0, 0);
+  // The canvas keeps its picture between frames: a frame is 8 MB at 1920 x 1080, and a
+  // new one each time would leave the collector all of them. (It cannot lie in the
+  // module's memory: a canvas refuses pixels in shared memory.)
+  let image = canvas.__zolvexFrame;
+  if (!image || image.width !== width || image.height !== height) image = canvas.__zolvexFrame = new ImageData(width, height);
+  // The same element type on both sides, so that the copy is one block move.
+  image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4));
+  canvas.getContext('2d').putImageData(image, 0, 0);
 });
 
 EM_JS(void, zolvex_canvas_cursor, (const char* id, const char* cursor), {
@@ -177,6 +181,7 @@ void WebWindowHost::Invalidate() {
     Post([this] { Invalidate(); });
     return;
   }
+  unshown_ = true;
   if (framePending_) return;
   framePending_ = true;
   emscripten_request_animation_frame(&WebWindowHost::PaintFrame, HandleData(handle_));
@@ -185,7 +190,8 @@ void WebWindowHost::Invalidate() {
 int WebWindowHost::PaintFrame(double, void* handle) {
   if (WebWindowHost* host = Live(HandleOf(handle))) {
     host->framePending_ = false;
-    host->Present();
+    // A frame shown at once since (PresentNow) is not copied again.
+    if (host->unshown_) host->Present();
   }
   return 0;
 }
@@ -202,20 +208,20 @@ void WebWindowHost::Present() {
   const Surface* surface = listener_->OnPaint();
   if (!surface) return;
   const int width = surface->Width(), height = surface->Height(), stride = surface->StridePixels();
-  staging_.resize(static_cast<std::size_t>(width) * height * 4);
+  staging_.resize(static_cast<std::size_t>(width) * height);
   const Pixel* pixels = surface->Pixels();
-  std::uint8_t* out = staging_.data();
-  for (int y = 0; y < height; ++y) {
+  // Whole pixels at a time (R, G, B, A in memory order: WebAssembly is little-endian),
+  // which the compiler turns into vector shuffles.
+  std::uint32_t* out = staging_.data();
+  for (int y = 0; y < height; ++y, out += width) {
     const Pixel* row = pixels + static_cast<std::size_t>(y) * stride;
     for (int x = 0; x < width; ++x) {
       const std::uint32_t p = row[x];
-      *out++ = static_cast<std::uint8_t>(p >> 16);
-      *out++ = static_cast<std::uint8_t>(p >> 8);
-      *out++ = static_cast<std::uint8_t>(p);
-      *out++ = 255;
+      out[x] = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
     }
   }
-  zolvex_canvas_present(canvasId_.c_str(), staging_.data(), width, height);
+  zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height);
+  unshown_ = false;
   ++presents_;
 }
 

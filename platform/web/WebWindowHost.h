@@ -72,8 +72,9 @@ class WebWindowHost : public WindowHost {
   std::string cursor_ = "default";
   bool capture_ = false;
   bool framePending_ = false;
+  bool unshown_ = false;  // invalidated since the last copy into the canvas
   int presents_ = 0;
-  std::vector<std::uint8_t> staging_;
+  std::vector<std::uint32_t> staging_;  // the frame as the canvas takes it, RGBA
 
   std::mutex mutex_;
   std::deque<Task> tasks_;

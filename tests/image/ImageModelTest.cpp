@@ -327,6 +327,26 @@ TEST(ViewImageSurface, IsMadeOnceFromThePicture) {
   EXPECT_EQ(ViewImage().GetSurface(), nullptr);
 }
 
+// Rows are converted four pixels at a time: every width around that grouping keeps each
+// pixel's own colour, the last ones included.
+TEST(ViewImageSurface, TrueColourRowsKeepEveryPixel) {
+  for (int width : {1, 3, 4, 5, 7, 8, 9, 257}) {
+    ViewImage image(width, 2, 24);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < width; ++x) image.setPixelColor(x, y, qmMakeColor(x * 7 % 256, (x + 40 * y) % 256, 255 - x % 256));
+    }
+    platform::Surface* surface = image.GetSurface();
+    ASSERT_NE(surface, nullptr);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const platform::Pixel expected = 0xFF000000u | (static_cast<platform::Pixel>(x * 7 % 256) << 16) |
+                                         (static_cast<platform::Pixel>((x + 40 * y) % 256) << 8) | (255 - x % 256);
+        ASSERT_EQ(surface->PixelAt(x, y), expected) << "width " << width << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(ViewImageSurface, DrawBlendsByAlphaPlane) {
   ViewImage image(2, 1, 24);
   image.setPixelColor(0, 0, qmMakeColor(255, 255, 255));
