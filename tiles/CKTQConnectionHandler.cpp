@@ -294,7 +294,9 @@ bool CKTQConnectionHandler::TakeAnswered(std::int32_t requestNumber, bool duplic
 
 void CKTQConnectionHandler::DeliverResult(const TileRequest& request, ServerFrame& frame) {
   if (!request.IsTile()) return client_.OnFileArrived(request.name, frame.payload);
-  auto [tileWidth, tileHeight] = TileBound(request.level);
+  // Plain names, not a structured binding: clang 14 (the web build) cannot capture those.
+  const auto bound = TileBound(request.level);
+  const int tileWidth = bound.first, tileHeight = bound.second;
   const int version = ProtocolVersion();
   {
     std::lock_guard lock(listMutex_);
