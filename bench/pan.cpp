@@ -9,8 +9,8 @@
 // (the distinct tiles the path needed, over the same time), beside the raw decode rate of
 // the same tiles on one thread, and the viewer's processor time per frame and per tile
 // (figures that a busy machine disturbs less than the rates); the time to the first
-// complete frame (opening included); and the viewer's resident memory along the path (at its start, its peak and its end: it must stay flat,
-// the tile cache bounds it).
+// complete frame (opening included); and the viewer's resident memory along the path (at
+// its start, its peak and its end: it must stay flat, the tile cache bounds it).
 //
 //   bench_pan [SIZE] [FOLDER] [CASE...]   SIZE defaults to 32768; the picture is kept in
 //                                         FOLDER; CASE is local, direct or tunnel (all three

@@ -133,10 +133,12 @@ std::optional<platform::Rect> CComponentTile::OpaqueScreenArea() {
   if (!GetView() || !image_ || image_->getWidth() <= 0 || image_->getHeight() <= 0 || IsKeyTransparent()) {
     return std::nullopt;
   }
+  // The screen rectangle is the placed part of the picture: empty when nothing of it lies
+  // inside the level.
   UpdateScreenRect();
-  const Placement placed = Place(image_->getWidth(), image_->getHeight());
-  if (placed.part.IsEmpty() || placed.at.IsEmpty()) return std::nullopt;
-  return GetScreenRect();
+  const platform::Rect placed = GetScreenRect();
+  if (placed.IsEmpty()) return std::nullopt;
+  return placed;
 }
 
 void CComponentTile::Draw() {

@@ -49,7 +49,7 @@ class HttpTileQueue {
   virtual bool Take(HttpTileRecord& record) = 0;
   virtual void Done(const HttpTileRecord& record) = 0;
   virtual void Requeue(HttpTileRecord record) = 0;
-  // A tile that failed (null image) or that the retriever decoded itself.
+  // A tile with its picture, or a failed one (null).
   virtual void TileArrived(const HttpTileRecord& record, std::unique_ptr<ViewImage> image) = 0;
   // A tile's answer as the tunnel sent it (its 12-byte frame header, then the payload),
   // for the queue to decode.

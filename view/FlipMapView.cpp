@@ -107,7 +107,7 @@ void FlipMapView::ClearBackground() {
 void FlipMapView::ClearBackgroundAround(const std::vector<platform::Rect>& covered) {
   if (!back_) return;
   // A background picture, or a frame blended over what lies below, is painted whole.
-  if (covered.empty() || GetBackgroundImage() || PartialOpacity()) {
+  if (GetBackgroundImage() || PartialOpacity()) {
     ClearBackground();
     return;
   }
