@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <tuple>
 
 #include "platform/NativeSurface.h"
 #include "platform/TextLayout.h"
@@ -180,15 +181,31 @@ class PixelStroke {
     Plot(static_cast<int64_t>(std::floor(p.x)), static_cast<int64_t>(std::floor(p.y)));
   }
 
-  // Adds the collected pixels to the path of cr (device coordinates), merged into runs.
+  // Adds the collected pixels to the path of cr (device coordinates), merged into runs
+  // along the rows, and runs of the same columns on rows one below the other into one
+  // rectangle: an upright edge is then one rectangle, not one per pixel, for cairo to fill.
   void AddToPath(cairo_t* cr) {
     std::sort(pixels_.begin(), pixels_.end(),
               [](const Point& l, const Point& r) { return l.y != r.y ? l.y < r.y : l.x < r.x; });
     pixels_.erase(std::unique(pixels_.begin(), pixels_.end()), pixels_.end());
+    std::vector<Rect> runs;
     for (size_t i = 0; i < pixels_.size();) {
       size_t end = i + 1;
       while (end < pixels_.size() && pixels_[end].y == pixels_[i].y && pixels_[end].x == pixels_[end - 1].x + 1) ++end;
-      cairo_rectangle(cr, pixels_[i].x, pixels_[i].y, static_cast<double>(end - i), 1);
+      runs.push_back({pixels_[i].x, pixels_[i].y, pixels_[i].x + static_cast<int>(end - i), pixels_[i].y + 1});
+      i = end;
+    }
+    std::sort(runs.begin(), runs.end(), [](const Rect& l, const Rect& r) {
+      return std::tie(l.left, l.right, l.top) < std::tie(r.left, r.right, r.top);
+    });
+    for (size_t i = 0; i < runs.size();) {
+      size_t end = i + 1;
+      while (end < runs.size() && runs[end].left == runs[i].left && runs[end].right == runs[i].right &&
+             runs[end].top == runs[end - 1].bottom) {
+        ++end;
+      }
+      const Rect& first = runs[i];
+      cairo_rectangle(cr, first.left, first.top, first.Width(), runs[end - 1].bottom - first.top);
       i = end;
     }
   }

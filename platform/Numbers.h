@@ -26,4 +26,7 @@ inline int SaturateToInt(double value) {
 // ⌊value⌋.
 inline int FloorToInt(double value) { return SaturateToInt(std::floor(value)); }
 
+// ⌈a / b⌉ for a ≥ 0 and b > 0.
+inline int CeilDiv(int a, int b) { return a / b + (a % b != 0); }
+
 }  // namespace zolvex

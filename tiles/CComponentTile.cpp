@@ -31,10 +31,11 @@ bool CComponentTile::IsLoaded() const {
   return image_ && !draft_;
 }
 
-void CComponentTile::SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees) {
+void CComponentTile::SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees, int reduction) {
   std::lock_guard lock(mutex_);
   image_ = std::move(image);
   draft_ = draft;
+  reduction_ = std::max(reduction, 1);
   rotation_ = 0;
   TurnTo(degrees);
 }
@@ -113,14 +114,21 @@ CComponentTile::Placement CComponentTile::Place(int imageWidth, int imageHeight)
   return placed;
 }
 
+// A reduced draft stands for the whole tile, which its rounded-up size may pass.
+CComponentTile::Placement CComponentTile::PlacePicture() const {
+  if (reduction_ == 1) return Place(image_->getWidth(), image_->getHeight());
+  const bool odd = QuarterTurns(rotation_) % 2 != 0;
+  return Place(std::min(image_->getWidth() * reduction_, odd ? tileHeight_ : tileWidth_),
+               std::min(image_->getHeight() * reduction_, odd ? tileWidth_ : tileHeight_));
+}
+
 // Tiles are placed in pixels of their own level, so that neighbours meet without seams
 // whatever the level's scale; a turned picture puts each tile where the turn takes it.
 void CComponentTile::UpdateScreenRect() {
   ViewPrimitives* view = GetView();
   if (!view) return;
   const bool odd = QuarterTurns(rotation_) % 2 != 0;
-  const Placement placed = image_ ? Place(image_->getWidth(), image_->getHeight())
-                                  : Place(odd ? tileHeight_ : tileWidth_, odd ? tileWidth_ : tileHeight_);
+  const Placement placed = image_ ? PlacePicture() : Place(odd ? tileHeight_ : tileWidth_, odd ? tileWidth_ : tileHeight_);
   platform::Point shift = GetScreenOffset();
   SetScreenRect(placed.at.left + offsetX_ + shift.x - view->GetViewportX(),
                 placed.at.top + offsetY_ + shift.y - view->GetViewportY(), placed.at.Width(), placed.at.Height());
@@ -147,8 +155,11 @@ void CComponentTile::Draw() {
   std::lock_guard lock(mutex_);
   UpdateScreenRect();
   if (!image_ || image_->getWidth() <= 0 || image_->getHeight() <= 0) return;
-  const Placement placed = Place(image_->getWidth(), image_->getHeight());
-  const int width = placed.part.Width(), height = placed.part.Height();
+  const Placement placed = PlacePicture();
+  // The part in pixels of the picture: a reduced draft's edges round outwards.
+  const platform::Rect part{placed.part.left / reduction_, placed.part.top / reduction_,
+                            CeilDiv(placed.part.right, reduction_), CeilDiv(placed.part.bottom, reduction_)};
+  const int width = part.Width(), height = part.Height();
   if (width <= 0 || height <= 0 || placed.at.IsEmpty()) return;
   const int x = GetScreenX(), y = GetScreenY();
   const bool transparent = IsKeyTransparent();
@@ -157,8 +168,8 @@ void CComponentTile::Draw() {
     view->DrawPicture(*image_, x, y, width, height, transparent);
     return;
   }
-  view->BlitImage(*image_, placed.part.left, placed.part.top, width, height, x, y, placed.at.Width(),
-                  placed.at.Height(), transparent, false);
+  view->BlitImage(*image_, part.left, part.top, width, height, x, y, placed.at.Width(), placed.at.Height(),
+                  transparent, false);
 }
 
 }  // namespace zolvex

@@ -23,8 +23,9 @@ class CComponentTile : public CComponentImage {
   bool IsDraft() const;
   bool IsLoaded() const;
   // Replaces the picture (the old one is dropped) and whether it is a draft; the new
-  // picture, upright, is turned to degrees at once.
-  void SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees = 0);
+  // picture, upright, is turned to degrees at once. A draft may have 1/reduction of the
+  // tile's resolution: it is drawn enlarged by that much.
+  void SetImage(std::unique_ptr<ViewImage> image, bool draft, int degrees = 0, int reduction = 1);
   // Runs f with the picture under the tile's lock (null when it has none).
   template <typename F>
   auto WithImage(F f) const {
@@ -55,6 +56,8 @@ class CComponentTile : public CComponentImage {
     platform::Rect part;  // of the picture as it is now
   };
   Placement Place(int imageWidth, int imageHeight) const;
+  // The placement of the picture as it is now, in pixels of its level.
+  Placement PlacePicture() const;
   void TurnTo(int degrees);  // under the lock
 
   int level_, column_, row_;
@@ -65,6 +68,7 @@ class CComponentTile : public CComponentImage {
   mutable std::mutex mutex_;
   std::unique_ptr<ViewImage> image_;
   bool draft_ = false;
+  int reduction_ = 1;  // level pixels per pixel of the picture, across and down
   int rotation_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/Clock.h"
+#include "platform/Numbers.h"
 #include "tiles/CacheAheadWorker.h"
 #include "tiles/TileSource.h"
 
@@ -15,6 +16,8 @@ namespace zolvex {
 
 namespace {
 constexpr long long kOtherLevelDistance = 1'000'000'000;
+// Drafts from a coarser source are kept at down to 1/128 of a tile's resolution.
+constexpr int kMostDraftReduction = 128;
 }
 
 TileCache::TileCache(TileSource& source, platform::Color background, bool drafts)
@@ -123,18 +126,22 @@ std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePos
     TileHandle entry = Lookup(TileKey{level, column, row});
     std::unique_ptr<ViewImage> image = k < images.size() ? std::move(images[k]) : nullptr;
     if (!entry) {
-      bool draft = false;
-      if (!image) {
-        image = MakeDraft(level, column, row);
-        draft = image != nullptr;
+      if (image) {
+        entry = Insert(level, column, row, std::move(image), false);
+      } else if (Draft draft = MakeDraft(level, column, row, kMostDraftReduction); draft.image) {
+        entry = Insert(level, column, row, std::move(draft.image), true, draft.reduction);
       }
-      if (image) entry = Insert(level, column, row, std::move(image), draft);
     } else if (image) {
       entry = Insert(level, column, row, std::move(image), false);
     }
     result[j] = std::move(entry);
   }
   return result;
+}
+
+bool TileCache::Needed(int level, int column, int row) const {
+  std::lock_guard lock(mapLock_);
+  return level == neededLevel_ && needed_.count(TilePosition{column, row}) > 0;
 }
 
 TileHandle TileCache::Lookup(const TileKey& key) const {
@@ -166,7 +173,7 @@ bool TileCache::GaveUp(int level, int column, int row) const {
 TileHandle TileCache::ShowForGood(const TileKey& key) {
   TileHandle entry = Lookup(key);
   if (entry && !entry->IsDraft()) return entry;
-  std::unique_ptr<ViewImage> image = MakeDraft(key.level, key.column, key.row);
+  std::unique_ptr<ViewImage> image = MakeDraft(key.level, key.column, key.row, 1).image;
   if (!image) image = BackgroundTile(key.level);
   if (!image) return entry;
   if (!entry) return Insert(key.level, key.column, key.row, std::move(image), false);
@@ -201,7 +208,8 @@ void TileCache::SetRotation(int degrees) {
   for (auto& [key, entry] : entries_) entry->SetRotation(degrees);
 }
 
-TileHandle TileCache::Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft) {
+TileHandle TileCache::Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft,
+                             int reduction) {
   std::lock_guard lock(mapLock_);
   const TileKey key{level, column, row};
   if (!draft) failures_.erase(key);
@@ -210,7 +218,7 @@ TileHandle TileCache::Insert(int level, int column, int row, std::unique_ptr<Vie
     TileHandle existing = found->second;
     // A final tile never goes back to a draft, nor is it replaced.
     if (existing->IsDraft()) {
-      existing->SetImage(std::move(image), draft, rotation_);
+      existing->SetImage(std::move(image), draft, rotation_, reduction);
     }
     return existing;
   }
@@ -218,7 +226,7 @@ TileHandle TileCache::Insert(int level, int column, int row, std::unique_ptr<Vie
   auto entry = std::make_shared<CComponentTile>(level, column, row, source_.GetTileWidth(level),
                                                 source_.GetTileHeight(level), source_.GetLevelWidth(level),
                                                 source_.GetLevelHeight(level));
-  entry->SetImage(std::move(image), draft, rotation_);
+  entry->SetImage(std::move(image), draft, rotation_, reduction);
   entry->SetOffset(offsetX_, offsetY_);
   entry->SetScale(scaleX_, scaleY_);
   entries_[key] = entry;
@@ -250,8 +258,9 @@ void TileCache::Evict() {
   evictAt_ = std::max(static_cast<size_t>(std::max(capacity_, 1)), 2 * entries_.size());
 }
 
-std::unique_ptr<ViewImage> TileCache::BackgroundTile(int level) const {
-  const int tileWidth = source_.GetTileWidth(level), tileHeight = source_.GetTileHeight(level);
+std::unique_ptr<ViewImage> TileCache::BackgroundTile(int level, int reduction) const {
+  const int tileWidth = CeilDiv(source_.GetTileWidth(level), reduction);
+  const int tileHeight = CeilDiv(source_.GetTileHeight(level), reduction);
   if (tileWidth <= 0 || tileHeight <= 0) return nullptr;
   auto draft = std::make_unique<ViewImage>(tileWidth, tileHeight, 24);
   if (!draft->isValid()) return nullptr;
@@ -269,9 +278,8 @@ std::unique_ptr<ViewImage> TileCache::BackgroundTile(int level) const {
   return draft;
 }
 
-std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) {
-  auto draft = BackgroundTile(level);
-  if (!draft || !drafts_) return draft;
+TileCache::Draft TileCache::MakeDraft(int level, int column, int row, int mostReduction) {
+  if (!drafts_) return {BackgroundTile(level), 1};
   // The next finer level first (its tiles are sharper), then the coarser ones downwards.
   const int levels = source_.GetLevelCount();
   std::vector<int> candidates;
@@ -280,10 +288,19 @@ std::unique_ptr<ViewImage> TileCache::MakeDraft(int level, int column, int row) 
   std::lock_guard lock(mapLock_);
   for (int candidate : candidates) {
     if (candidate == level || candidate < 0) continue;
-    if (CopyFromLevel(level, column, row, candidate, *draft)) return draft;
+    if (Draft draft = CopyFromLevel(level, column, row, candidate, mostReduction); draft.image) return draft;
   }
-  if (CopyFromThumbnail(level, column, row, *draft)) return draft;
-  return nullptr;
+  return CopyFromThumbnail(level, column, row, mostReduction);
+}
+
+// The largest power of two, at most mostReduction, by which a source enlarged this much
+// can be kept smaller than the tile with no detail lost (a tile keeps one pixel at least).
+int TileCache::ReductionFor(int level, double enlargeX, double enlargeY, int mostReduction) const {
+  const double most = std::min({enlargeX, enlargeY, double(source_.GetTileWidth(level)),
+                                double(source_.GetTileHeight(level)), double(mostReduction)});
+  int reduction = 1;
+  while (reduction * 2 <= most) reduction *= 2;
+  return reduction;
 }
 
 void TileCache::SetThumbnail(std::shared_ptr<const ViewImage> thumbnail) {
@@ -291,15 +308,15 @@ void TileCache::SetThumbnail(std::shared_ptr<const ViewImage> thumbnail) {
   thumbnail_ = std::move(thumbnail);
 }
 
-// Fills the draft with the part of the thumbnail that the tile covers, stretched to the
-// tile; the part of an edge tile beyond the level stays background.
-bool TileCache::CopyFromThumbnail(int level, int column, int row, ViewImage& draft) const {
-  if (!thumbnail_ || !thumbnail_->isValid()) return false;
+// The part of the thumbnail that the tile covers, stretched to the tile; the part of an
+// edge tile beyond the level stays background.
+TileCache::Draft TileCache::CopyFromThumbnail(int level, int column, int row, int mostReduction) const {
+  if (!thumbnail_ || !thumbnail_->isValid()) return {};
   const int levelWidth = source_.GetLevelWidth(level), levelHeight = source_.GetLevelHeight(level);
-  const int tileWidth = draft.getWidth(), tileHeight = draft.getHeight();
+  const int tileWidth = source_.GetTileWidth(level), tileHeight = source_.GetTileHeight(level);
   const int width = std::min(tileWidth, levelWidth - column * tileWidth);
   const int height = std::min(tileHeight, levelHeight - row * tileHeight);
-  if (width <= 0 || height <= 0) return false;
+  if (width <= 0 || height <= 0) return {};
   const double rx = double(thumbnail_->getWidth()) / levelWidth, ry = double(thumbnail_->getHeight()) / levelHeight;
   const int left = std::min(static_cast<int>(rx * column * tileWidth), thumbnail_->getWidth() - 1);
   const int top = std::min(static_cast<int>(ry * row * tileHeight), thumbnail_->getHeight() - 1);
@@ -308,20 +325,29 @@ bool TileCache::CopyFromThumbnail(int level, int column, int row, ViewImage& dra
   const int bottom = std::clamp(static_cast<int>(std::ceil(ry * (double(row) * tileHeight + height))), top + 1,
                                 thumbnail_->getHeight());
   auto part = thumbnail_->subImage(left, top, right - left, bottom - top);
-  if (!part || !part->increaseBpp(24)) return false;
+  if (!part || !part->increaseBpp(24)) return {};
+  const int reduction = ReductionFor(level, 1 / rx, 1 / ry, mostReduction);
+  Draft draft{BackgroundTile(level, reduction), reduction};
+  const int drawnWidth = CeilDiv(width, reduction), drawnHeight = CeilDiv(height, reduction);
   qmImage scaled;
-  if (!part->resize(width, height, 1, &scaled)) return false;
-  return scaled.drawToImage(0, 0, width, height, draft, 0, 0, 0);
+  if (!draft.image || !part->resize(drawnWidth, drawnHeight, 1, &scaled) ||
+      !scaled.drawToImage(0, 0, drawnWidth, drawnHeight, *draft.image, 0, 0, 0)) {
+    return {};
+  }
+  return draft;
 }
 
-// Fills the draft of (level, column, row) from the tiles of another level that cover its
-// area; false (and the draft untouched) unless every covering tile is loaded.
-bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft) {
-  const int tileWidth = draft.getWidth(), tileHeight = draft.getHeight();
+// The draft of (level, column, row) from the tiles of another level that cover its area;
+// none unless every covering tile is loaded.
+TileCache::Draft TileCache::CopyFromLevel(int level, int column, int row, int candidate, int mostReduction) {
+  const int tileWidth = source_.GetTileWidth(level), tileHeight = source_.GetTileHeight(level);
   const int candidateTileWidth = source_.GetTileWidth(candidate), candidateTileHeight = source_.GetTileHeight(candidate);
   const double rx = double(source_.GetLevelWidth(candidate)) / source_.GetLevelWidth(level);
   const double ry = double(source_.GetLevelHeight(candidate)) / source_.GetLevelHeight(level);
-  if (candidateTileWidth <= 0 || candidateTileHeight <= 0 || !(rx > 0) || !(ry > 0)) return false;
+  if (tileWidth <= 0 || tileHeight <= 0 || candidateTileWidth <= 0 || candidateTileHeight <= 0 || !(rx > 0) ||
+      !(ry > 0)) {
+    return {};
+  }
   // The target area in pixels of the candidate level.
   const double ax = rx * column * tileWidth, ay = ry * row * tileHeight;
   const double aw = rx * tileWidth, ah = ry * tileHeight;
@@ -331,15 +357,21 @@ bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, Vie
                                   source_.GetColumns(candidate) - 1);
   const int lastRow = std::min(static_cast<int>(std::ceil((ay + ah) / candidateTileHeight)) - 1,
                                source_.GetRows(candidate) - 1);
-  if (lastColumn < firstColumn || lastRow < firstRow) return false;
+  if (lastColumn < firstColumn || lastRow < firstRow) return {};
   std::vector<CComponentTile*> covering;
   for (int r = firstRow; r <= lastRow; ++r) {
     for (int c = firstColumn; c <= lastColumn; ++c) {
       auto found = entries_.find(TileKey{candidate, c, r});
-      if (found == entries_.end() || !found->second->IsLoaded()) return false;
+      if (found == entries_.end() || !found->second->IsLoaded()) return {};
       covering.push_back(found->second.get());
     }
   }
+  const int reduction = ReductionFor(level, 1 / rx, 1 / ry, mostReduction);
+  Draft draft{BackgroundTile(level, reduction), reduction};
+  if (!draft.image) return {};
+  ViewImage& target = *draft.image;
+  // Candidate pixels per pixel of the draft.
+  const double px = rx * reduction, py = ry * reduction;
   for (CComponentTile* tile : covering) {
     const int turns = CComponentTile::QuarterTurns(tile->Rotation());
     tile->WithImage([&](const ViewImage* turned) {
@@ -359,19 +391,19 @@ bool TileCache::CopyFromLevel(int level, int column, int row, int candidate, Vie
       const int srcWidth = static_cast<int>(std::ceil(right - tx)) - srcLeft;
       const int srcHeight = static_cast<int>(std::ceil(bottom - ty)) - srcTop;
       if (srcWidth <= 0 || srcHeight <= 0) return;
-      const int dstLeft = static_cast<int>(std::lround((left - ax) / rx));
-      const int dstTop = static_cast<int>(std::lround((top - ay) / ry));
-      const int dstWidth = std::max(1, static_cast<int>(std::lround(srcWidth / rx)));
-      const int dstHeight = std::max(1, static_cast<int>(std::lround(srcHeight / ry)));
+      const int dstLeft = static_cast<int>(std::lround((left - ax) / px));
+      const int dstTop = static_cast<int>(std::lround((top - ay) / py));
+      const int dstWidth = std::max(1, static_cast<int>(std::lround(srcWidth / px)));
+      const int dstHeight = std::max(1, static_cast<int>(std::lround(srcHeight / py)));
       auto part = image->subImage(srcLeft, srcTop, srcWidth, srcHeight);
       if (!part || !part->increaseBpp(24)) return;
       qmImage scaled;
       if (!part->resize(dstWidth, dstHeight, 1, &scaled)) return;
-      scaled.drawToImage(0, 0, std::min(dstWidth, tileWidth - dstLeft), std::min(dstHeight, tileHeight - dstTop),
-                         draft, dstLeft, dstTop, 0);
+      scaled.drawToImage(0, 0, std::min(dstWidth, target.getWidth() - dstLeft),
+                         std::min(dstHeight, target.getHeight() - dstTop), target, dstLeft, dstTop, 0);
     });
   }
-  return true;
+  return draft;
 }
 
 void TileCache::Attach(TileCacheOwner* owner) {
@@ -398,6 +430,9 @@ void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::strin
   // A failed tile (none, or one that did not decode) keeps its draft and is asked for
   // again, after a pause, by a later frame.
   if (!image) return RecordFailure(TileKey{level, column, row});
+  // A tile the view waits for is drawn next: its display copy is made here, on the
+  // transport's thread, rather than in the frame.
+  if (Needed(level, column, row)) image->GetSurface();
   TileHandle entry = Insert(level, column, row, std::move(image), false);
   std::lock_guard link(linkLock_);
   if (owner_) owner_->OnTileEntryArrived(entry.get());

@@ -100,23 +100,34 @@ class TileCache : public TileSourceListener {
  private:
   // How a missing tile is to be treated now.
   enum class Retry { Ask, Wait, GiveUp };
+  // A picture standing in for a missing tile, made from another level or the thumbnail.
+  // When its source is coarser it is kept at 1/reduction of the tile's resolution: the
+  // blit enlarges it on the screen to the same pixels, for a fraction of the work.
+  struct Draft {
+    std::unique_ptr<ViewImage> image;
+    int reduction = 1;
+  };
   struct Failure {
     int count = 0;
     std::uint64_t retryAtMs = 0;
   };
 
   bool InsideLevel(int level, int column, int row) const;
+  // Whether the last frame asked for the tile.
+  bool Needed(int level, int column, int row) const;
   TileHandle Lookup(const TileKey& key) const;
   Retry RetryState(const TileKey& key) const;
   void RecordFailure(const TileKey& key);
   TileHandle ShowForGood(const TileKey& key);
-  TileHandle Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft);
+  TileHandle Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft, int reduction = 1);
   void Evict();
   long long Distance(const CComponentTile& entry) const;
-  std::unique_ptr<ViewImage> BackgroundTile(int level) const;
-  std::unique_ptr<ViewImage> MakeDraft(int level, int column, int row);
-  bool CopyFromLevel(int level, int column, int row, int candidate, ViewImage& draft);
-  bool CopyFromThumbnail(int level, int column, int row, ViewImage& draft) const;
+  std::unique_ptr<ViewImage> BackgroundTile(int level, int reduction = 1) const;
+  // mostReduction 1 asks for a picture at the tile's own resolution.
+  Draft MakeDraft(int level, int column, int row, int mostReduction);
+  Draft CopyFromLevel(int level, int column, int row, int candidate, int mostReduction);
+  Draft CopyFromThumbnail(int level, int column, int row, int mostReduction) const;
+  int ReductionFor(int level, double enlargeX, double enlargeY, int mostReduction) const;
 
   TileSource& source_;
   const platform::Color background_;
