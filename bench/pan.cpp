@@ -109,13 +109,14 @@ bool TilesArrived(FlipMapView& view) {
 
 // Composes the frame at once, as the window does when a user moves the view (a remote
 // road then shows drafts where tiles are still on their way), then waits until every tile
-// of the frame has arrived, found without composing, and composes it again. The window's
+// of the frame has arrived, asked every millisecond without composing, and composes it
+// again (a coarser poll would add its own delay to every remote frame). The window's
 // own timers still compose the frames a user would see while tiles arrive (every 100 ms
 // at most). The web benchmark, bench/web/web_pan.mjs, waits the same way, so that their
 // frames per second compare.
 void WaitForCompleteFrame(platform::Platform& platform, ViewWindow& window) {
   while (!window.FrameComplete()) {
-    while (!TilesArrived(window.View())) platform.Window().RunFor(2);
+    while (!TilesArrived(window.View())) platform.Window().RunFor(1);
   }
 }
 

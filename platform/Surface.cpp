@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/NativeSurface.h"
 
@@ -116,13 +117,19 @@ void Surface::Blit(const Surface& src, const Rect& srcArea, const Rect& dstArea,
   const size_t count = static_cast<size_t>(last - first);
   const int toStride = StridePixels();
   Pixel* to = Lock();
+  const Pixel* previousRow = nullptr;  // the last row written, and the source row it shows
+  int previousSy = -1;
   for (int y = visible.top; y < visible.bottom; ++y) {
     int sy = srcArea.top + static_cast<int>(((y - dstArea.top) * 2 + 1) * sh / (dh * 2));
     if (sy < 0 || sy >= srcHeight) continue;
     const Pixel* fromRow = from + static_cast<size_t>(sy) * fromStride;
     Pixel* toRow = to + static_cast<size_t>(y) * toStride + left;
     if (!colorKey) {
-      for (size_t i = 0; i < count; ++i) toRow[i] = fromRow[lookup[i]] | 0xFF000000u;
+      // Enlarged, rows repeat: a repeat is a copy of the row above.
+      if (sy == previousSy) std::memcpy(toRow, previousRow, count * sizeof(Pixel));
+      else for (size_t i = 0; i < count; ++i) toRow[i] = fromRow[lookup[i]] | 0xFF000000u;
+      previousRow = toRow;
+      previousSy = sy;
       continue;
     }
     for (size_t i = 0; i < count; ++i) {
