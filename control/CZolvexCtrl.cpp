@@ -106,6 +106,9 @@ void CZolvexCtrl::CreateControlWindow(platform::Platform& platform) {
   view_->SetKeyMessageHandler([this, alive](int key) {
     if (!alive.expired()) OnKeyDown(key, 0);
   });
+  view_->SetRedrawCheck([this, alive] {
+    if (!alive.expired()) RedrawIfDirty();
+  });
   view_->SetBrowserProperty("httpResourceUrl", properties_.Get(ControlProperties::kSkinUrl));
   view_->SetBrowserProperty("autohide", "yes");
   toolbar_->SetEnabled(IsYes(properties_.Get("ShowToolbar")), platform.TimeSource().NowMs());
@@ -134,14 +137,16 @@ void CZolvexCtrl::StartTimers() {
     std::lock_guard hold(lock_);
     if (toolbar_->HideWhenIdle(platform_->TimeSource().NowMs())) platform_->Window().Invalidate();
   });
-  window.SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] {
-    std::lock_guard hold(lock_);
-    if (view_ && view_->NeedsRedraw()) view_->Redraw();
-  });
+  window.SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] { RedrawIfDirty(); });
   window.SetTimer(kTickTimer, kTickPeriodMs, [this] {
     std::lock_guard hold(lock_);
     if (view_) view_->OnTick();
   });
+}
+
+void CZolvexCtrl::RedrawIfDirty() {
+  std::lock_guard hold(lock_);
+  if (view_ && view_->NeedsRedraw()) view_->Redraw();
 }
 
 void CZolvexCtrl::StopTimers() {

@@ -163,6 +163,7 @@ class CZolvexCtrl : public platform::WindowListener, public NavigationListener {
   // Lifecycle steps.
   void PassPropertiesToView();
   void StartTimers();
+  void RedrawIfDirty();
   void StopTimers();
   std::string ResolveAgainstPage(const std::string& url) const;
   void ApplyRememberedMove();

@@ -23,10 +23,13 @@ ViewWindow::ViewWindow(platform::Platform& platform,
   view_->SetNavigationListener(this);
   platform_.Window().SetListener(this);
   OnSize(platform_.Window().ClientSize());
-  platform_.Window().SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] {
-    if (view_->NeedsRedraw()) view_->Redraw();
-  });
+  platform_.Window().SetTimer(kRedrawTimer, kRedrawPeriodMs, [this] { RedrawIfDirty(); });
+  view_->SetRedrawCheck([this] { RedrawIfDirty(); });
   platform_.Window().SetTimer(kTickTimer, kTickPeriodMs, [this] { view_->OnTick(); });
+}
+
+void ViewWindow::RedrawIfDirty() {
+  if (view_->NeedsRedraw()) view_->Redraw();
 }
 
 ViewWindow::~ViewWindow() {

@@ -49,6 +49,8 @@ class ViewWindow : public platform::WindowListener, public NavigationListener {
   void OnError(const CReaderException& error) override;
 
  private:
+  void RedrawIfDirty();
+
   platform::Platform& platform_;
   std::unique_ptr<FlipMapView> view_;
   bool opened_ = false;

@@ -60,6 +60,9 @@ class DocumentHost {
 
   // New content to show; the next redraw check draws a frame. Safe from any thread.
   virtual void MarkDirty() = 0;
+  // Every tile the last frame waited for has arrived: the frame is worth drawing now
+  // rather than at the next redraw check. Safe from any thread.
+  virtual void FrameTilesArrived() { MarkDirty(); }
   // Runs a view command later on the window thread. Safe from any thread.
   virtual void PostCommand(const std::string& command, const std::string& argument) = 0;
   // Queues an event for the control.

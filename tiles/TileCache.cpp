@@ -103,7 +103,10 @@ std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePos
     }
     asked.push_back(j);
   }
-  if (asked.empty()) return result;
+  if (asked.empty()) {
+    CountMissing(level, tiles, result);
+    return result;
+  }
   if (notify) {
     std::vector<int> columns, rows;
     columns.reserve(tiles.size());
@@ -136,7 +139,20 @@ std::vector<TileHandle> TileCache::GetTiles(int level, const std::vector<TilePos
     }
     result[j] = std::move(entry);
   }
+  CountMissing(level, tiles, result);
   return result;
+}
+
+void TileCache::CountMissing(int level, const std::vector<TilePosition>& tiles, const std::vector<TileHandle>& found) {
+  neededMissing_ = 0;
+  for (size_t j = 0; j < tiles.size(); ++j) {
+    if (InsideLevel(level, tiles[j].first, tiles[j].second) && (!found[j] || found[j]->IsDraft())) ++neededMissing_;
+  }
+}
+
+bool TileCache::CountArrival(const TileKey& key) {
+  if (neededMissing_ <= 0 || !Needed(key.level, key.column, key.row)) return false;
+  return --neededMissing_ == 0;
 }
 
 bool TileCache::Needed(int level, int column, int row) const {
@@ -433,9 +449,20 @@ void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::strin
   // A tile the view waits for is drawn next: its display copy is made here, on the
   // transport's thread, rather than in the frame.
   if (Needed(level, column, row)) image->GetSurface();
-  TileHandle entry = Insert(level, column, row, std::move(image), false);
+  const TileKey key{level, column, row};
+  bool last = false;
+  TileHandle entry;
+  {
+    std::lock_guard lock(mapLock_);
+    const TileHandle before = Lookup(key);
+    const bool wasMissing = !before || before->IsDraft();
+    entry = Insert(level, column, row, std::move(image), false);
+    last = wasMissing && CountArrival(key);
+  }
   std::lock_guard link(linkLock_);
-  if (owner_) owner_->OnTileEntryArrived(entry.get());
+  if (!owner_) return;
+  owner_->OnTileEntryArrived(entry.get());
+  if (last) owner_->OnFrameTilesArrived();
 }
 
 void TileCache::OnFileArrived(const std::string&, const std::uint8_t*, std::size_t) {

@@ -27,6 +27,8 @@ class TileCacheOwner {
   virtual ~TileCacheOwner() = default;
   // A tile arrived (entry null: a named file arrived).
   virtual void OnTileEntryArrived(CComponentTile* entry) = 0;
+  // The last tile that the last GetTiles found missing has arrived.
+  virtual void OnFrameTilesArrived() {}
   virtual void OnCacheError(int code, const std::string& message) = 0;
   virtual void OnCacheServerMessage(const std::string& name, const std::string& value) = 0;
 };
@@ -120,6 +122,10 @@ class TileCache : public TileSourceListener {
   void RecordFailure(const TileKey& key);
   TileHandle ShowForGood(const TileKey& key);
   TileHandle Insert(int level, int column, int row, std::unique_ptr<ViewImage> image, bool draft, int reduction = 1);
+  void CountMissing(int level, const std::vector<TilePosition>& tiles, const std::vector<TileHandle>& found);
+  // Counts in the picture of a tile that was missing; true when it was the last one
+  // the view waited for.
+  bool CountArrival(const TileKey& key);
   void Evict();
   long long Distance(const CComponentTile& entry) const;
   std::unique_ptr<ViewImage> BackgroundTile(int level, int reduction = 1) const;
@@ -141,6 +147,7 @@ class TileCache : public TileSourceListener {
   double scaleX_ = 1.0, scaleY_ = 1.0;
   int neededLevel_ = -1;
   std::unordered_set<TilePosition, TilePositionHash> needed_;
+  int neededMissing_ = 0;  // of needed_, the tiles still missing or drafts
   int centreLevel_ = -1, centreColumn_ = 0, centreRow_ = 0;
   std::unordered_map<TileKey, TileHandle, TileKeyHash> entries_;
   // The size at which the next eviction runs: the capacity, or twice what the last one had

@@ -337,6 +337,8 @@ void TiledImageDocument::RequestTileAhead(int level, int column, int row, int pr
 
 void TiledImageDocument::OnTileEntryArrived(CComponentTile*) { host_.MarkDirty(); }
 
+void TiledImageDocument::OnFrameTilesArrived() { host_.FrameTilesArrived(); }
+
 // The image stays open (the source reconnects on the next request); the page hears why
 // tiles stopped coming.
 void TiledImageDocument::OnCacheError(int, const std::string& message) {

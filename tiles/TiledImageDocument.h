@@ -68,6 +68,7 @@ class TiledImageDocument : public MapDocument, private TileCacheOwner {
 
  private:
   void OnTileEntryArrived(CComponentTile* entry) override;
+  void OnFrameTilesArrived() override;
   void OnCacheError(int code, const std::string& message) override;
   void OnCacheServerMessage(const std::string& name, const std::string& value) override;
   bool Rotated() const { return rotation_ == 90 || rotation_ == -90; }

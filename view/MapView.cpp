@@ -382,6 +382,16 @@ void MapView::ReportError(const CReaderException& error) {
   if (listener_) listener_->OnError(CReaderException(CutText(error.Message(), NavigationListener::kMaxErrorText)));
 }
 
+void MapView::FrameTilesArrived() {
+  MarkDirty();
+  if (!redrawCheck_ || redrawCheckPosted_.exchange(true)) return;
+  platform_.Window().Post([this, alive = std::weak_ptr<int>(alive_)] {
+    if (alive.expired()) return;
+    redrawCheckPosted_ = false;
+    redrawCheck_();
+  });
+}
+
 void MapView::ReportErrorAfterLoading(const std::string& message) {
   platform_.Window().Post([this, alive = std::weak_ptr<int>(alive_), message] {
     if (alive.expired() || !listener_) return;

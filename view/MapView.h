@@ -116,6 +116,12 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // New content arrived; the next redraw check draws a frame. Safe from any thread.
   void MarkDirty() override { dirty_ = true; }
   bool IsDirty() const { return dirty_; }
+  // The frame's tiles are all in: the redraw check runs at once, through the window's
+  // queue, instead of at the next timer.
+  void FrameTilesArrived() override;
+  // The control's redraw check (it takes the control's lock); without one only the timers
+  // draw. Set before a document opens: transport threads read it.
+  void SetRedrawCheck(std::function<void()> check) { redrawCheck_ = std::move(check); }
   // False while suspended or while an input handler runs; otherwise the dirty flag.
   bool NeedsRedraw() const;
   // Composes a frame into the back buffer; includeHidden also draws objects hidden for printing.
@@ -496,6 +502,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   void DrawZoomArea();
   // Tasks posted to the window check it: they may run after the view is gone.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  std::function<void()> redrawCheck_;
+  std::atomic<bool> redrawCheckPosted_ = false;
 
   int viewX_ = 0;
   int viewY_ = 0;

@@ -151,19 +151,26 @@ std::uint64_t HeadlessWindowHost::NextWakeMs(std::uint64_t deadline) const {
   return next;
 }
 
-bool HeadlessWindowHost::RunFor(std::uint32_t ms) {
+bool HeadlessWindowHost::RunFor(std::uint32_t ms) { return Loop(ms, nullptr) != LoopEnd::Quit; }
+
+bool HeadlessWindowHost::RunUntil(const std::function<bool()>& done, std::uint32_t ms) {
+  return Loop(ms, &done) == LoopEnd::Done;
+}
+
+HeadlessWindowHost::LoopEnd HeadlessWindowHost::Loop(std::uint32_t ms, const std::function<bool()>* done) {
   owner_ = std::this_thread::get_id();
   quit_ = false;
   const std::uint64_t deadline = clock_->NowMs() + ms;
   while (!quit_) {
     RunPending();
     if (quit_) break;
+    if (done && (*done)()) return LoopEnd::Done;
     std::uint64_t now = clock_->NowMs();
-    if (now >= deadline) return true;
+    if (now >= deadline) return LoopEnd::Deadline;
     if (!realTime_) {
       // A manual clock only moves when the test moves it: nothing more can become due.
       std::lock_guard lock(mutex_);
-      if (queue_.empty() && !paintWanted_) return true;
+      if (queue_.empty() && !paintWanted_) return LoopEnd::Deadline;
       continue;
     }
     std::unique_lock lock(mutex_);
@@ -172,7 +179,7 @@ bool HeadlessWindowHost::RunFor(std::uint32_t ms) {
       wake_.wait_for(lock, std::chrono::milliseconds(wakeAt - now));
     }
   }
-  return false;
+  return LoopEnd::Quit;
 }
 
 void HeadlessWindowHost::Run() {

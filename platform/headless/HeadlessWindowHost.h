@@ -47,6 +47,9 @@ class HeadlessWindowHost : public WindowHost {
   void InjectKey(const KeyEvent& event);
   // Handles every queued message, input and due timer without waiting.
   void RunPending();
+  // Runs like RunFor, but stops as soon as done() holds after what was due has been
+  // handled: true then, false after ms milliseconds or at Quit.
+  bool RunUntil(const std::function<bool()>& done, std::uint32_t ms);
   int PaintCount() const { return paints_; }
 
   // Frames shown with PresentNow go to the sink, which tests use to capture animations.
@@ -60,6 +63,8 @@ class HeadlessWindowHost : public WindowHost {
   const std::string& Title() const { return title_; }
 
  private:
+  enum class LoopEnd { Done, Deadline, Quit };
+  LoopEnd Loop(std::uint32_t ms, const std::function<bool()>* done);
   struct Entry {
     Task task;
     bool input = false;

@@ -69,7 +69,9 @@ struct RecordingOwner : TileCacheOwner {
   void OnTileEntryArrived(CComponentTile* entry) override { arrived.push_back(entry); }
   void OnCacheError(int code, const std::string&) override { errors.push_back(code); }
   void OnCacheServerMessage(const std::string& name, const std::string&) override { messages.push_back(name); }
+  void OnFrameTilesArrived() override { ++framesComplete; }
   std::vector<CComponentTile*> arrived;
+  int framesComplete = 0;
   std::vector<int> errors;
   std::vector<std::string> messages;
 };
@@ -201,6 +203,28 @@ TEST(TileCache, ArrivalsReplaceDraftsButNeverFinalTilesAndStopAfterDetach) {
   cache.Detach();
   cache.OnTileArrived(FakeSource::Tile(1, 1, 0), "", 1, 1, 0);
   EXPECT_EQ(owner.arrived.size(), 2u);
+}
+
+// The owner hears once, with the last of them, that every tile the last frame missed is
+// in; tiles it did not ask for, and repeats, do not count.
+TEST(TileCache, TheLastMissingTileOfAFrameCompletesIt) {
+  FakeSource source(3, false);
+  TileCache cache(source, 0, true);
+  RecordingOwner owner;
+  cache.Attach(&owner);
+  const auto frame = Rect(0, 0, 2, 1);
+  cache.GetTiles(2, frame, true);
+  cache.OnTileArrived(FakeSource::Tile(2, 5, 5), "", 2, 5, 5);  // not in the frame
+  cache.OnTileArrived(FakeSource::Tile(1, 0, 0), "", 1, 0, 0);  // another level
+  cache.OnTileArrived(FakeSource::Tile(2, 0, 0), "", 2, 0, 0);
+  cache.OnTileArrived(FakeSource::Tile(2, 0, 0), "", 2, 0, 0);  // again: already in
+  EXPECT_EQ(owner.framesComplete, 0);
+  cache.OnTileArrived(FakeSource::Tile(2, 1, 0), "", 2, 1, 0);
+  EXPECT_EQ(owner.framesComplete, 1);
+  // A frame that has every tile at hand completes nothing more.
+  cache.GetTiles(2, frame, true);
+  cache.OnTileArrived(FakeSource::Tile(2, 1, 0), "", 2, 1, 0);
+  EXPECT_EQ(owner.framesComplete, 1);
 }
 
 // Waits (a few seconds at most) until the worker has asked for every tile on its list.

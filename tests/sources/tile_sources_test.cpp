@@ -10,7 +10,9 @@
 #include "control/ViewWindow.h"
 #include "documents/CReaderException.h"
 #include "documents/MapDocument.h"
+#include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessWindowHost.h"
 #include "platform/headless/ScriptedResponder.h"
 #include "tests/support/HttpTestServer.h"
 #include "tests/support/ServerProcess.h"
@@ -94,11 +96,13 @@ class TileSourcesTest : public ::testing::Test {
     ASSERT_TRUE(server_->Running()) << server_->Output();
   }
 
-  // A headless platform of that size with settings of its own.
-  std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height) {
+  // A headless platform of that size with settings of its own (and the clock, if given).
+  std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height,
+                                                       std::shared_ptr<platform::Clock> clock = nullptr) {
     platform::PlatformOptions options;
     options.width = width;
     options.height = height;
+    options.clock = std::move(clock);
     options.settingsFile = settingsDir_.File("settings-" + std::to_string(++platforms_) + ".ini");
     std::string error;
     auto made = platform::CreatePlatform(options, error);
@@ -176,6 +180,33 @@ TEST_F(TileSourcesTest, TheViewShowsTheSameFrameFromTheServerAsFromTheFile) {
   auto remote = snapshot("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/s.ktq");
   ASSERT_TRUE(local && remote);
   EXPECT_TRUE(SamePixels(*local, *remote));
+}
+
+// The window draws the frame again as soon as its last tile is in, over either road: the
+// clock stands still, so no timer of the window could have drawn it.
+TEST_F(TileSourcesTest, AFrameIsDrawnAgainAsSoonAsItsLastTileArrives) {
+  StartServer({"--http-port", "0"});
+  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
+  const std::string name = "/s.ktq,700,600,3,center";
+  const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> roads = {
+      {"ktq://127.0.0.1:" + std::to_string(server_->Ports()[0]) + name, {}},
+      {"ktq://127.0.0.1" + name, {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server_->Ports()[1])}}},
+  };
+  for (const auto& [url, properties] : roads) {
+    SCOPED_TRACE(url);
+    auto platform = HeadlessPlatform(500, 400, std::make_shared<platform::ManualClock>(1000));
+    auto& host = static_cast<platform::HeadlessWindowHost&>(platform->Window());
+    auto all = properties;
+    all.emplace_back("CustomErrorHandling", "yes");
+    ViewWindow window(*platform, all);
+    std::string error;
+    ASSERT_TRUE(window.Open(url, error)) << error;  // its first frame asks for the tiles
+    for (int i = 0; i < 500 && window.View().PendingTileCount() > 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      host.RunPending();
+    }
+    EXPECT_EQ(window.View().PendingTileCount(), 0);
+  }
 }
 
 // The server goes away after the image has loaded: the page hears why tiles stopped coming,
