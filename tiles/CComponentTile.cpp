@@ -128,7 +128,8 @@ void CComponentTile::UpdateScreenRect() {
   ViewPrimitives* view = GetView();
   if (!view) return;
   const bool odd = QuarterTurns(rotation_) % 2 != 0;
-  const Placement placed = image_ ? PlacePicture() : Place(odd ? tileHeight_ : tileWidth_, odd ? tileWidth_ : tileHeight_);
+  const Placement placed =
+      image_ ? PlacePicture() : Place(odd ? tileHeight_ : tileWidth_, odd ? tileWidth_ : tileHeight_);
   platform::Point shift = GetScreenOffset();
   SetScreenRect(placed.at.left + offsetX_ + shift.x - view->GetViewportX(),
                 placed.at.top + offsetY_ + shift.y - view->GetViewportY(), placed.at.Width(), placed.at.Height());
