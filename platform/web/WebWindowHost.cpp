@@ -4,6 +4,7 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 #include <emscripten/threading.h>
+#include <wasm_simd128.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -32,22 +33,65 @@ std::string CssCursor(const std::string& name) {
   return name;
 }
 
+// Four back-buffer pixels (premultiplied BGRA in memory) as the canvas takes them: RGBA,
+// opaque.
+v128_t CanvasPixels(v128_t bgra) {
+  return wasm_v128_or(wasm_i8x16_shuffle(bgra, bgra, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15),
+                      wasm_i32x4_splat(static_cast<std::int32_t>(0xFF000000u)));
+}
+
+std::uint32_t CanvasPixel(Pixel p) { return 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu); }
+
+void CopyCanvasRow(const Pixel* row, std::uint32_t* shown, int width) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4) wasm_v128_store(shown + x, CanvasPixels(wasm_v128_load(row + x)));
+  for (; x < width; ++x) shown[x] = CanvasPixel(row[x]);
+}
+
+bool SameOnCanvas(const Pixel* row, const std::uint32_t* shown) {
+  return !wasm_v128_any_true(wasm_v128_xor(CanvasPixels(wasm_v128_load(row)), wasm_v128_load(shown)));
+}
+
+// Brings one row of what the canvas shows up to date; false when it was already. Four
+// pixels at a time up to the first change, from where the rest of the row is copied.
+bool UpdateCanvasRow(const Pixel* row, std::uint32_t* shown, int width) {
+  int x = 0;
+  while (x + 4 <= width && SameOnCanvas(row + x, shown + x)) x += 4;
+  if (x + 4 > width) {
+    while (x < width && shown[x] == CanvasPixel(row[x])) ++x;
+  }
+  if (x == width) return false;
+  CopyCanvasRow(row + x, shown + x, width - x);
+  return true;
+}
+
 }  // namespace
 
 // clang-format off
-EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height), {
+// Shows rows [top, bottom) of the frame, the only ones that changed since the last frame
+// shown; the whole frame when the canvas or its picture is new.
+EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height, int top,
+                                    int bottom), {
   const canvas = document.getElementById(UTF8ToString(id));
   if (!canvas) return;
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
+  let whole = false;
+  if (canvas.width !== width) { canvas.width = width; whole = true; }
+  if (canvas.height !== height) { canvas.height = height; whole = true; }
   // The canvas keeps its picture between frames: a frame is 8 MB at 1920 x 1080, and a
   // new one each time would leave the collector all of them. (It cannot lie in the
   // module's memory: a canvas refuses pixels in shared memory.)
   let image = canvas.__zolvexFrame;
-  if (!image || image.width !== width || image.height !== height) image = canvas.__zolvexFrame = new ImageData(width, height);
+  if (!image || image.width !== width || image.height !== height) {
+    image = canvas.__zolvexFrame = new ImageData(width, height);
+    whole = true;
+  }
+  if (whole) { top = 0; bottom = height; }
+  const start = top * width * 4, length = (bottom - top) * width * 4;
   // The same element type on both sides, so that the copy is one block move.
-  image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4));
-  canvas.getContext('2d').putImageData(image, 0, 0);
+  image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba + start, length), start);
+  // An opaque canvas (frames are opaque): the browser then takes the pixels without
+  // multiplying by their alpha, and composites the page without blending the canvas.
+  canvas.getContext('2d', { alpha: false }).putImageData(image, 0, 0, 0, top, width, bottom - top);
 });
 
 EM_JS(void, zolvex_canvas_cursor, (const char* id, const char* cursor), {
@@ -201,26 +245,35 @@ void WebWindowHost::DrainPendingInput() {}
 
 void WebWindowHost::PresentNow() { Present(); }
 
-// One copy per frame: the back buffer's premultiplied BGRA pixels become the canvas's RGBA
-// (opaque: the alpha byte of a surface carries no meaning) and go to the canvas at once.
+// One copy per frame, of the rows that changed: the back buffer's premultiplied BGRA
+// pixels become the canvas's RGBA (opaque: the alpha byte of a surface carries no meaning)
+// in the staging picture, which holds what the canvas shows, and the changed rows go to
+// the canvas at once. A frame that changed nowhere is not copied.
 void WebWindowHost::Present() {
   if (!listener_) return;
   const Surface* surface = listener_->OnPaint();
   if (!surface) return;
   const int width = surface->Width(), height = surface->Height(), stride = surface->StridePixels();
-  staging_.resize(static_cast<std::size_t>(width) * height);
-  const Pixel* pixels = surface->Pixels();
-  // Whole pixels at a time (R, G, B, A in memory order: WebAssembly is little-endian),
-  // which the compiler turns into vector shuffles.
-  std::uint32_t* out = staging_.data();
-  for (int y = 0; y < height; ++y, out += width) {
-    const Pixel* row = pixels + static_cast<std::size_t>(y) * stride;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t p = row[x];
-      out[x] = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  const bool whole = staging_.size() != pixels || stagingWidth_ != width;
+  staging_.resize(pixels);
+  stagingWidth_ = width;
+  int top = height, bottom = 0;
+  for (int y = 0; y < height; ++y) {
+    const Pixel* row = surface->Pixels() + static_cast<std::size_t>(y) * stride;
+    std::uint32_t* shown = staging_.data() + static_cast<std::size_t>(y) * width;
+    if (whole) {
+      CopyCanvasRow(row, shown, width);
+    } else if (!UpdateCanvasRow(row, shown, width)) {
+      continue;
     }
+    top = std::min(top, y);
+    bottom = y + 1;
   }
-  zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height);
+  if (top < bottom) {
+    zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height,
+                          top, bottom);
+  }
   unshown_ = false;
   ++presents_;
 }

@@ -74,7 +74,8 @@ class WebWindowHost : public WindowHost {
   bool framePending_ = false;
   bool unshown_ = false;  // invalidated since the last copy into the canvas
   int presents_ = 0;
-  std::vector<std::uint32_t> staging_;  // the frame as the canvas takes it, RGBA
+  std::vector<std::uint32_t> staging_;  // what the canvas shows, RGBA
+  int stagingWidth_ = 0;
 
   std::mutex mutex_;
   std::deque<Task> tasks_;

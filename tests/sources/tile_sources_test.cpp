@@ -270,6 +270,35 @@ TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
   remote.Close();
 }
 
+TEST_F(TileSourcesTest, TilesAskedForAgainDecodeFromKeptAnswersWithoutARequest) {
+  StartServer({"--http-port", "0"});
+  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
+  HttpSourceSettings settings;
+  settings.host = "127.0.0.1";
+  settings.httpPort = std::to_string(server_->Ports()[1]);
+  settings.path = "/s.ktq";
+  HttpTileSource remote(settings);
+  remote.KeepAnswers(1 << 20);
+  FileTileSource local(dir_->File("s.ktq"), "");
+  const int level = local.GetLevelCount() - 1;
+  TileCollector first;
+  remote.SetListener(&first);
+  remote.SetActive(true);
+  for (int column = 0; column < 4; ++column) remote.RequestTile("", level, column, 0);
+  ASSERT_TRUE(first.WaitFor(4));
+  server_.reset();  // nothing can be fetched any more
+  TileCollector again;
+  remote.SetListener(&again);
+  for (int column = 0; column < 4; ++column) remote.RequestTile("", level, column, 0);
+  ASSERT_TRUE(again.WaitFor(4));
+  for (int column = 0; column < 4; ++column) {
+    ViewImage* arrived = again.Tile(level, column, 0);
+    ASSERT_NE(arrived, nullptr) << column;
+    EXPECT_TRUE(SamePixels(*arrived, *local.RequestTile("", level, column, 0)));
+  }
+  remote.Close();
+}
+
 TEST_F(TileSourcesTest, AutoFallsBackFromARefusedDirectPortToTheTunnel) {
   StartServer({"--http-port", "0"});
   ASSERT_EQ(server_->Ports().size(), 2u);
