@@ -234,7 +234,7 @@ bool HttpTileSource::Take(HttpTileRecord& record) {
     if (stopping_) return false;
     record = std::move(queue_.front());
     queue_.pop_front();
-    KeptAnswers::Answer kept = record.file ? nullptr : kept_.Find(KeptKey(record));
+    KeptAnswers::Answer kept = record.file || kept_.Budget() == 0 ? nullptr : kept_.Find(KeptKey(record));
     if (!kept) break;
     lock.unlock();
     Decode(record, std::move(kept));

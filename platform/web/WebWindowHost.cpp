@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/Surface.h"
 
@@ -52,26 +53,25 @@ bool SameOnCanvas(const Pixel* row, const std::uint32_t* shown) {
   return !wasm_v128_any_true(wasm_v128_xor(CanvasPixels(wasm_v128_load(row)), wasm_v128_load(shown)));
 }
 
-// Brings one row of what the canvas shows up to date; false when it was already. Four
-// pixels at a time up to the first change, from where the rest of the row is copied.
-bool UpdateCanvasRow(const Pixel* row, std::uint32_t* shown, int width) {
-  int x = 0;
-  while (x + 4 <= width && SameOnCanvas(row + x, shown + x)) x += 4;
-  if (x + 4 > width) {
-    while (x < width && shown[x] == CanvasPixel(row[x])) ++x;
-  }
-  if (x == width) return false;
-  CopyCanvasRow(row + x, shown + x, width - x);
-  return true;
+// The columns [first, last) of a row where what the canvas shows differs from the back
+// buffer (empty when it differs nowhere), found four pixels at a time from either end.
+std::pair<int, int> ChangedColumns(const Pixel* row, const std::uint32_t* shown, int width) {
+  int first = 0;
+  while (first + 4 <= width && SameOnCanvas(row + first, shown + first)) first += 4;
+  while (first < width && shown[first] == CanvasPixel(row[first])) ++first;
+  int last = width;
+  while (last - 4 >= first && SameOnCanvas(row + last - 4, shown + last - 4)) last -= 4;
+  while (last > first && shown[last - 1] == CanvasPixel(row[last - 1])) --last;
+  return {first, last};
 }
 
 }  // namespace
 
 // clang-format off
-// Shows rows [top, bottom) of the frame, the only ones that changed since the last frame
-// shown; the whole frame when the canvas or its picture is new.
-EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height, int top,
-                                    int bottom), {
+// Shows the changed areas of the frame, count rectangles of four numbers each (left, top,
+// right, bottom); the whole frame when the canvas or its picture is new.
+EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height,
+                                    const int* areas, int count), {
   const canvas = document.getElementById(UTF8ToString(id));
   if (!canvas) return;
   let whole = false;
@@ -85,13 +85,17 @@ EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, in
     image = canvas.__zolvexFrame = new ImageData(width, height);
     whole = true;
   }
-  if (whole) { top = 0; bottom = height; }
-  const start = top * width * 4, length = (bottom - top) * width * 4;
-  // The same element type on both sides, so that the copy is one block move.
-  image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba + start, length), start);
+  const rectangles = whole ? [0, 0, width, height] : HEAP32.subarray(areas >> 2, (areas >> 2) + 4 * count);
   // An opaque canvas (frames are opaque): the browser then takes the pixels without
   // multiplying by their alpha, and composites the page without blending the canvas.
-  canvas.getContext('2d', { alpha: false }).putImageData(image, 0, 0, 0, top, width, bottom - top);
+  const context = canvas.getContext('2d', { alpha: false });
+  for (let i = 0; i < rectangles.length; i += 4) {
+    const left = rectangles[i], top = rectangles[i + 1], right = rectangles[i + 2], bottom = rectangles[i + 3];
+    // Whole rows, one block move (the same element type on both sides).
+    const start = top * width * 4, length = (bottom - top) * width * 4;
+    image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba + start, length), start);
+    context.putImageData(image, 0, 0, left, top, right - left, bottom - top);
+  }
 });
 
 EM_JS(void, zolvex_canvas_cursor, (const char* id, const char* cursor), {
@@ -245,10 +249,10 @@ void WebWindowHost::DrainPendingInput() {}
 
 void WebWindowHost::PresentNow() { Present(); }
 
-// One copy per frame, of the rows that changed: the back buffer's premultiplied BGRA
-// pixels become the canvas's RGBA (opaque: the alpha byte of a surface carries no meaning)
-// in the staging picture, which holds what the canvas shows, and the changed rows go to
-// the canvas at once. A frame that changed nowhere is not copied.
+// One copy per frame, of what changed: the back buffer's premultiplied BGRA pixels become
+// the canvas's RGBA (opaque: the alpha byte of a surface carries no meaning) in the staging
+// picture, which holds what the canvas shows, and the changed areas of each band of rows
+// go to the canvas at once. A frame that changed nowhere is not copied.
 void WebWindowHost::Present() {
   if (!listener_) return;
   const Surface* surface = listener_->OnPaint();
@@ -258,21 +262,21 @@ void WebWindowHost::Present() {
   const bool whole = staging_.size() != pixels || stagingWidth_ != width;
   staging_.resize(pixels);
   stagingWidth_ = width;
-  int top = height, bottom = 0;
-  for (int y = 0; y < height; ++y) {
-    const Pixel* row = surface->Pixels() + static_cast<std::size_t>(y) * stride;
-    std::uint32_t* shown = staging_.data() + static_cast<std::size_t>(y) * width;
-    if (whole) {
-      CopyCanvasRow(row, shown, width);
-    } else if (!UpdateCanvasRow(row, shown, width)) {
-      continue;
+  changed_.clear();
+  for (int top = 0; top < height; top += kBandRows) {
+    Rect band{width, top, 0, std::min(top + kBandRows, height)};
+    for (int y = band.top; y < band.bottom; ++y) {
+      const Pixel* row = surface->Pixels() + static_cast<std::size_t>(y) * stride;
+      std::uint32_t* shown = staging_.data() + static_cast<std::size_t>(y) * width;
+      const auto [first, last] = whole ? std::pair{0, width} : ChangedColumns(row, shown, width);
+      CopyCanvasRow(row + first, shown + first, last - first);
+      if (first < last) band = {std::min(band.left, first), band.top, std::max(band.right, last), band.bottom};
     }
-    top = std::min(top, y);
-    bottom = y + 1;
+    if (band.left < band.right) changed_.insert(changed_.end(), {band.left, band.top, band.right, band.bottom});
   }
-  if (top < bottom) {
+  if (!changed_.empty()) {
     zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height,
-                          top, bottom);
+                          changed_.data(), static_cast<int>(changed_.size() / 4));
   }
   unshown_ = false;
   ++presents_;
