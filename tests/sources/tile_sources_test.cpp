@@ -94,6 +94,17 @@ class TileSourcesTest : public ::testing::Test {
     ASSERT_TRUE(server_->Running()) << server_->Output();
   }
 
+  // Starts the server with its HTTP tunnel: the settings of a tunnel source for path.
+  HttpSourceSettings StartTunnel(const std::string& path) {
+    StartServer({"--http-port", "0"});
+    EXPECT_EQ(server_->Ports().size(), 2u) << server_->Output();
+    HttpSourceSettings settings;
+    settings.host = "127.0.0.1";
+    settings.httpPort = std::to_string(server_->Ports().at(1));
+    settings.path = path;
+    return settings;
+  }
+
   // A headless platform of that size with settings of its own.
   std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height) {
     platform::PlatformOptions options;
@@ -243,13 +254,7 @@ TEST_F(TileSourcesTest, LocalTilesAskedForTogetherComeBackAsOneByOne) {
 }
 
 TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
-  StartServer({"--http-port", "0"});
-  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
-  HttpSourceSettings settings;
-  settings.host = "127.0.0.1";
-  settings.httpPort = std::to_string(server_->Ports()[1]);
-  settings.path = "/s.ktq";
-  HttpTileSource remote(settings);
+  HttpTileSource remote(StartTunnel("/s.ktq"));
   FileTileSource local(dir_->File("s.ktq"), "");
   ASSERT_EQ(remote.GetLevelCount(), local.GetLevelCount());
   TileCollector collector;
@@ -271,13 +276,7 @@ TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
 }
 
 TEST_F(TileSourcesTest, TilesAskedForAgainDecodeFromKeptAnswersWithoutARequest) {
-  StartServer({"--http-port", "0"});
-  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
-  HttpSourceSettings settings;
-  settings.host = "127.0.0.1";
-  settings.httpPort = std::to_string(server_->Ports()[1]);
-  settings.path = "/s.ktq";
-  HttpTileSource remote(settings);
+  HttpTileSource remote(StartTunnel("/s.ktq"));
   remote.KeepAnswers(1 << 20);
   FileTileSource local(dir_->File("s.ktq"), "");
   const int level = local.GetLevelCount() - 1;
