@@ -104,6 +104,11 @@ HttpClient& SharedHttpClient();
 // A client context of its own; an empty agent name sends the client's default.
 std::unique_ptr<HttpClient> CreateHttpClient(const std::string& agentName = {});
 
+// The bytes of answers a tile source may keep in memory so that a tile asked for again
+// costs no request: none where a request is cheap, some where each costs the client
+// milliseconds of processor time.
+std::size_t AnswerKeepingBudget();
+
 // Installs the cookie "name=value" (surrounding blanks trimmed) for the host of url, as if
 // that host had set it for all its paths for this session. False for text without a name
 // or a URL without a host.

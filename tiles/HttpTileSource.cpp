@@ -225,12 +225,22 @@ void HttpTileSource::CancelTile(const std::string& name, int level, int column, 
   });
 }
 
+// Tiles whose answers are kept decode from them at once; the retriever waits for one
+// that needs a request.
 bool HttpTileSource::Take(HttpTileRecord& record) {
   std::unique_lock lock(queueLock_);
-  wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-  if (stopping_) return false;
-  record = std::move(queue_.front());
-  queue_.pop_front();
+  for (;;) {
+    wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+    if (stopping_) return false;
+    record = std::move(queue_.front());
+    queue_.pop_front();
+    KeptAnswers::Answer kept = record.file || kept_.Budget() == 0 ? nullptr : kept_.Find(KeptKey(record));
+    if (!kept) break;
+    lock.unlock();
+    Decode(record, std::move(kept));
+    lock.lock();
+    Count(record, -1);
+  }
   inProgress_.push_back(record);
   return true;
 }
@@ -260,15 +270,21 @@ void HttpTileSource::TileArrived(const HttpTileRecord& record, std::unique_ptr<V
   }
 }
 
+void HttpTileSource::TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) {
+  auto shared = std::make_shared<const std::vector<std::uint8_t>>(std::move(answer));
+  kept_.Keep(KeptKey(record), shared);
+  Decode(record, std::move(shared));
+}
+
 // The tile stays pending while it decodes, so that a frame drawn meanwhile does not ask
 // for it again.
-void HttpTileSource::TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) {
+void HttpTileSource::Decode(const HttpTileRecord& record, KeptAnswers::Answer answer) {
   {
     std::lock_guard lock(queueLock_);
     Count(record, +1);
   }
   const bool queued = decodes_.Submit([this, record, answer = std::move(answer)] {
-    TileArrived(record, TilePayload::Decode(answer.data() + kFrameHeader, answer.size() - kFrameHeader, 11,
+    TileArrived(record, TilePayload::Decode(answer->data() + kFrameHeader, answer->size() - kFrameHeader, 11,
                                             record.tileWidth, record.tileHeight));
     std::lock_guard lock(queueLock_);
     Count(record, -1);
@@ -278,12 +294,18 @@ void HttpTileSource::TileFetched(const HttpTileRecord& record, std::vector<std::
   Count(record, -1);
 }
 
+std::string HttpTileSource::KeptKey(const HttpTileRecord& record) const {
+  return CTileRetriever::UrlOf(record, imageUrl_, serverBase_);
+}
+
 void HttpTileSource::FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) {
   // Whoever asked for the file waits for it in the store.
   StoreFile(record.name, data.data(), data.size());
 }
 
 void HttpTileSource::ImageChanged() {
+  // The image on the server is newer than the answers kept.
+  kept_.Clear();
   if (TileSourceListener* listener = Listener()) listener->OnServerMessage("reset", "");
 }
 

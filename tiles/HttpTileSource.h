@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "net/KeptAnswers.h"
 #include "tiles/CTileRetriever.h"
 #include "tiles/LevelInfo.h"
 #include "tiles/SourceOpener.h"
@@ -18,7 +19,9 @@ namespace zolvex {
 // A KTQ image on a tile server reached through plain HTTP requests (the tunnel for
 // networks whose firewall blocks the tile server's port). The description is fetched at
 // once; tiles and files are fetched by two retriever threads sharing one queue, and tiles
-// decode on the shared TileDecodePool while the retrievers fetch the next ones.
+// decode on the shared TileDecodePool while the retrievers fetch the next ones. Where the
+// HTTP client makes requests costly, tiles' answers are kept (within the client's budget):
+// a tile asked for again is decoded from its kept answer without a request.
 class HttpTileSource : public TileSource, public HttpTileQueue {
  public:
   static constexpr int kRetrievers = 2;
@@ -42,6 +45,8 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   void CancelTile(const std::string& name, int level, int column, int row) override;
 
   const std::string& ImageUrl() const { return imageUrl_; }
+  // The bytes of tiles' answers kept; 0 keeps none.
+  void KeepAnswers(std::size_t budget) { kept_.SetBudget(budget); }
   std::size_t QueuedCount() const;
 
   // The port of the tunnel: the given number when it is 1 to 65535, else "8080".
@@ -61,6 +66,9 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   void Requeue(HttpTileRecord record) override;
   void TileArrived(const HttpTileRecord& record, std::unique_ptr<ViewImage> image) override;
   void TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) override;
+  // Decodes a tile's answer on the pool, the tile pending meanwhile.
+  void Decode(const HttpTileRecord& record, KeptAnswers::Answer answer);
+  std::string KeptKey(const HttpTileRecord& record) const;
   void FileArrived(const HttpTileRecord& record, std::vector<std::uint8_t> data) override;
   void ImageChanged() override;
 
@@ -84,6 +92,7 @@ class HttpTileSource : public TileSource, public HttpTileQueue {
   bool stopping_ = false;
   bool workersStarted_ = false;
   std::vector<std::unique_ptr<CTileRetriever>> retrievers_;
+  KeptAnswers kept_{platform::AnswerKeepingBudget()};
   TileDecodeGroup decodes_{TileDecodePool::Shared()};
 };
 

@@ -33,6 +33,5 @@ EMSCRIPTEN_BINDINGS(zolvex) {
       .function("presentCount", &WebControl::PresentCount)
       .function("pendingTiles", &WebControl::PendingTiles)
       .function("moveView", &WebControl::MoveView)
-      .function("tilesMissing", &WebControl::TilesMissing)
       .function("showFrame", &WebControl::ShowFrame);
 }

@@ -3,7 +3,6 @@
 #include "control/AutomationError.h"
 #include "control/ControlProperties.h"
 #include "control/PropertyBag.h"
-#include "documents/MapDocument.h"
 #include "platform/TextValues.h"
 #include "platform/web/WebWindowHost.h"
 #include "view/FlipMapView.h"
@@ -160,15 +159,6 @@ int WebControl::PendingTiles() const {
 
 void WebControl::MoveView(int x, int y, int level) {
   if (FlipMapView* view = control_->View(); view && view->HasValidDocument()) view->MoveTo(x, y, level, "left");
-}
-
-int WebControl::TilesMissing() {
-  FlipMapView* view = control_->View();
-  if (!view || !view->HasValidDocument()) return -1;
-  MapDocument* document = view->GetDocument();
-  std::vector<MapObject*> items;
-  document->GetDrawList(items, view->ViewX(), view->ViewY(), view->GetViewWidth(), view->GetViewHeight(), 1, 0);
-  return document->GetPendingTileCount();
 }
 
 int WebControl::ShowFrame() {

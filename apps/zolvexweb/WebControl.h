@@ -38,10 +38,9 @@ class WebControl : public ControlSite, public ControlEventSink {
   int PresentCount() const;
   int PendingTiles() const;
   // What a benchmark drives, as bench_pan does natively: the view moved without composing
-  // a frame; the tiles its frame still lacks, found without composing (-1 without an
-  // image); and one frame composed and shown at once, answering the tiles it lacked.
+  // a frame, and one frame composed and shown at once, answering the tiles it lacked (the
+  // control composes the frame again when they are in; PendingTiles then answers 0).
   void MoveView(int x, int y, int level);
-  int TilesMissing();
   int ShowFrame();
 
   std::string PageUrl() const override { return pageUrl_; }

@@ -56,18 +56,17 @@ try {
   await page.goto(`http://127.0.0.1:${httpPort}/bench.html`);
   await page.evaluate(() => Zolvex.ready);
   // As bench_pan waits natively: a frame composed and copied to the canvas at once after
-  // the move; then, while tiles are missing, asked every 2 ms without composing
-  // (Atomics.waitAsync sleeps that long; setTimeout would clamp to 4 ms), and the frame
-  // composed and copied again once they have arrived.
+  // the move; then the control composes the frame again as soon as its last tile is in,
+  // which is asked every millisecond (Atomics.waitAsync sleeps that long; setTimeout would
+  // clamp to 4 ms).
   await page.evaluate(() => {
     const cell = new Int32Array(new SharedArrayBuffer(4));
-    const pause = () => Atomics.waitAsync(cell, 0, 0, 2).value;
+    const pause = () => Atomics.waitAsync(cell, 0, 0, 1).value;
     window.completeFrame = async (native) => {
-      while (native.showFrame() !== 0) {
-        for (let missing = native.tilesMissing(); missing !== 0; missing = native.tilesMissing()) {
-          if (missing < 0) throw new Error('the image closed');
-          await pause();
-        }
+      if (native.showFrame() === 0) return;
+      for (let missing = native.pendingTiles(); missing !== 0; missing = native.pendingTiles()) {
+        if (missing < 0) throw new Error('the image closed');
+        await pause();
       }
     };
   });

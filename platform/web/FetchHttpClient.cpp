@@ -167,6 +167,10 @@ HttpClient& SharedHttpClient() {
 
 std::unique_ptr<HttpClient> CreateHttpClient(const std::string&) { return std::make_unique<FetchHttpClient>(); }
 
+// Each request costs the browser some milliseconds of processor time, more than decoding
+// the answer again (a tile is some ten kilobytes, so this keeps a few thousand).
+std::size_t AnswerKeepingBudget() { return std::size_t{32} << 20; }
+
 bool SetCookie(const std::string& url, const std::string& nameValue) {
   const std::string cookie = Trim(nameValue);
   const std::size_t equals = cookie.find('=');

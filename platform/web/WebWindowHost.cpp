@@ -4,10 +4,12 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 #include <emscripten/threading.h>
+#include <wasm_simd128.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/Surface.h"
 
@@ -32,22 +34,68 @@ std::string CssCursor(const std::string& name) {
   return name;
 }
 
+// Four back-buffer pixels (premultiplied BGRA in memory) as the canvas takes them: RGBA,
+// opaque.
+v128_t CanvasPixels(v128_t bgra) {
+  return wasm_v128_or(wasm_i8x16_shuffle(bgra, bgra, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15),
+                      wasm_i32x4_splat(static_cast<std::int32_t>(0xFF000000u)));
+}
+
+std::uint32_t CanvasPixel(Pixel p) { return 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu); }
+
+void CopyCanvasRow(const Pixel* row, std::uint32_t* shown, int width) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4) wasm_v128_store(shown + x, CanvasPixels(wasm_v128_load(row + x)));
+  for (; x < width; ++x) shown[x] = CanvasPixel(row[x]);
+}
+
+bool SameOnCanvas(const Pixel* row, const std::uint32_t* shown) {
+  return !wasm_v128_any_true(wasm_v128_xor(CanvasPixels(wasm_v128_load(row)), wasm_v128_load(shown)));
+}
+
+// The columns [first, last) of a row where what the canvas shows differs from the back
+// buffer (empty when it differs nowhere), found four pixels at a time from either end.
+std::pair<int, int> ChangedColumns(const Pixel* row, const std::uint32_t* shown, int width) {
+  int first = 0;
+  while (first + 4 <= width && SameOnCanvas(row + first, shown + first)) first += 4;
+  while (first < width && shown[first] == CanvasPixel(row[first])) ++first;
+  int last = width;
+  while (last - 4 >= first && SameOnCanvas(row + last - 4, shown + last - 4)) last -= 4;
+  while (last > first && shown[last - 1] == CanvasPixel(row[last - 1])) --last;
+  return {first, last};
+}
+
 }  // namespace
 
 // clang-format off
-EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height), {
+// Shows the changed areas of the frame, count rectangles of four numbers each (left, top,
+// right, bottom); the whole frame when the canvas or its picture is new.
+EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height,
+                                    const int* areas, int count), {
   const canvas = document.getElementById(UTF8ToString(id));
   if (!canvas) return;
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
+  let whole = false;
+  if (canvas.width !== width) { canvas.width = width; whole = true; }
+  if (canvas.height !== height) { canvas.height = height; whole = true; }
   // The canvas keeps its picture between frames: a frame is 8 MB at 1920 x 1080, and a
   // new one each time would leave the collector all of them. (It cannot lie in the
   // module's memory: a canvas refuses pixels in shared memory.)
   let image = canvas.__zolvexFrame;
-  if (!image || image.width !== width || image.height !== height) image = canvas.__zolvexFrame = new ImageData(width, height);
-  // The same element type on both sides, so that the copy is one block move.
-  image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4));
-  canvas.getContext('2d').putImageData(image, 0, 0);
+  if (!image || image.width !== width || image.height !== height) {
+    image = canvas.__zolvexFrame = new ImageData(width, height);
+    whole = true;
+  }
+  const rectangles = whole ? [0, 0, width, height] : HEAP32.subarray(areas >> 2, (areas >> 2) + 4 * count);
+  // An opaque canvas (frames are opaque): the browser then takes the pixels without
+  // multiplying by their alpha, and composites the page without blending the canvas.
+  const context = canvas.getContext('2d', { alpha: false });
+  for (let i = 0; i < rectangles.length; i += 4) {
+    const left = rectangles[i], top = rectangles[i + 1], right = rectangles[i + 2], bottom = rectangles[i + 3];
+    // Whole rows, one block move (the same element type on both sides).
+    const start = top * width * 4, length = (bottom - top) * width * 4;
+    image.data.set(new Uint8ClampedArray(HEAPU8.buffer, rgba + start, length), start);
+    context.putImageData(image, 0, 0, left, top, right - left, bottom - top);
+  }
 });
 
 EM_JS(void, zolvex_canvas_cursor, (const char* id, const char* cursor), {
@@ -201,26 +249,35 @@ void WebWindowHost::DrainPendingInput() {}
 
 void WebWindowHost::PresentNow() { Present(); }
 
-// One copy per frame: the back buffer's premultiplied BGRA pixels become the canvas's RGBA
-// (opaque: the alpha byte of a surface carries no meaning) and go to the canvas at once.
+// One copy per frame, of what changed: the back buffer's premultiplied BGRA pixels become
+// the canvas's RGBA (opaque: the alpha byte of a surface carries no meaning) in the staging
+// picture, which holds what the canvas shows, and the changed areas of each band of rows
+// go to the canvas at once. A frame that changed nowhere is not copied.
 void WebWindowHost::Present() {
   if (!listener_) return;
   const Surface* surface = listener_->OnPaint();
   if (!surface) return;
   const int width = surface->Width(), height = surface->Height(), stride = surface->StridePixels();
-  staging_.resize(static_cast<std::size_t>(width) * height);
-  const Pixel* pixels = surface->Pixels();
-  // Whole pixels at a time (R, G, B, A in memory order: WebAssembly is little-endian),
-  // which the compiler turns into vector shuffles.
-  std::uint32_t* out = staging_.data();
-  for (int y = 0; y < height; ++y, out += width) {
-    const Pixel* row = pixels + static_cast<std::size_t>(y) * stride;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t p = row[x];
-      out[x] = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  const bool whole = staging_.size() != pixels || stagingWidth_ != width;
+  staging_.resize(pixels);
+  stagingWidth_ = width;
+  changed_.clear();
+  for (int top = 0; top < height; top += kBandRows) {
+    Rect band{width, top, 0, std::min(top + kBandRows, height)};
+    for (int y = band.top; y < band.bottom; ++y) {
+      const Pixel* row = surface->Pixels() + static_cast<std::size_t>(y) * stride;
+      std::uint32_t* shown = staging_.data() + static_cast<std::size_t>(y) * width;
+      const auto [first, last] = whole ? std::pair{0, width} : ChangedColumns(row, shown, width);
+      CopyCanvasRow(row + first, shown + first, last - first);
+      if (first < last) band = {std::min(band.left, first), band.top, std::max(band.right, last), band.bottom};
     }
+    if (band.left < band.right) changed_.insert(changed_.end(), {band.left, band.top, band.right, band.bottom});
   }
-  zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height);
+  if (!changed_.empty()) {
+    zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height,
+                          changed_.data(), static_cast<int>(changed_.size() / 4));
+  }
   unshown_ = false;
   ++presents_;
 }

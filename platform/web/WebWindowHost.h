@@ -74,7 +74,11 @@ class WebWindowHost : public WindowHost {
   bool framePending_ = false;
   bool unshown_ = false;  // invalidated since the last copy into the canvas
   int presents_ = 0;
-  std::vector<std::uint32_t> staging_;  // the frame as the canvas takes it, RGBA
+  // Rows compared and copied to the canvas as one area: a band changes where its tiles do.
+  static constexpr int kBandRows = 32;
+  std::vector<std::uint32_t> staging_;  // what the canvas shows, RGBA
+  int stagingWidth_ = 0;
+  std::vector<int> changed_;  // areas of the frame being shown: left, top, right, bottom
 
   std::mutex mutex_;
   std::deque<Task> tasks_;

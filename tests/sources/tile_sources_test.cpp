@@ -96,6 +96,17 @@ class TileSourcesTest : public ::testing::Test {
     ASSERT_TRUE(server_->Running()) << server_->Output();
   }
 
+  // Starts the server with its HTTP tunnel: the settings of a tunnel source for path.
+  HttpSourceSettings StartTunnel(const std::string& path) {
+    StartServer({"--http-port", "0"});
+    EXPECT_EQ(server_->Ports().size(), 2u) << server_->Output();
+    HttpSourceSettings settings;
+    settings.host = "127.0.0.1";
+    settings.httpPort = std::to_string(server_->Ports().at(1));
+    settings.path = path;
+    return settings;
+  }
+
   // A headless platform of that size with settings of its own (and the clock, if given).
   std::unique_ptr<platform::Platform> HeadlessPlatform(int width, int height,
                                                        std::shared_ptr<platform::Clock> clock = nullptr) {
@@ -274,13 +285,7 @@ TEST_F(TileSourcesTest, LocalTilesAskedForTogetherComeBackAsOneByOne) {
 }
 
 TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
-  StartServer({"--http-port", "0"});
-  ASSERT_EQ(server_->Ports().size(), 2u) << server_->Output();
-  HttpSourceSettings settings;
-  settings.host = "127.0.0.1";
-  settings.httpPort = std::to_string(server_->Ports()[1]);
-  settings.path = "/s.ktq";
-  HttpTileSource remote(settings);
+  HttpTileSource remote(StartTunnel("/s.ktq"));
   FileTileSource local(dir_->File("s.ktq"), "");
   ASSERT_EQ(remote.GetLevelCount(), local.GetLevelCount());
   TileCollector collector;
@@ -297,6 +302,29 @@ TEST_F(TileSourcesTest, AWholeLevelArrivesThroughTheHttpTunnel) {
       ASSERT_NE(arrived, nullptr) << column << "," << row;
       EXPECT_TRUE(SamePixels(*arrived, *local.RequestTile("", level, column, row)));
     }
+  }
+  remote.Close();
+}
+
+TEST_F(TileSourcesTest, TilesAskedForAgainDecodeFromKeptAnswersWithoutARequest) {
+  HttpTileSource remote(StartTunnel("/s.ktq"));
+  remote.KeepAnswers(1 << 20);
+  FileTileSource local(dir_->File("s.ktq"), "");
+  const int level = local.GetLevelCount() - 1;
+  TileCollector first;
+  remote.SetListener(&first);
+  remote.SetActive(true);
+  for (int column = 0; column < 4; ++column) remote.RequestTile("", level, column, 0);
+  ASSERT_TRUE(first.WaitFor(4));
+  server_.reset();  // nothing can be fetched any more
+  TileCollector again;
+  remote.SetListener(&again);
+  for (int column = 0; column < 4; ++column) remote.RequestTile("", level, column, 0);
+  ASSERT_TRUE(again.WaitFor(4));
+  for (int column = 0; column < 4; ++column) {
+    ViewImage* arrived = again.Tile(level, column, 0);
+    ASSERT_NE(arrived, nullptr) << column;
+    EXPECT_TRUE(SamePixels(*arrived, *local.RequestTile("", level, column, 0)));
   }
   remote.Close();
 }

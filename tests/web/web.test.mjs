@@ -16,6 +16,16 @@ async function runInBrowser(t, server, script) {
   return { ...result, page, problems };
 }
 
+// Waits until the frame lacks no tile, has one more frame shown and keeps the canvas's
+// picture in file.
+async function completeFramePicture(page, file) {
+  await page.waitForFunction(() => ctrl.__native.pendingTiles() === 0, { timeout: 20000, polling: 100 });
+  const shown = await page.evaluate(() => { ctrl.Repaint(); return ctrl.__native.presentCount(); });
+  await page.waitForFunction((count) => ctrl.__native.presentCount() > count, { timeout: 10000, polling: 50 }, shown);
+  const picture = await page.evaluate(() => document.querySelector('#viewer canvas').toDataURL('image/png'));
+  fs.writeFileSync(file, Buffer.from(picture.split(',')[1], 'base64'));
+}
+
 test('the page opens a .ktq through the tunnel and shows what the native viewer shows', async (t) => {
   const fixture = makeFixture(t);
   const server = await startServer(t, fixture);
@@ -27,15 +37,9 @@ test('the page opens a .ktq through the tunnel and shows what the native viewer 
     ctrl.OnLoaded = () => resolve();
     ctrl.Url = url;
   }), imageUrl(server));
-  // Complete: no tile outstanding, then one more frame shown.
-  await page.waitForFunction(() => ctrl.__native.pendingTiles() === 0, { timeout: 20000, polling: 100 });
-  const shown = await page.evaluate(() => { ctrl.Repaint(); return ctrl.__native.presentCount(); });
-  await page.waitForFunction((count) => ctrl.__native.presentCount() > count, { timeout: 10000, polling: 50 }, shown);
-  const picture = await page.evaluate(() => document.querySelector('#viewer canvas').toDataURL('image/png'));
   const folder = tempDir(t, 'zolvex-pictures-');
   const webPng = path.join(folder, 'web.png');
-  fs.writeFileSync(webPng, Buffer.from(picture.split(',')[1], 'base64'));
-
+  await completeFramePicture(page, webPng);
   const nativePng = path.join(folder, 'native.png');
   const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
                                        imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
@@ -48,6 +52,20 @@ test('the page opens a .ktq through the tunnel and shows what the native viewer 
   }
   const db = psnr(webPng, nativePng);
   assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
+
+  // Later frames are copied into the canvas only where they changed: a level deeper and
+  // back, through drafts and arriving tiles, the canvas shows the same picture again.
+  const home = await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]);
+  await page.evaluate(([x, y, level]) => ctrl.MoveTo(x + 100, y + 50, level + 1), home);
+  const awayPng = path.join(folder, 'away.png');
+  await completeFramePicture(page, awayPng);
+  assert.ok(psnr(awayPng, nativePng) < 30, 'the view did not move');
+  await page.evaluate(([x, y, level]) => ctrl.MoveTo(x, y, level), home);
+  assert.deepEqual(await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]), home);
+  const backPng = path.join(folder, 'back.png');
+  await completeFramePicture(page, backPng);
+  const backDb = psnr(backPng, nativePng);
+  assert.ok(backDb > 40, `PSNR ${backDb} dB against the native snapshot after moving away and back`);
   assert.deepEqual(problems, []);
 });
 
