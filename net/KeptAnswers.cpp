@@ -2,7 +2,7 @@
 
 namespace zolvex {
 
-KeptAnswers::Answer KeptAnswers::Find(const std::string &key) {
+KeptAnswers::Answer KeptAnswers::Find(const std::string& key) {
   std::lock_guard lock(mutex_);
   auto found = byKey_.find(key);
   if (found == byKey_.end()) return nullptr;
@@ -10,7 +10,7 @@ KeptAnswers::Answer KeptAnswers::Find(const std::string &key) {
   return found->second->answer;
 }
 
-void KeptAnswers::Keep(const std::string &key, Answer answer) {
+void KeptAnswers::Keep(const std::string& key, Answer answer) {
   std::lock_guard lock(mutex_);
   if (!answer || answer->size() > budget_) return;
   if (auto found = byKey_.find(key); found != byKey_.end()) Remove(found->second);
@@ -18,6 +18,11 @@ void KeptAnswers::Keep(const std::string &key, Answer answer) {
   bytes_ += answer->size();
   recent_.push_front({key, std::move(answer)});
   byKey_[key] = recent_.begin();
+}
+
+void KeptAnswers::Forget(const std::string& key) {
+  std::lock_guard lock(mutex_);
+  if (auto found = byKey_.find(key); found != byKey_.end()) Remove(found->second);
 }
 
 void KeptAnswers::Clear() {

@@ -20,9 +20,10 @@ class KeptAnswers {
   explicit KeptAnswers(std::size_t budget = 0) : budget_(budget) {}
 
   // Null when the answer is not kept.
-  Answer Find(const std::string &key);
+  Answer Find(const std::string& key);
   // An answer larger than the whole budget is not kept.
-  void Keep(const std::string &key, Answer answer);
+  void Keep(const std::string& key, Answer answer);
+  void Forget(const std::string& key);
   void Clear();
   void SetBudget(std::size_t budget);
   std::size_t Budget() const;

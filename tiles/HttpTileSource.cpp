@@ -284,8 +284,11 @@ void HttpTileSource::Decode(const HttpTileRecord& record, KeptAnswers::Answer an
     Count(record, +1);
   }
   const bool queued = decodes_.Submit([this, record, answer = std::move(answer)] {
-    TileArrived(record, TilePayload::Decode(answer->data() + kFrameHeader, answer->size() - kFrameHeader, 11,
-                                            record.tileWidth, record.tileHeight));
+    auto image = TilePayload::Decode(answer->data() + kFrameHeader, answer->size() - kFrameHeader, 11,
+                                     record.tileWidth, record.tileHeight);
+    // An answer that does not decode is not kept: the tile's next try asks the server.
+    if (!image) kept_.Forget(KeptKey(record));
+    TileArrived(record, std::move(image));
     std::lock_guard lock(queueLock_);
     Count(record, -1);
   });

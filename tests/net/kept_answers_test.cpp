@@ -32,20 +32,25 @@ TEST(KeptAnswers, KeepsNothingBeyondItsBudget) {
     std::size_t budget, answer;
     bool kept;
   };
-  for (const Case &c : {Case{0, 1, false}, Case{10, 11, false}, Case{10, 10, true}, Case{10, 0, true}}) {
+  for (const Case& c : {Case{0, 1, false}, Case{10, 11, false}, Case{10, 10, true}, Case{10, 0, true}}) {
     KeptAnswers kept(c.budget);
     kept.Keep("a", Bytes(c.answer));
     EXPECT_EQ(kept.Find("a") != nullptr, c.kept) << c.budget << " " << c.answer;
   }
 }
 
-TEST(KeptAnswers, SmallerBudgetAndClearLetGo) {
+TEST(KeptAnswers, SmallerBudgetForgetAndClearLetGo) {
   KeptAnswers kept(100);
   kept.Keep("a", Bytes(40));
   kept.Keep("b", Bytes(40));
   kept.SetBudget(50);
   EXPECT_FALSE(kept.Find("a"));
   EXPECT_TRUE(kept.Find("b"));
+  kept.Keep("c", Bytes(10));
+  kept.Forget("c");
+  kept.Forget("never kept");
+  EXPECT_FALSE(kept.Find("c"));
+  EXPECT_EQ(kept.KeptBytes(), 40u);
   kept.Clear();
   EXPECT_FALSE(kept.Find("b"));
   EXPECT_EQ(kept.KeptBytes(), 0u);
