@@ -272,7 +272,7 @@ void HttpTileSource::TileArrived(const HttpTileRecord& record, std::unique_ptr<V
 
 void HttpTileSource::TileFetched(const HttpTileRecord& record, std::vector<std::uint8_t> answer) {
   auto shared = std::make_shared<const std::vector<std::uint8_t>>(std::move(answer));
-  kept_.Keep(KeptKey(record), shared);
+  if (kept_.Budget() > 0) kept_.Keep(KeptKey(record), shared);
   Decode(record, std::move(shared));
 }
 
@@ -287,7 +287,7 @@ void HttpTileSource::Decode(const HttpTileRecord& record, KeptAnswers::Answer an
     auto image = TilePayload::Decode(answer->data() + kFrameHeader, answer->size() - kFrameHeader, 11,
                                      record.tileWidth, record.tileHeight);
     // An answer that does not decode is not kept: the tile's next try asks the server.
-    if (!image) kept_.Forget(KeptKey(record));
+    if (!image && kept_.Budget() > 0) kept_.Forget(KeptKey(record));
     TileArrived(record, std::move(image));
     std::lock_guard lock(queueLock_);
     Count(record, -1);
