@@ -48,7 +48,7 @@ void FlipMapView::Redraw() { Present(); }
 
 void FlipMapView::Present() {
   if (!back_ || IsDrainingInput()) return;
-  DrawFrame(true);
+  DrawFrame(true, true);
   FlushFrame();
 }
 

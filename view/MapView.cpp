@@ -159,6 +159,7 @@ void MapView::ShowMessageFileErrors() {
 
 MapView::~MapView() {
   std::lock_guard lock(viewLock_);
+  platform_.Window().KillTimer(kTileWaitTimer);
   visibleItems_.clear();
   if (document_) {
     document_->Deactivate();
@@ -390,6 +391,23 @@ void MapView::FrameTilesArrived() {
     redrawCheckPosted_ = false;
     redrawCheck_();
   });
+}
+
+// A frame held back keeps the view dirty, so that it is composed when its last tile
+// arrives (FrameTilesArrived runs the redraw check) or, at the latest, when the timer ends
+// the wait. Only a view with a redraw check is sure to be drawn again.
+bool MapView::HoldForTiles(bool mayHold) {
+  const int missing = document_->GetPendingTileCount();
+  const std::int64_t now = NowMs();
+  if (!tileWait_.HoldsBack(missing, now, mayHold && redrawCheck_)) return false;
+  pendingTiles_ = missing;
+  dirty_ = true;
+  const auto waitMs = static_cast<std::uint32_t>(std::max<std::int64_t>(tileWait_.DeadlineMs() - now, 1));
+  platform_.Window().SetTimer(kTileWaitTimer, waitMs, [this] {
+    platform_.Window().KillTimer(kTileWaitTimer);
+    redrawCheck_();
+  });
+  return true;
 }
 
 void MapView::ReportErrorAfterLoading(const std::string& message) {

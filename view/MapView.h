@@ -11,6 +11,7 @@
 #include "documents/DocumentHost.h"
 #include "platform/Geometry.h"
 #include "view/BrowserProperties.h"
+#include "view/FrameTileWait.h"
 #include "view/History.h"
 #include "view/RubberBandObject.h"
 #include "view/SmoothZoom.h"
@@ -125,7 +126,9 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // False while suspended or while an input handler runs; otherwise the dirty flag.
   bool NeedsRedraw() const;
   // Composes a frame into the back buffer; includeHidden also draws objects hidden for printing.
-  void DrawFrame(bool includeHidden);
+  // mayHoldBack lets a frame whose tiles are due within moments wait for them (the view
+  // stays dirty and the back buffer unchanged until they arrive or the wait ends).
+  void DrawFrame(bool includeHidden, bool mayHoldBack = false);
   platform::Color GetBackgroundColor();
   ViewImage* GetBackgroundImage() const { return backgroundImage_.get(); }
   void SetBackgroundImage(std::unique_ptr<ViewImage> image);
@@ -504,6 +507,11 @@ class MapView : public ViewPrimitives, public DocumentHost {
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   std::function<void()> redrawCheck_;
   std::atomic<bool> redrawCheckPosted_ = false;
+  // Frames held back for tiles due within moments; the timer composes a held frame when
+  // its wait ends (timers 1-5 are the control's).
+  static constexpr int kTileWaitTimer = 6;
+  FrameTileWait tileWait_;
+  bool HoldForTiles(bool mayHold);
 
   int viewX_ = 0;
   int viewY_ = 0;

@@ -64,7 +64,7 @@ void MapView::GiveLevelNotices(const std::vector<MapObject*>& items) {
   }
 }
 
-void MapView::DrawFrame(bool includeHidden) {
+void MapView::DrawFrame(bool includeHidden, bool mayHoldBack) {
   std::lock_guard lock(viewLock_);
   if (suspended_) {
     ClearBackground();
@@ -108,7 +108,7 @@ void MapView::DrawFrame(bool includeHidden) {
   // ran while it drained input may have replaced the document, and these items with it.
   MapDocument* const drawn = document_.get();
   StartPendingZoom();
-  if (document_.get() != drawn) return;
+  if (document_.get() != drawn || HoldForTiles(mayHoldBack)) return;
 
   const platform::Rect imageClip{dx, dy, viewWidth_ - dx, viewHeight_ - dy};
   ClearBackgroundAround(OpaqueImageAreas(items, imageClip));

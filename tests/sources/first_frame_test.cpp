@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <thread>
+
 #include "control/ViewWindow.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/InputEvent.h"
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessWindowHost.h"
 #include "tests/protocol/FakeKtqServer.h"
+#include "tests/protocol/KtqTestImage.h"
 #include "tests/protocol/ProtocolTestUtil.h"
 #include "tests/support/TestSupport.h"
 
@@ -26,17 +32,23 @@ bool Near(Rgb a, Rgb b, int tolerance) {
   return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 
-// A server that describes a 1600 x 1200 image in tiles of 256, with a thumbnail of red and
-// blue halves that ImageMagick made, and then never sends a tile: the slowest of servers.
+// The description of a 1600 x 1200 image in tiles of 256, with a thumbnail of red and blue
+// halves that ImageMagick made; empty if it could not be made.
+Bytes DescriptionWithThumbnail(const TempDir& dir) {
+  const std::string png = dir.File("thumb.png");
+  if (!MagickRun("-size 160x120 xc:red -fill blue -draw 'rectangle 80,0 159,119' -depth 8 '" + png + "'")) return {};
+  auto thumbnail = platform::ReadFileBytes(png);
+  if (!thumbnail) return {};
+  return Concat({Be32(1), Be32(1600), Be32(1200), Be32(256), Be32(256), Be32(5), Be32(7),
+                 Be32(static_cast<std::int32_t>(thumbnail->size())), *thumbnail});
+}
+
+// A server that describes that image and then never sends a tile: the slowest of servers.
 class SlowServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string png = dir_.File("thumb.png");
-    ASSERT_TRUE(MagickRun("-size 160x120 xc:red -fill blue -draw 'rectangle 80,0 159,119' -depth 8 '" + png + "'"));
-    auto thumbnail = platform::ReadFileBytes(png);
-    ASSERT_TRUE(thumbnail);
-    description_ = Concat({Be32(1), Be32(1600), Be32(1200), Be32(256), Be32(256), Be32(5), Be32(7),
-                           Be32(static_cast<std::int32_t>(thumbnail->size())), *thumbnail});
+    description_ = DescriptionWithThumbnail(dir_);
+    ASSERT_FALSE(description_.empty());
     server_ = std::make_unique<FakeKtqServer>([this](platform::ServerConnection& c, const std::string& line) {
       if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), description_));
     });
@@ -119,4 +131,100 @@ TEST_F(SlowServerTest, DraggingOnTheNavigatorMovesTheViewToTheMatchingPlace) {
   view.OnMouseMove(331 + 20, 235 + 20, 0, 300);  // released: moving does nothing
   EXPECT_EQ(view.ViewX(), 1200);
   EXPECT_EQ(view.ViewY(), 900);
+}
+
+namespace {
+
+// A server of the same image whose tiles (all green) come at once while it answers; while
+// it does not, it keeps the requests and answers them with the next request it answers.
+// The view's clock moves only as the test moves it.
+class GatedServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    description_ = DescriptionWithThumbnail(dir_);
+    tile_ = PictureBytes("xc:#00FF00", "jpg", 256);
+    ASSERT_FALSE(description_.empty() || tile_.empty());
+    server_ = std::make_unique<FakeKtqServer>([this](platform::ServerConnection& c, const std::string& line) {
+      if (IsLoad(line)) c.Write(LoadAnswer(NumberOf(line), description_));
+      if (line.find("GETTILE") == std::string::npos) return;
+      std::lock_guard lock(mutex_);
+      kept_.push_back(NumberOf(line));
+      if (!answering_) return;
+      for (std::int32_t number : kept_) c.Write(Frame(0, number, tile_));
+      kept_.clear();
+    });
+    platform::PlatformOptions options;
+    options.width = 400;
+    options.height = 300;
+    options.clock = clock_;
+    options.settingsFile = dir_.File("settings.ini");
+    std::string error;
+    platform_ = platform::CreatePlatform(options, error);
+    ASSERT_TRUE(platform_) << error;
+  }
+
+  void Answer(bool answering) {
+    std::lock_guard lock(mutex_);
+    answering_ = answering;
+  }
+  // Lets the window's loop run, the clock standing still, until the frame is complete.
+  bool RunUntilComplete(ViewWindow& window) {
+    for (int i = 0; i < 500 && !window.FrameComplete(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Host().RunPending();
+    }
+    return window.View().PendingTileCount() == 0;
+  }
+  // Moves the view to tiles not asked for yet and draws at once, as a drag does.
+  static void MoveAndDraw(FlipMapView& view, int x, int y) {
+    view.SetPosition(x, y, false, false);
+    view.Redraw();
+  }
+  static std::unique_ptr<ViewImage> Shown(FlipMapView& view) { return view.CaptureImage(0, 0, 400, 300); }
+  platform::HeadlessWindowHost& Host() { return static_cast<platform::HeadlessWindowHost&>(platform_->Window()); }
+
+  TempDir dir_;
+  Bytes description_, tile_;
+  std::mutex mutex_;
+  bool answering_ = true;
+  std::vector<std::int32_t> kept_;
+  std::unique_ptr<FakeKtqServer> server_;
+  std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>(1000);
+  std::unique_ptr<platform::Platform> platform_;
+};
+
+}  // namespace
+
+// Tiles that lately came at once are waited for: the frame after a move keeps showing the
+// last one until they come, for 24 ms at most, and then shows its drafts. Once tiles have
+// taken 200 ms, the frame after a move shows its drafts at once.
+TEST_F(GatedServerTest, AFrameWaitsBrieflyForTilesThatLatelyCameQuickly) {
+  ViewWindow window(*platform_, {{"CustomErrorHandling", "yes"}, {"showthumbnail", "no"}});
+  FlipMapView& view = window.View();
+  std::string error;
+  ASSERT_TRUE(window.Open("ktq://127.0.0.1:" + std::to_string(server_->Port()) + "/gated.ktq,0,0,1,left", error))
+      << error;
+  ASSERT_TRUE(RunUntilComplete(window));
+  const auto green = Shown(view);
+
+  Answer(false);
+  MoveAndDraw(view, 1200, 0);
+  EXPECT_GT(view.PendingTileCount(), 0);
+  EXPECT_TRUE(SamePixels(*green, *Shown(view))) << "the frame did not wait";
+  clock_->Advance(23);
+  Host().RunPending();
+  EXPECT_TRUE(SamePixels(*green, *Shown(view))) << "the frame waited less than 24 ms";
+  clock_->Advance(2);  // the window's own timers are not due yet
+  Host().RunPending();
+  EXPECT_FALSE(SamePixels(*green, *Shown(view))) << "the drafts did not show when the wait ended";
+
+  clock_->Advance(175);
+  Answer(true);
+  MoveAndDraw(view, 0, 800);  // the tiles kept come with these, 200 ms late
+  ASSERT_TRUE(RunUntilComplete(window));
+  EXPECT_TRUE(SamePixels(*green, *Shown(view)));
+  Answer(false);
+  MoveAndDraw(view, 1200, 800);
+  EXPECT_GT(view.PendingTileCount(), 0);
+  EXPECT_FALSE(SamePixels(*green, *Shown(view))) << "the frame waited for slow tiles";
 }
