@@ -49,7 +49,8 @@ void FlipMapView::Redraw() { Present(); }
 void FlipMapView::Present() {
   if (!back_ || IsDrainingInput()) return;
   DrawFrame(true, true);
-  FlushFrame();
+  // A frame held back for its tiles left the back buffer as the window shows it.
+  if (!FrameHeldBack()) FlushFrame();
 }
 
 void FlipMapView::FlushFrame() { GetPlatform().Window().Invalidate(); }

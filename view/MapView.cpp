@@ -399,7 +399,8 @@ void MapView::FrameTilesArrived() {
 bool MapView::HoldForTiles(bool mayHold) {
   const int missing = document_->GetPendingTileCount();
   const std::int64_t now = NowMs();
-  if (!tileWait_.HoldsBack(missing, now, mayHold && redrawCheck_)) return false;
+  frameHeldBack_ = tileWait_.HoldsBack(missing, now, mayHold && redrawCheck_);
+  if (!frameHeldBack_) return false;
   pendingTiles_ = missing;
   dirty_ = true;
   const auto waitMs = static_cast<std::uint32_t>(std::max<std::int64_t>(tileWait_.DeadlineMs() - now, 1));

@@ -129,6 +129,8 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // mayHoldBack lets a frame whose tiles are due within moments wait for them (the view
   // stays dirty and the back buffer unchanged until they arrive or the wait ends).
   void DrawFrame(bool includeHidden, bool mayHoldBack = false);
+  // The last frame drawn was held back for its tiles: the back buffer is the one before.
+  bool FrameHeldBack() const { return frameHeldBack_; }
   platform::Color GetBackgroundColor();
   ViewImage* GetBackgroundImage() const { return backgroundImage_.get(); }
   void SetBackgroundImage(std::unique_ptr<ViewImage> image);
@@ -511,6 +513,7 @@ class MapView : public ViewPrimitives, public DocumentHost {
   // its wait ends (timers 1-5 are the control's).
   static constexpr int kTileWaitTimer = 6;
   FrameTileWait tileWait_;
+  bool frameHeldBack_ = false;
   bool HoldForTiles(bool mayHold);
 
   int viewX_ = 0;

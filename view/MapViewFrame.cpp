@@ -66,6 +66,7 @@ void MapView::GiveLevelNotices(const std::vector<MapObject*>& items) {
 
 void MapView::DrawFrame(bool includeHidden, bool mayHoldBack) {
   std::lock_guard lock(viewLock_);
+  frameHeldBack_ = false;
   if (suspended_) {
     ClearBackground();
     return;
