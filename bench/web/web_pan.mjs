@@ -7,7 +7,8 @@
 // With ZOLVEX_WEB_PROFILE=FILE it also prints where the browser's processor time went along
 // the path (by process and thread) and the page thread's busiest functions, and keeps the
 // page thread's profile in FILE (a .cpuprofile DevTools opens). Function names need a module
-// linked with --profiling-funcs.
+// linked with --profiling-funcs. ZOLVEX_WEB_CANVAS=webgl or 2d chooses how frames reach the
+// canvas (the control chooses by itself otherwise).
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -104,13 +105,16 @@ const httpPort = await new Promise((resolve, reject) => {
 });
 
 const browser = await puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-  userDataDir: profile, args: ['--no-sandbox', '--window-size=1920,1080'],
+  userDataDir: profile, protocolTimeout: 600000, args: ['--no-sandbox', '--window-size=1920,1080'],
   env: { ...process.env, HOME: profile, TMPDIR: profile } });
 try {
   const page = await browser.newPage();
   await page.setViewport({ width: 1920, height: 1080 });
   await page.goto(`http://127.0.0.1:${httpPort}/bench.html`);
   await page.evaluate(() => Zolvex.ready);
+  if (process.env.ZOLVEX_WEB_CANVAS) {
+    await page.evaluate((kind) => { document.getElementById('viewer').dataset.zolvexCanvas = kind; }, process.env.ZOLVEX_WEB_CANVAS);
+  }
   // As bench_pan waits natively: a frame composed and copied to the canvas at once after
   // the move; then the control composes the frame again as soon as its last tile is in,
   // which is asked every millisecond (Atomics.waitAsync sleeps that long; setTimeout would
