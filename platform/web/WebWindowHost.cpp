@@ -370,15 +370,22 @@ void WebWindowHost::Present() {
   ++presents_;
 }
 
-// The staging picture holds the back buffer's pixels as the texture has them; the bands of
-// rows that differ from it are copied into it and uploaded, adjacent bands as one.
-bool WebWindowHost::PresentWithGl(const Surface& surface) {
-  const int width = surface.Width(), height = surface.Height(), stride = surface.StridePixels();
+// Readies the staging picture and the changed areas for a frame of this size; true when the
+// staging picture is new, so that the whole frame is to be copied.
+bool WebWindowHost::StartStaging(int width, int height) {
   const std::size_t pixels = static_cast<std::size_t>(width) * height;
   const bool whole = staging_.size() != pixels || stagingWidth_ != width;
   staging_.resize(pixels);
   stagingWidth_ = width;
   changed_.clear();
+  return whole;
+}
+
+// The staging picture holds the back buffer's pixels as the texture has them; the bands of
+// rows that differ from it are copied into it and uploaded, adjacent bands as one.
+bool WebWindowHost::PresentWithGl(const Surface& surface) {
+  const int width = surface.Width(), height = surface.Height(), stride = surface.StridePixels();
+  const bool whole = StartStaging(width, height);
   for (int top = 0; top < height; top += kBandRows) {
     const int bottom = std::min(top + kBandRows, height);
     int y = top;
@@ -407,11 +414,7 @@ bool WebWindowHost::PresentWithGl(const Surface& surface) {
 // shows, and the changed areas of each band of rows go to the canvas at once.
 void WebWindowHost::PresentWith2d(const Surface& surface) {
   const int width = surface.Width(), height = surface.Height(), stride = surface.StridePixels();
-  const std::size_t pixels = static_cast<std::size_t>(width) * height;
-  const bool whole = staging_.size() != pixels || stagingWidth_ != width;
-  staging_.resize(pixels);
-  stagingWidth_ = width;
-  changed_.clear();
+  const bool whole = StartStaging(width, height);
   for (int top = 0; top < height; top += kBandRows) {
     Rect band{width, top, 0, std::min(top + kBandRows, height)};
     for (int y = band.top; y < band.bottom; ++y) {

@@ -64,6 +64,7 @@ class WebWindowHost : public WindowHost {
   void SchedulePump();
   void RunTasks();
   void Present();
+  bool StartStaging(int width, int height);
   // False when the canvas has no WebGL.
   bool PresentWithGl(const Surface& surface);
   void PresentWith2d(const Surface& surface);
