@@ -105,7 +105,7 @@ const httpPort = await new Promise((resolve, reject) => {
 });
 
 const browser = await puppeteer.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-  userDataDir: profile, protocolTimeout: 600000, args: ['--no-sandbox', '--window-size=1920,1080'],
+  userDataDir: profile, protocolTimeout: process.env.ZOLVEX_WEB_PROFILE ? 600000 : 180000, args: ['--no-sandbox', '--window-size=1920,1080'],
   env: { ...process.env, HOME: profile, TMPDIR: profile } });
 try {
   const page = await browser.newPage();
