@@ -65,9 +65,115 @@ std::pair<int, int> ChangedColumns(const Pixel* row, const std::uint32_t* shown,
   return {first, last};
 }
 
+// Whether two rows of the same width hold the same pixels, compared four at a time.
+bool SameRow(const Pixel* a, const Pixel* b, int width) {
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    if (wasm_v128_any_true(wasm_v128_xor(wasm_v128_load(a + x), wasm_v128_load(b + x)))) return false;
+  }
+  for (; x < width; ++x) {
+    if (a[x] != b[x]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // clang-format off
+// Shows a frame through WebGL: the texture holds the back buffer's BGRA bytes as they are
+// (the shader swaps the channels), and the bands of rows [top, bottom) given in rows
+// (count pairs) are uploaded straight from the module's memory before the texture is
+// drawn over the whole canvas; the whole picture when the texture is new. Answers 0 when
+// the canvas does not use WebGL, 1 otherwise.
+// WebGL is used where the browser draws it on a graphics processor: a software renderer
+// (SwiftShader in headless Chromium) spends several times what the 2-D canvas does on the
+// same frames. A page chooses otherwise with data-zolvex-canvas="webgl" or "2d" on the
+// control's element or an element around it.
+EM_JS(int, zolvex_gl_present, (const char* id, const std::uint8_t* bgra, int width, int height,
+                               const int* rows, int count), {
+  const canvas = document.getElementById(UTF8ToString(id));
+  if (!canvas) return 1;
+  let view = canvas.__zolvexGl;
+  if (view === undefined) {
+    const chosen = canvas.closest('[data-zolvex-canvas]');
+    const choice = chosen ? chosen.dataset.zolvexCanvas : null;
+    // Frames are opaque and drawn whole each time: no alpha, depth or smoothing. The drawing
+    // buffer is kept so that the page can read the canvas's pixels between frames.
+    const options = { alpha: false, depth: false, stencil: false, antialias: false, preserveDrawingBuffer: true,
+                      failIfMajorPerformanceCaveat: choice !== 'webgl' };
+    // Whether the page's WebGL draws in software (or is missing) is asked once of a canvas
+    // of its own: a canvas that has had a WebGL context cannot take a 2-D one any more.
+    // Chromium does not count its SwiftShader as a performance caveat; the renderer's name tells.
+    if (globalThis.__zolvexSoftwareWebGl === undefined) {
+      const probe = document.createElement('canvas').getContext('webgl', { failIfMajorPerformanceCaveat: true });
+      const info = probe && probe.getExtension('WEBGL_debug_renderer_info');
+      const renderer = info ? String(probe.getParameter(info.UNMASKED_RENDERER_WEBGL)) : "";
+      globalThis.__zolvexSoftwareWebGl = !probe || /swiftshader|llvmpipe|softpipe|software/i.test(renderer);
+      const release = probe && probe.getExtension('WEBGL_lose_context');
+      if (release) release.loseContext();
+    }
+    const gl = choice === '2d' || (choice !== 'webgl' && globalThis.__zolvexSoftwareWebGl) ? null
+             : canvas.getContext('webgl2', options) || canvas.getContext('webgl', options);
+    view = canvas.__zolvexGl = gl ? { gl: gl, texture: null } : null;
+    if (gl) {
+      // A lost context is rebuilt when the browser restores it; until then frames are skipped.
+      canvas.addEventListener('webglcontextlost', (event) => { event.preventDefault(); view.texture = null; });
+    }
+  }
+  if (!view) return 0;
+  const gl = view.gl;
+  if (gl.isContextLost()) return 1;
+  let whole = false;
+  if (!view.texture) {
+    const shader = (type, source) => {
+      const made = gl.createShader(type);
+      gl.shaderSource(made, source);
+      gl.compileShader(made);
+      return made;
+    };
+    const program = gl.createProgram();
+    gl.attachShader(program, shader(gl.VERTEX_SHADER, 'attribute vec2 corner; void main() { gl_Position = vec4(corner, 0.0, 1.0); }'));
+    gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
+      'precision highp float; uniform sampler2D frame; uniform vec2 size;' +
+      'void main() { vec4 bgra = texture2D(frame, vec2(gl_FragCoord.x, size.y - gl_FragCoord.y) / size);' +
+      ' gl_FragColor = vec4(bgra.b, bgra.g, bgra.r, 1.0); }'));
+    gl.linkProgram(program);
+    gl.useProgram(program);
+    view.size = gl.getUniformLocation(program, 'size');
+    // One triangle covering the canvas.
+    gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+    gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 3, -1, -1, 3]), gl.STATIC_DRAW);
+    const corner = gl.getAttribLocation(program, 'corner');
+    gl.enableVertexAttribArray(corner);
+    gl.vertexAttribPointer(corner, 2, gl.FLOAT, false, 0, 0);
+    view.texture = gl.createTexture();
+    gl.bindTexture(gl.TEXTURE_2D, view.texture);
+    for (const [name, value] of [[gl.TEXTURE_MIN_FILTER, gl.NEAREST], [gl.TEXTURE_MAG_FILTER, gl.NEAREST],
+                                 [gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE], [gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE]]) {
+      gl.texParameteri(gl.TEXTURE_2D, name, value);
+    }
+    view.width = view.height = 0;
+  }
+  if (canvas.width !== width) canvas.width = width;
+  if (canvas.height !== height) canvas.height = height;
+  if (view.width !== width || view.height !== height) {
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, width, height, 0, gl.RGBA, gl.UNSIGNED_BYTE, null);
+    gl.uniform2f(view.size, width, height);
+    view.width = width;
+    view.height = height;
+    whole = true;
+  }
+  const bands = whole ? [0, height] : HEAP32.subarray(rows >> 2, (rows >> 2) + 2 * count);
+  for (let i = 0; i < bands.length; i += 2) {
+    const top = bands[i], bottom = bands[i + 1];
+    gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, top, width, bottom - top, gl.RGBA, gl.UNSIGNED_BYTE,
+                     HEAPU8.subarray(bgra + top * width * 4, bgra + bottom * width * 4));
+  }
+  gl.viewport(0, 0, width, height);
+  gl.drawArrays(gl.TRIANGLES, 0, 3);
+  return 1;
+});
+
 // Shows the changed areas of the frame, count rectangles of four numbers each (left, top,
 // right, bottom); the whole frame when the canvas or its picture is new.
 EM_JS(void, zolvex_canvas_present, (const char* id, const std::uint8_t* rgba, int width, int height,
@@ -249,24 +355,70 @@ void WebWindowHost::DrainPendingInput() {}
 
 void WebWindowHost::PresentNow() { Present(); }
 
-// One copy per frame, of what changed: the back buffer's premultiplied BGRA pixels become
-// the canvas's RGBA (opaque: the alpha byte of a surface carries no meaning) in the staging
-// picture, which holds what the canvas shows, and the changed areas of each band of rows
-// go to the canvas at once. A frame that changed nowhere is not copied.
+// One copy per frame, of what changed, through WebGL where the canvas has it and through the
+// 2-D canvas otherwise. A frame that changed nowhere is not copied.
 void WebWindowHost::Present() {
   if (!listener_) return;
   const Surface* surface = listener_->OnPaint();
   if (!surface) return;
-  const int width = surface->Width(), height = surface->Height(), stride = surface->StridePixels();
+  if (!canvas2d_ && !PresentWithGl(*surface)) {
+    canvas2d_ = true;
+    staging_.clear();
+  }
+  if (canvas2d_) PresentWith2d(*surface);
+  unshown_ = false;
+  ++presents_;
+}
+
+// Readies the staging picture and the changed areas for a frame of this size; true when the
+// staging picture is new, so that the whole frame is to be copied.
+bool WebWindowHost::StartStaging(int width, int height) {
   const std::size_t pixels = static_cast<std::size_t>(width) * height;
   const bool whole = staging_.size() != pixels || stagingWidth_ != width;
   staging_.resize(pixels);
   stagingWidth_ = width;
   changed_.clear();
+  return whole;
+}
+
+// The staging picture holds the back buffer's pixels as the texture has them; the bands of
+// rows that differ from it are copied into it and uploaded, adjacent bands as one.
+bool WebWindowHost::PresentWithGl(const Surface& surface) {
+  const int width = surface.Width(), height = surface.Height(), stride = surface.StridePixels();
+  const bool whole = StartStaging(width, height);
+  for (int top = 0; top < height; top += kBandRows) {
+    const int bottom = std::min(top + kBandRows, height);
+    int y = top;
+    while (y < bottom && !whole && SameRow(surface.Pixels() + static_cast<std::size_t>(y) * stride,
+                                           staging_.data() + static_cast<std::size_t>(y) * width, width)) {
+      ++y;
+    }
+    if (y == bottom) continue;
+    for (; y < bottom; ++y) {
+      std::memcpy(staging_.data() + static_cast<std::size_t>(y) * width,
+                  surface.Pixels() + static_cast<std::size_t>(y) * stride, width * sizeof(Pixel));
+    }
+    if (!changed_.empty() && changed_.back() == top) {
+      changed_.back() = bottom;
+    } else {
+      changed_.insert(changed_.end(), {top, bottom});
+    }
+  }
+  if (changed_.empty()) return true;
+  return zolvex_gl_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height,
+                           changed_.data(), static_cast<int>(changed_.size() / 2)) != 0;
+}
+
+// The back buffer's premultiplied BGRA pixels become the canvas's RGBA (opaque: the alpha
+// byte of a surface carries no meaning) in the staging picture, which holds what the canvas
+// shows, and the changed areas of each band of rows go to the canvas at once.
+void WebWindowHost::PresentWith2d(const Surface& surface) {
+  const int width = surface.Width(), height = surface.Height(), stride = surface.StridePixels();
+  const bool whole = StartStaging(width, height);
   for (int top = 0; top < height; top += kBandRows) {
     Rect band{width, top, 0, std::min(top + kBandRows, height)};
     for (int y = band.top; y < band.bottom; ++y) {
-      const Pixel* row = surface->Pixels() + static_cast<std::size_t>(y) * stride;
+      const Pixel* row = surface.Pixels() + static_cast<std::size_t>(y) * stride;
       std::uint32_t* shown = staging_.data() + static_cast<std::size_t>(y) * width;
       const auto [first, last] = whole ? std::pair{0, width} : ChangedColumns(row, shown, width);
       CopyCanvasRow(row + first, shown + first, last - first);
@@ -278,8 +430,6 @@ void WebWindowHost::Present() {
     zolvex_canvas_present(canvasId_.c_str(), reinterpret_cast<const std::uint8_t*>(staging_.data()), width, height,
                           changed_.data(), static_cast<int>(changed_.size() / 4));
   }
-  unshown_ = false;
-  ++presents_;
 }
 
 // An animation that holds the window thread waits here; the page shows its frames once

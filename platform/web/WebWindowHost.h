@@ -64,6 +64,10 @@ class WebWindowHost : public WindowHost {
   void SchedulePump();
   void RunTasks();
   void Present();
+  bool StartStaging(int width, int height);
+  // False when the canvas has no WebGL.
+  bool PresentWithGl(const Surface& surface);
+  void PresentWith2d(const Surface& surface);
 
   int handle_;
   std::string canvasId_;
@@ -76,9 +80,14 @@ class WebWindowHost : public WindowHost {
   int presents_ = 0;
   // Rows compared and copied to the canvas as one area: a band changes where its tiles do.
   static constexpr int kBandRows = 32;
-  std::vector<std::uint32_t> staging_;  // what the canvas shows, RGBA
+  // What the canvas shows: the back buffer's BGRA as WebGL's texture holds it, or RGBA as
+  // the 2-D canvas takes it.
+  std::vector<std::uint32_t> staging_;
   int stagingWidth_ = 0;
-  std::vector<int> changed_;  // areas of the frame being shown: left, top, right, bottom
+  bool canvas2d_ = false;  // the canvas has no WebGL
+  // Areas of the frame being shown: bands of rows (top, bottom) for WebGL; left, top, right,
+  // bottom for the 2-D canvas.
+  std::vector<int> changed_;
 
   std::mutex mutex_;
   std::deque<Task> tasks_;

@@ -26,48 +26,56 @@ async function completeFramePicture(page, file) {
   fs.writeFileSync(file, Buffer.from(picture.split(',')[1], 'base64'));
 }
 
-test('the page opens a .ktq through the tunnel and shows what the native viewer shows', async (t) => {
-  const fixture = makeFixture(t);
-  const server = await startServer(t, fixture);
-  const { page, problems } = await openPage(t, server);
-  // The native snapshot is the view's frame: the control's toolbar and logo stay off here.
-  await page.evaluate((url) => new Promise((resolve, reject) => {
-    window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
-    ctrl.OnError = (text) => reject(new Error(text));
-    ctrl.OnLoaded = () => resolve();
-    ctrl.Url = url;
-  }), imageUrl(server));
-  const folder = tempDir(t, 'zolvex-pictures-');
-  const webPng = path.join(folder, 'web.png');
-  await completeFramePicture(page, webPng);
-  const nativePng = path.join(folder, 'native.png');
-  const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
-                                       imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
-  assert.equal(native.status, 0, native.stderr);
-  const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
-  assert.equal(size, '400x300');
-  // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
-  if (process.env.ZOLVEX_WEB_PICTURES) {
-    for (const file of [webPng, nativePng]) fs.copyFileSync(file, path.join(process.env.ZOLVEX_WEB_PICTURES, path.basename(file)));
-  }
-  const db = psnr(webPng, nativePng);
-  assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
+// Both ways of showing frames: WebGL (chosen here, where the browser draws it in software) and
+// the 2-D canvas, which browsers without WebGL use.
+for (const canvasKind of ['webgl', '2d']) {
+  test(`the page opens a .ktq through the tunnel and shows what the native viewer shows (${canvasKind} canvas)`, async (t) => {
+    const fixture = makeFixture(t);
+    const server = await startServer(t, fixture);
+    const { page, problems } = await openPage(t, server);
+    // The native snapshot is the view's frame: the control's toolbar and logo stay off here.
+    await page.evaluate((url, kind) => new Promise((resolve, reject) => {
+      document.getElementById('viewer').dataset.zolvexCanvas = kind;
+      window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
+      ctrl.OnError = (text) => reject(new Error(text));
+      ctrl.OnLoaded = () => resolve();
+      ctrl.Url = url;
+    }), imageUrl(server), canvasKind);
+    const folder = tempDir(t, 'zolvex-pictures-');
+    const webPng = path.join(folder, 'web.png');
+    await completeFramePicture(page, webPng);
+    const nativePng = path.join(folder, 'native.png');
+    const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
+                                         imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
+    assert.equal(native.status, 0, native.stderr);
+    const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
+    assert.equal(size, '400x300');
+    // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
+    if (process.env.ZOLVEX_WEB_PICTURES) {
+      for (const file of [webPng, nativePng]) fs.copyFileSync(file, path.join(process.env.ZOLVEX_WEB_PICTURES, path.basename(file)));
+    }
+    // A canvas that WebGL draws has no 2-D context to give.
+    const has2d = await page.evaluate(() => document.querySelector('#viewer canvas').getContext('2d') !== null);
+    assert.equal(has2d, canvasKind === '2d');
+    const db = psnr(webPng, nativePng);
+    assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
 
-  // Later frames are copied into the canvas only where they changed: a level deeper and
-  // back, through drafts and arriving tiles, the canvas shows the same picture again.
-  const home = await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]);
-  await page.evaluate(([x, y, level]) => ctrl.MoveTo(x + 100, y + 50, level + 1), home);
-  const awayPng = path.join(folder, 'away.png');
-  await completeFramePicture(page, awayPng);
-  assert.ok(psnr(awayPng, nativePng) < 30, 'the view did not move');
-  await page.evaluate(([x, y, level]) => ctrl.MoveTo(x, y, level), home);
-  assert.deepEqual(await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]), home);
-  const backPng = path.join(folder, 'back.png');
-  await completeFramePicture(page, backPng);
-  const backDb = psnr(backPng, nativePng);
-  assert.ok(backDb > 40, `PSNR ${backDb} dB against the native snapshot after moving away and back`);
-  assert.deepEqual(problems, []);
-});
+    // Later frames are copied into the canvas only where they changed: a level deeper and
+    // back, through drafts and arriving tiles, the canvas shows the same picture again.
+    const home = await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]);
+    await page.evaluate(([x, y, level]) => ctrl.MoveTo(x + 100, y + 50, level + 1), home);
+    const awayPng = path.join(folder, 'away.png');
+    await completeFramePicture(page, awayPng);
+    assert.ok(psnr(awayPng, nativePng) < 30, 'the view did not move');
+    await page.evaluate(([x, y, level]) => ctrl.MoveTo(x, y, level), home);
+    assert.deepEqual(await page.evaluate(() => [ctrl.GetViewportX(), ctrl.GetViewportY(), ctrl.GetCurrentLevel()]), home);
+    const backPng = path.join(folder, 'back.png');
+    await completeFramePicture(page, backPng);
+    const backDb = psnr(backPng, nativePng);
+    assert.ok(backDb > 40, `PSNR ${backDb} dB against the native snapshot after moving away and back`);
+    assert.deepEqual(problems, []);
+  });
+}
 
 // The same probe runs in both hosts; its answers and the order of its events must agree.
 const probe = fs.readFileSync(path.join(path.dirname(new URL(import.meta.url).pathname), 'probe_page.js'), 'utf8');
