@@ -165,7 +165,8 @@ int WebControl::ShowFrame() {
   FlipMapView* view = control_->View();
   if (!view || !view->HasValidDocument()) return -1;
   view->Redraw();
-  platform_->Window().PresentNow();
+  // A frame held back for its tiles left the canvas's picture as it is.
+  if (!view->FrameHeldBack()) platform_->Window().PresentNow();
   return view->PendingTileCount();
 }
 
