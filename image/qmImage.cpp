@@ -168,7 +168,20 @@ std::int64_t qmImage::strideFor(std::int64_t width, int bitsPerPixel) {
   return stride > std::numeric_limits<std::int32_t>::max() ? 0 : stride;
 }
 
-bool qmImage::create(int width, int height, int bitsPerPixel) {
+bool qmImage::create(int width, int height, int bitsPerPixel) { return allocate(width, height, bitsPerPixel, true); }
+
+bool qmImage::createUncleared(int width, int height, int bitsPerPixel) {
+  if (!allocate(width, height, bitsPerPixel, false)) return false;
+  // Rows are written up to their last pixel; what pads them to four bytes would otherwise
+  // keep whatever the memory held, and encoders write whole rows.
+  const size_t used = (static_cast<size_t>(width) * static_cast<size_t>(bitsPerPixel_) + 7) / 8;
+  if (used < static_cast<size_t>(info_.stride)) {
+    for (int y = 0; y < height; ++y) std::memset(getRow(y) + used, 0, static_cast<size_t>(info_.stride) - used);
+  }
+  return true;
+}
+
+bool qmImage::allocate(int width, int height, int bitsPerPixel, bool cleared) {
   const int bpp = normaliseBitsPerPixel(bitsPerPixel);
   clear();
   if (!sizeAllowed(width, height)) return false;
@@ -176,8 +189,9 @@ bool qmImage::create(int width, int height, int bitsPerPixel) {
   const int entries = paletteEntriesFor(bpp);
   const std::uint64_t imageBytes = static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height);
   if (stride == 0 || imageBytes > std::numeric_limits<std::uint32_t>::max() - 2048u) return false;
+  const size_t bytes = kHeaderSize + static_cast<size_t>(entries) * 4 + imageBytes;
   try {
-    dib_.assign(kHeaderSize + static_cast<size_t>(entries) * 4 + imageBytes, 0);
+    cleared ? dib_.assign(bytes, 0) : dib_.resize(bytes);
   } catch (const std::bad_alloc&) {
     dib_.clear();
     return false;

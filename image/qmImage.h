@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "image/qmFormatId.h"
@@ -88,6 +89,10 @@ class qmImage {
   // image) for a size of 0, a negative size, more pixels than maxPixels() or a size beyond
   // the SizeLimit in force.
   bool create(int width, int height, int bitsPerPixel);
+  // The same, but the pixels are left for the caller to write, every row of them (a
+  // decoder that fills the whole picture or fails and drops it): the pixel block is not
+  // cleared first. Only the bytes that pad each row are zeroed.
+  bool createUncleared(int width, int height, int bitsPerPixel);
   void clear();  // back to an empty image
   // Takes over the other image's block, alpha plane and information.
   void assign(qmImage&& other);
@@ -175,7 +180,29 @@ class qmImage {
   bool resizeArea(int newWidth, int newHeight, qmImage& out) const;
   void resizeAlphaNearest(qmImage& out) const;
 
-  std::vector<std::uint8_t> dib_;
+  // Grows without clearing the new bytes: create clears them itself, createUncleared
+  // leaves them to the decoder that writes them.
+  template <typename T>
+  struct UnclearedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = UnclearedAllocator<U>;
+    };
+    UnclearedAllocator() = default;
+    template <typename U>
+    UnclearedAllocator(const UnclearedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* at) noexcept {
+      ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* at, Args&&... args) {
+      ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+  };
+  bool allocate(int width, int height, int bitsPerPixel, bool cleared);
+
+  std::vector<std::uint8_t, UnclearedAllocator<std::uint8_t>> dib_;
   std::vector<std::uint8_t> alpha_;
   qmImageInfo info_;
   int bitsPerPixel_ = 0;

@@ -259,6 +259,29 @@ TEST_F(CodecInterop, DecodeFromMemoryEntryPoint) {
   EXPECT_EQ(qmImageUtils::loadImage(Path("nothing.png")), nullptr);
 }
 
+// A decoder writes each row up to its last pixel only; the bytes that pad rows to four
+// must still be zeros (encoders write whole rows), whatever the memory held before.
+TEST_F(CodecInterop, DecodedRowsArePaddedWithZeros) {
+  ASSERT_TRUE(MagickRun(Path("base.png") + " " + Path("colour.jpg")));
+  ASSERT_TRUE(MagickRun(Path("base.png") + " -type grayscale " + Path("grey8.jpg")));
+  for (const auto& [file, bitsPerPixel] : {std::pair{"colour.jpg", 24}, {"grey8.jpg", 8}}) {
+    const auto jpeg = ReadBytes(Path(file));
+    {
+      // Leaves a block of the picture's size full of ones for the allocator to hand out again.
+      qmImage dirty(37, 23, bitsPerPixel);
+      std::memset(dirty.getBits(), 0xFF, static_cast<size_t>(dirty.getStride()) * 23);
+    }
+    auto image = qmImageUtils::decodeFromMemory(jpeg.data(), jpeg.size(), qmFormatJpegAlt, 0, 0, 0, 1, 0);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->getBitsPerPixel(), bitsPerPixel);
+    const int used = 37 * bitsPerPixel / 8;
+    ASSERT_LT(used, image->getStride());
+    for (int y = 0; y < image->getHeight(); ++y) {
+      for (int x = used; x < image->getStride(); ++x) ASSERT_EQ(image->getRow(y)[x], 0) << file << " row " << y;
+    }
+  }
+}
+
 TEST_F(CodecInterop, SignatureDetection) {
   struct Case {
     std::vector<std::uint8_t> bytes;

@@ -330,7 +330,7 @@ TEST(ViewImageSurface, IsMadeOnceFromThePicture) {
 // Rows are converted four pixels at a time: every width around that grouping keeps each
 // pixel's own colour, the last ones included.
 TEST(ViewImageSurface, TrueColourRowsKeepEveryPixel) {
-  for (int width : {1, 3, 4, 5, 7, 8, 9, 257}) {
+  for (int width : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 257}) {
     ViewImage image(width, 2, 24);
     for (int y = 0; y < 2; ++y) {
       for (int x = 0; x < width; ++x) image.setPixelColor(x, y, qmMakeColor(x * 7 % 256, (x + 40 * y) % 256, 255 - x % 256));
