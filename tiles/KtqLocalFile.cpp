@@ -1,9 +1,10 @@
 #include "tiles/KtqLocalFile.h"
 
-#include <fstream>
+#include <algorithm>
 #include <limits>
 
 #include "platform/Files.h"
+#include "platform/ReadOnlyFile.h"
 #include "tiles/ByteOrder.h"
 #include "tiles/KtqFormat.h"
 
@@ -31,40 +32,32 @@ std::string LocalPath(const std::string& path) {
 // Bounded reads of one open file: nothing is read outside [0, size).
 class KtqLocalFile::Reader {
  public:
-  explicit Reader(const std::string& path) : stream_(path, std::ios::binary) {
-    if (!stream_) return;
-    stream_.seekg(0, std::ios::end);
-    auto end = stream_.tellg();
-    size_ = end < 0 ? -1 : static_cast<std::int64_t>(end);
-  }
-  bool IsOpen() const { return stream_.is_open() && size_ >= 0; }
-  std::int64_t Size() const { return size_; }
+  explicit Reader(std::shared_ptr<const platform::ReadOnlyFile> file) : file_(std::move(file)) {}
+  bool IsOpen() const { return file_ != nullptr; }
+  std::int64_t Size() const { return file_ ? file_->Size() : -1; }
   bool Fits(std::int64_t position, std::int64_t length) const {
-    return position >= 0 && length >= 0 && position <= size_ && length <= size_ - position;
+    return position >= 0 && length >= 0 && position <= Size() && length <= Size() - position;
   }
   // Reads up to length bytes at position; answers how many arrived.
-  std::int64_t ReadSome(std::int64_t position, std::uint8_t* out, std::int64_t length) {
-    if (position < 0 || length < 0 || position > size_) return 0;
-    stream_.clear();
-    stream_.seekg(position);
-    stream_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(length));
-    return static_cast<std::int64_t>(stream_.gcount());
+  std::int64_t ReadSome(std::int64_t position, std::uint8_t* out, std::int64_t length) const {
+    if (!file_ || position < 0 || length < 0 || position > Size()) return 0;
+    return file_->ReadAt(position, out, std::min(length, Size() - position));
   }
-  bool Read(std::int64_t position, std::uint8_t* out, std::int64_t length) {
+  bool Read(std::int64_t position, std::uint8_t* out, std::int64_t length) const {
     return Fits(position, length) && ReadSome(position, out, length) == length;
   }
-  std::optional<std::int32_t> ReadInt(std::int64_t position) {
+  std::optional<std::int32_t> ReadInt(std::int64_t position) const {
     std::uint8_t bytes[4];
     if (!Read(position, bytes, 4)) return std::nullopt;
     return ReadLE32(bytes);
   }
 
  private:
-  std::ifstream stream_;
-  std::int64_t size_ = -1;
+  std::shared_ptr<const platform::ReadOnlyFile> file_;
 };
 
 void KtqLocalFile::Reset() {
+  file_.reset();
   fileSize_ = 0;
   scrambled_ = false;
   attached_.clear();
@@ -77,6 +70,7 @@ void KtqLocalFile::Reset() {
 }
 
 bool KtqLocalFile::Fail(ErrorKind kind, std::string message) {
+  file_.reset();
   levels_.clear();
   thumbnail_.reset();
   errorKind_ = kind;
@@ -87,7 +81,8 @@ bool KtqLocalFile::Fail(ErrorKind kind, std::string message) {
 bool KtqLocalFile::ReadLocalFile(const std::string& path) {
   Reset();
   path_ = LocalPath(path);
-  Reader reader(path_);
+  file_ = platform::ReadOnlyFile::Open(path_);
+  Reader reader(file_);
   if (!reader.IsOpen()) return Fail(ErrorKind::CannotOpen, "Cannot open " + path_);
   fileSize_ = reader.Size();
   if (!ReadHeader(reader)) return false;
@@ -264,7 +259,7 @@ std::optional<KtqLocalFile::TileExtent> KtqLocalFile::Extent(int level, int colu
 std::optional<std::vector<std::uint8_t>> KtqLocalFile::ReadLocalTile(int level, int column, int row) const {
   auto extent = Extent(level, column, row);
   if (!extent) return std::nullopt;
-  Reader reader(path_);
+  const Reader reader(file_);
   if (!reader.IsOpen()) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<size_t>(extent->length));
   auto read = reader.ReadSome(levels_[level].dataStart + extent->offset, bytes.data(), extent->length);
@@ -282,7 +277,7 @@ std::unique_ptr<ViewImage> KtqLocalFile::DecodeTile(int level, int column, int r
 }
 
 std::vector<std::uint8_t> KtqLocalFile::ReadThumbnailBlock(const std::string& path) {
-  Reader reader(LocalPath(path));
+  const Reader reader(platform::ReadOnlyFile::Open(LocalPath(path)));
   auto length = reader.ReadInt(12);
   // The declared length is checked against the file before anything is allocated for it.
   if (!length || *length <= 0 || !reader.Fits(kHeaderSize, *length)) return {};

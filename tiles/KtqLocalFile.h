@@ -10,12 +10,17 @@
 #include "tiles/LevelInfo.h"
 
 namespace zolvex {
+namespace platform {
+class ReadOnlyFile;
+}
 
 // A local tiled image file: header, optional thumbnail block, level directory, and per
 // level a tile offset table followed by the tiles' raw codec streams. Open reads the
-// index and probes one tile per level for the tile size; tiles are then read one by one,
-// each read opening the file anew. Every offset and length is checked against the file
-// before it is used, so a damaged file is refused instead of read out of bounds.
+// index and probes one tile per level for the tile size; tiles are then read one by one
+// from the file opened then, which stays open with the object, so the
+// index and the tiles always come from the same file. Every offset and length is checked
+// against the file before it is used, so a damaged file is refused instead of read out of
+// bounds.
 //
 // After Open the object is not modified: ReadTile and DecodeTile may run on several
 // threads at once.
@@ -97,6 +102,7 @@ class KtqLocalFile {
   void Reset();
 
   std::string path_;
+  std::shared_ptr<const platform::ReadOnlyFile> file_;
   std::int64_t fileSize_ = 0;
   bool scrambled_ = false;
   int codec_ = -1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "tests/ktq/KtqTestFiles.h"
@@ -60,6 +61,24 @@ TEST_F(KtqLocalFileTest, ReadsLevelsAndTilesOfAFileWithoutThumbnail) {
   EXPECT_FALSE(file.ReadLocalTile(1, 0, 2));
   EXPECT_FALSE(file.ReadLocalTile(2, 0, 0));
   EXPECT_FALSE(file.ReadLocalTile(-1, 0, 0));
+}
+
+// The index read at opening and the tiles read later come from the same file, even when
+// another file takes its name meanwhile (a picture rebuilt and moved into place).
+TEST_F(KtqLocalFileTest, TilesComeFromTheFileThatWasOpened) {
+  HandMadeKtq made = TwoLevelFile();
+  const std::string path = Write(made.Bytes());
+  KtqLocalFile file;
+  ASSERT_TRUE(file.ReadLocalFile(path)) << file.LastError();
+  HandMadeKtq other;
+  other.levels.push_back({1, 1, {test::SolidStream(4, 3, kGreen)}});
+  std::filesystem::rename(Write(other.Bytes(), "rebuilt.ktq"), path);
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(file.ReadLocalTile(1, k % 3, k / 3), made.levels[1].tiles[k]) << k;
+  KtqLocalFile moved = std::move(file);
+  std::filesystem::remove(path);
+  auto tile = moved.DecodeTile(0, 0, 0);
+  ASSERT_TRUE(tile);
+  EXPECT_EQ(test::Rgb(tile->getPixelColor(0, 0)), test::Rgb(kRed));
 }
 
 TEST_F(KtqLocalFileTest, DecodesTheThumbnailAndReadsTheRawBlockOfAnotherFile) {
