@@ -2,7 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <bit>
 #include <cstring>
+
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#elif defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#endif
 
 #include "platform/NativeSurface.h"
 
@@ -153,6 +160,85 @@ void Surface::CopyRows(const Pixel* from, int fromStride, const Rect& fromBounds
     const Pixel* __restrict fromRow = from + static_cast<size_t>(y + dy) * fromStride + dx + target.left;
     Pixel* __restrict toRow = to + static_cast<size_t>(y) * toStride + target.left;
     for (int x = 0; x < width; ++x) toRow[x] = fromRow[x] | 0xFF000000u;
+  }
+  Unlock();
+}
+
+namespace {
+
+// A row of blue, green, red bytes as opaque pixels, one at a time: each pixel is read as
+// one four-byte word whose top byte, the next pixel's blue, the opaque alpha then covers;
+// the last pixel is read byte by byte, so as not to read past the row.
+void ExpandRowScalar(const std::uint8_t* __restrict in, Pixel* __restrict out, int width) {
+  static_assert(std::endian::native == std::endian::little, "pixels are read as little-endian words");
+  if (width <= 0) return;
+  for (int x = 0; x + 1 < width; ++x) {
+    Pixel word;
+    std::memcpy(&word, in + 3 * x, sizeof word);
+    out[x] = word | 0xFF000000u;
+  }
+  const std::uint8_t* last = in + 3 * (width - 1);
+  out[width - 1] = 0xFF000000u | static_cast<Pixel>(last[2]) << 16 | static_cast<Pixel>(last[1]) << 8 | last[0];
+}
+
+// Four pixels at a time with a byte shuffle, which x86 has from SSSE3 on and WebAssembly
+// with its 128-bit vectors: 12 bytes spread into 16, the gaps then filled with the alpha.
+// Each step loads 16 bytes, so the vector loop stops where that would pass the row's end
+// and the scalar loop does the rest.
+#if defined(__x86_64__) || defined(__i386__)
+#define ZOLVEX_SHUFFLE_TARGET __attribute__((target("ssse3")))
+#else
+#define ZOLVEX_SHUFFLE_TARGET
+#endif
+
+#if defined(__x86_64__) || defined(__i386__) || defined(__wasm_simd128__)
+ZOLVEX_SHUFFLE_TARGET void ExpandRowShuffled(const std::uint8_t* __restrict in, Pixel* __restrict out, int width) {
+  const int vectorPixels = width >= 6 ? ((width - 6) / 4 + 1) * 4 : 0;  // last load ends within the row
+#if defined(__wasm_simd128__)
+  const v128_t spread = wasm_i8x16_make(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const v128_t alpha = wasm_i32x4_splat(static_cast<int>(0xFF000000u));
+  for (int x = 0; x < vectorPixels; x += 4) {
+    const v128_t bytes = wasm_v128_load(in + 3 * x);
+    wasm_v128_store(out + x, wasm_v128_or(wasm_i8x16_swizzle(bytes, spread), alpha));
+  }
+#else
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  for (int x = 0; x < vectorPixels; x += 4) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_shuffle_epi8(bytes, spread), alpha));
+  }
+#endif
+  ExpandRowScalar(in + 3 * vectorPixels, out + vectorPixels, width - vectorPixels);
+}
+#endif
+
+}  // namespace
+
+void Surface::ExpandBgrRow(const std::uint8_t* in, Pixel* out, int width) {
+#if defined(__wasm_simd128__)
+  ExpandRowShuffled(in, out, width);
+#elif defined(__x86_64__) || defined(__i386__)
+  static const bool shuffles = __builtin_cpu_supports("ssse3");
+  shuffles ? ExpandRowShuffled(in, out, width) : ExpandRowScalar(in, out, width);
+#else
+  ExpandRowScalar(in, out, width);
+#endif
+}
+
+// Pictures drawn at their own size are copied from their rows as they are, so that they
+// need no 32-bit copy of their own.
+void Surface::CopyBgrRows(const std::uint8_t* topRow, std::ptrdiff_t rowStride, const Rect& pictureBounds,
+                          const Rect& srcArea, Point dst) {
+  const Rect source = srcArea.Intersect(pictureBounds);
+  const int dx = dst.x - srcArea.left, dy = dst.y - srcArea.top;
+  const Rect target = source.Offset(dx, dy).Intersect(Bounds());
+  if (target.IsEmpty()) return;
+  Pixel* to = Lock();
+  const int toStride = StridePixels();
+  for (int y = target.top; y < target.bottom; ++y) {
+    const std::uint8_t* fromRow = topRow + (y - dy) * rowStride + 3 * static_cast<std::ptrdiff_t>(target.left - dx);
+    ExpandBgrRow(fromRow, to + static_cast<size_t>(y) * toStride + target.left, target.Width());
   }
   Unlock();
 }

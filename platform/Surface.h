@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,6 +44,14 @@ class Surface {
   // Pixels equal to colorKey (compared without alpha) are not drawn.
   void Blit(const Surface& src, const Rect& srcArea, const Rect& dstArea,
             std::optional<Color> colorKey = std::nullopt);
+  // Copies srcArea of a picture held as rows of blue, green, red bytes, unscaled, with its
+  // top left at dst, as opaque pixels. Rows lie rowStride bytes apart, a negative stride
+  // for pictures stored bottom row first; topRow is the picture's top row and
+  // pictureBounds its size, which srcArea is clipped to.
+  void CopyBgrRows(const std::uint8_t* topRow, std::ptrdiff_t rowStride, const Rect& pictureBounds,
+                   const Rect& srcArea, Point dst);
+  // One row of blue, green, red bytes as opaque pixels.
+  static void ExpandBgrRow(const std::uint8_t* in, Pixel* out, int width);
   // Blends src's srcArea at dst with d + (s - d) * alpha / 256 per channel.
   void Blend(const Surface& src, const Rect& srcArea, Point dst, int alpha);
 

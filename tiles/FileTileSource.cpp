@@ -60,16 +60,13 @@ std::vector<std::unique_ptr<ViewImage>> FileTileSource::RequestTiles(int level,
   auto info = LevelAt(level);
   if (!info) return images;
   // The file is read-only once open, so its tiles decode on several threads at once; each
-  // thread takes the next tile not yet taken. These tiles are for the frame being drawn,
-  // so each thread also makes its tiles' display copies, which the frame would otherwise
-  // make one after another.
+  // thread takes the next tile not yet taken.
   std::atomic<std::size_t> next = 0;
   auto decode = [&] {
     for (std::size_t i; (i = next++) < tiles.size();) {
       auto [column, row] = tiles[i];
       if (!info->HasTile(column, row)) continue;
       images[i] = file_.DecodeTile(level, column, row);
-      if (images[i]) images[i]->GetSurface();
     }
   };
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -446,9 +446,6 @@ void TileCache::OnTileArrived(std::unique_ptr<ViewImage> image, const std::strin
   // A failed tile (none, or one that did not decode) keeps its draft and is asked for
   // again, after a pause, by a later frame.
   if (!image) return RecordFailure(TileKey{level, column, row});
-  // A tile the view waits for is drawn next: its display copy is made here, on the
-  // transport's thread, rather than in the frame.
-  if (Needed(level, column, row)) image->GetSurface();
   const TileKey key{level, column, row};
   bool last = false;
   TileHandle entry;

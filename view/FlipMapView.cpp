@@ -25,6 +25,15 @@ platform::Color TransparentColorOf(const ViewImage& image) {
   return platform::MakeColor(key.red, key.green, key.blue);
 }
 
+// A true-colour picture drawn opaque at its own size goes straight from its rows into the
+// frame (tiles, mostly): it then needs no display copy, whose making would cost as much
+// as the copy into the frame. A picture that has its display copy already draws from it.
+bool CopiesRowsAsTheyAre(const ViewImage& image, bool blended, const platform::Rect& src,
+                         const platform::Rect& visible) {
+  return !blended && image.getBitsPerPixel() == 24 && !image.HasSurface() && src.Width() == visible.Width() &&
+         src.Height() == visible.Height();
+}
+
 }  // namespace
 
 FlipMapView::FlipMapView(platform::Platform& platform) : MapView(platform) {}
@@ -216,9 +225,7 @@ void FlipMapView::FillRect(int x, int y, int width, int height, platform::Color 
 
 void FlipMapView::BlitImage(ViewImage& image, int srcX, int srcY, int srcWidth, int srcHeight, int dstX, int dstY,
                             int dstWidth, int dstHeight, bool transparent, bool) {
-  if (!back_ || srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0) return;
-  platform::Surface* surface = image.GetSurface();
-  if (!surface) return;
+  if (!back_ || !image.isValid() || srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0) return;
   // Clip the destination and move the source edges in proportion.
   const platform::Rect dst = platform::Rect::FromSize(dstX, dstY, dstWidth, dstHeight);
   const platform::Rect visible = dst.Intersect(clip_);
@@ -229,6 +236,14 @@ void FlipMapView::BlitImage(ViewImage& image, int srcX, int srcY, int srcWidth, 
                      srcX + srcWidth - static_cast<int>(std::lround((dst.right - visible.right) * sx)),
                      srcY + srcHeight - static_cast<int>(std::lround((dst.bottom - visible.bottom) * sy))};
   if (src.IsEmpty()) return;
+  if (CopiesRowsAsTheyAre(image, transparent || PartialOpacity(), src, visible)) {
+    back_->CopyBgrRows(image.getRow(0), -static_cast<std::ptrdiff_t>(image.getStride()),
+                       platform::Rect::FromSize(0, 0, image.getWidth(), image.getHeight()), src,
+                       {visible.left, visible.top});
+    return;
+  }
+  platform::Surface* surface = image.GetSurface();
+  if (!surface) return;
   std::optional<platform::Color> key;
   if (transparent) key = TransparentColorOf(image);
   if (PartialOpacity()) {

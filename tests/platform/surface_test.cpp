@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "platform/Surface.h"
 
@@ -53,6 +55,51 @@ TEST(Surface, BlitCopiesStretchesAndClips) {
   row.Blit(src, {-1, 0, 3, 1}, row.Bounds());
   const Color expected[] = {kWhite, kRed, kRed, 0, kWhite, kWhite};
   for (int x = 0; x < 6; ++x) EXPECT_EQ(At(row, x, 0), expected[x]) << x;
+}
+
+// Rows of blue, green, red bytes stored bottom row first (a negative stride), copied
+// unscaled: every part of the picture lands where its own pixels say, clipped by the
+// picture and by the surface, and the rest of the surface stays as it was.
+TEST(Surface, BgrRowsAreCopiedAsOpaquePixelsAndClipped) {
+  constexpr int kWidth = 11, kHeight = 5, kStride = 36;  // 33 bytes of pixels, padded
+  std::vector<std::uint8_t> bottomUp(kStride * kHeight, 0xEE);
+  auto bytesOf = [&](int x, int y) { return bottomUp.data() + (kHeight - 1 - y) * kStride + 3 * x; };
+  auto colourOf = [](int x, int y) { return MakeColor(20 * x, 40 * y, 200 - 10 * x); };
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const Color c = colourOf(x, y);
+      std::uint8_t* at = bytesOf(x, y);
+      const Pixel pixel = PixelFromColor(c);
+      at[0] = static_cast<std::uint8_t>(pixel);  // blue, green, red
+      at[1] = static_cast<std::uint8_t>(pixel >> 8);
+      at[2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+  }
+  struct Case {
+    Rect source;
+    Point at;
+  };
+  const Case cases[] = {
+      {{0, 0, kWidth, kHeight}, {1, 2}},   // whole, inside
+      {{3, 1, 10, 4}, {0, 0}},             // a part
+      {{0, 0, kWidth, kHeight}, {-4, -2}}, // hanging over the top left
+      {{0, 0, kWidth, kHeight}, {9, 6}},   // over the bottom right
+      {{-2, -1, 6, 3}, {2, 2}},            // reaching outside the picture
+  };
+  const Rect picture = Rect::FromSize(0, 0, kWidth, kHeight);
+  for (const Case& c : cases) {
+    Surface s(14, 9);
+    s.Fill(s.Bounds(), kWhite);
+    s.CopyBgrRows(bytesOf(0, 0), -kStride, picture, c.source, c.at);
+    for (int y = 0; y < s.Height(); ++y) {
+      for (int x = 0; x < s.Width(); ++x) {
+        const int px = x - c.at.x + c.source.left, py = y - c.at.y + c.source.top;
+        const bool covered = c.source.Intersect(picture).Contains({px, py});
+        ASSERT_EQ(s.PixelAt(x, y), PixelFromColor(covered ? colourOf(px, py) : kWhite))
+            << "case at " << c.at.x << "," << c.at.y << " pixel " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(Surface, ColourKeyedBlitSkipsTheKeyColour) {
