@@ -1,0 +1,99 @@
+// The module's JPEG decoder: a plain worker that decodes with the browser's own decoder
+// (WebCodecs), which is several times faster than a decoder compiled to WebAssembly. It
+// shares the module's memory: the module's threads post records there (BrowserDecoderWorker
+// .cpp has their layout) and wait on them; the worker writes the pixels, 32-bit blue,
+// green, red, opaque, straight into the waiting thread's buffer and wakes it. A stream it
+// cannot decode is answered as refused and the thread decodes it itself.
+'use strict';
+
+const FREE = 0, POSTED = 2, TAKEN = 3, WRITING = 4, DONE = 5, FAILED = 6, ABANDONED = 7;
+const READY = 0, BELL = 1, DECODED = 2, REFUSED = 3, FIRST_RECORD = 4;
+const STATE = 0, INPUT = 1, LENGTH = 2, OUTPUT = 3, WIDTH = 4, HEIGHT = 5, STRIDE = 6;
+
+let words = null, bytes = null, channel = 0, records = [];
+// Records being decoded: only their decode may free them once abandoned.
+const busy = new Set();
+
+self.onmessage = async function (event) {
+  const setup = event.data;
+  words = new Int32Array(setup.memory);
+  bytes = new Uint8Array(setup.memory);
+  channel = setup.channel >> 2;
+  for (let i = 0; i < setup.records; ++i) records.push(channel + FIRST_RECORD + i * setup.recordWords);
+  if (!(await usable())) return;
+  Atomics.store(words, channel + READY, 1);
+  serve();
+};
+
+async function usable() {
+  if (typeof ImageDecoder !== 'function' || typeof Atomics.waitAsync !== 'function') return false;
+  try {
+    return await ImageDecoder.isTypeSupported('image/jpeg');
+  } catch (e) {
+    return false;
+  }
+}
+
+// Takes what was posted, then sleeps until the bell rings again.
+async function serve() {
+  for (;;) {
+    const seen = Atomics.load(words, channel + BELL);
+    for (const record of records) take(record);
+    const wait = Atomics.waitAsync(words, channel + BELL, seen);
+    if (wait.async) await wait.value;
+  }
+}
+
+function take(record) {
+  if (busy.has(record)) return;
+  const state = Atomics.compareExchange(words, record + STATE, POSTED, TAKEN);
+  if (state === POSTED) {
+    decode(record);
+  } else if (state === ABANDONED) {
+    Atomics.compareExchange(words, record + STATE, ABANDONED, FREE);
+  }
+}
+
+async function decode(record) {
+  busy.add(record);
+  const input = words[record + INPUT] >>> 0;
+  const stream = bytes.slice(input, input + words[record + LENGTH]);
+  const width = words[record + WIDTH], height = words[record + HEIGHT], stride = words[record + STRIDE];
+  let pixels = null;
+  try {
+    pixels = await decodeJpeg(stream, width, height, stride);
+  } catch (e) {
+    pixels = null;
+  }
+  busy.delete(record);
+  Atomics.store(words, channel + READY, 1);
+  // The waiting thread may have given up meanwhile: its buffer is then no longer ours.
+  if (Atomics.compareExchange(words, record + STATE, TAKEN, WRITING) !== TAKEN) {
+    Atomics.store(words, record + STATE, FREE);
+    return;
+  }
+  if (pixels) bytes.set(pixels, words[record + OUTPUT] >>> 0);
+  Atomics.add(words, channel + (pixels ? DECODED : REFUSED), 1);
+  Atomics.store(words, record + STATE, pixels ? DONE : FAILED);
+  Atomics.notify(words, record + STATE);
+}
+
+// The stream's pixels in rows of stride pixels, or null when it does not decode to a
+// picture of width x height.
+async function decodeJpeg(stream, width, height, stride) {
+  const decoder = new ImageDecoder({ data: stream, type: 'image/jpeg', colorSpaceConversion: 'none',
+                                     premultiplyAlpha: 'none' });
+  try {
+    const { image } = await decoder.decode();
+    try {
+      if (image.displayWidth !== width || image.displayHeight !== height) return null;
+      const pixels = new Uint8Array(4 * (stride * (height - 1) + width));
+      await image.copyTo(pixels, { format: 'BGRX', layout: [{ offset: 0, stride: 4 * stride }] });
+      return pixels;
+    } finally {
+      image.close();
+    }
+  } finally {
+    decoder.close();
+  }
+}
