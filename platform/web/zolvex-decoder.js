@@ -59,41 +59,50 @@ async function decode(record) {
   const input = words[record + INPUT] >>> 0;
   const stream = bytes.slice(input, input + words[record + LENGTH]);
   const width = words[record + WIDTH], height = words[record + HEIGHT], stride = words[record + STRIDE];
-  let pixels = null;
+  let image = null;
   try {
-    pixels = await decodeJpeg(stream, width, height, stride);
+    image = await decodeJpeg(stream, width, height);
   } catch (e) {
-    pixels = null;
+    image = null;
   }
   busy.delete(record);
   Atomics.store(words, channel + READY, 1);
   // The waiting thread may have given up meanwhile: its buffer is then no longer ours.
   if (Atomics.compareExchange(words, record + STATE, TAKEN, WRITING) !== TAKEN) {
+    if (image) image.close();
     Atomics.store(words, record + STATE, FREE);
     return;
   }
-  if (pixels) bytes.set(pixels, words[record + OUTPUT] >>> 0);
-  Atomics.add(words, channel + (pixels ? DECODED : REFUSED), 1);
-  Atomics.store(words, record + STATE, pixels ? DONE : FAILED);
+  const delivered = image !== null && (await copyPixels(image, words[record + OUTPUT] >>> 0, width, height, stride));
+  Atomics.add(words, channel + (delivered ? DECODED : REFUSED), 1);
+  Atomics.store(words, record + STATE, delivered ? DONE : FAILED);
   Atomics.notify(words, record + STATE);
 }
 
-// The stream's pixels in rows of stride pixels, or null when it does not decode to a
-// picture of width x height.
-async function decodeJpeg(stream, width, height, stride) {
+// The stream's picture, or null when it does not decode to one of width x height.
+async function decodeJpeg(stream, width, height) {
   const decoder = new ImageDecoder({ data: stream, type: 'image/jpeg', colorSpaceConversion: 'none',
                                      premultiplyAlpha: 'none' });
   try {
     const { image } = await decoder.decode();
-    try {
-      if (image.displayWidth !== width || image.displayHeight !== height) return null;
-      const pixels = new Uint8Array(4 * (stride * (height - 1) + width));
-      await image.copyTo(pixels, { format: 'BGRX', layout: [{ offset: 0, stride: 4 * stride }] });
-      return pixels;
-    } finally {
-      image.close();
-    }
+    if (image.displayWidth === width && image.displayHeight === height) return image;
+    image.close();
+    return null;
   } finally {
     decoder.close();
+  }
+}
+
+// Converts the picture into rows of stride pixels at output, in the module's memory; the
+// waiting thread holds the buffer until the record is answered.
+async function copyPixels(image, output, width, height, stride) {
+  try {
+    const target = bytes.subarray(output, output + 4 * (stride * (height - 1) + width));
+    await image.copyTo(target, { format: 'BGRX', layout: [{ offset: 0, stride: 4 * stride }] });
+    return true;
+  } catch (e) {
+    return false;
+  } finally {
+    image.close();
   }
 }
