@@ -108,7 +108,7 @@ bool Settle(DecodeRecord& record, std::int32_t state) {
       record.state.store(kFree);
       return state == kDone;
     }
-    if (state == kWriting) {  // the pixels are being copied: that ends at once
+    if (state == kWriting) {  // the worker is converting the pixels into the buffer: moments
       state = zolvex_decoder_wait(&record.state, kAnswerMs);
       continue;
     }
