@@ -37,11 +37,11 @@ async function openImage(page, url, kind) {
   }), url, kind);
 }
 
-// The native viewer's picture of the same image in the same view, in folder.
-function nativeSnapshot(server, folder) {
+// The native viewer's picture of the image at url (a place may follow it), in folder.
+function nativeSnapshot(url, folder) {
   const nativePng = path.join(folder, 'native.png');
   const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
-                                       imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
+                                       url], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
   assert.equal(native.status, 0, native.stderr);
   return nativePng;
 }
@@ -58,7 +58,7 @@ for (const canvasKind of ['webgl', '2d']) {
     const folder = tempDir(t, 'zolvex-pictures-');
     const webPng = path.join(folder, 'web.png');
     await completeFramePicture(page, webPng);
-    const nativePng = nativeSnapshot(server, folder);
+    const nativePng = nativeSnapshot(imageUrl(server), folder);
     const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
     assert.equal(size, '400x300');
     // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
@@ -90,6 +90,27 @@ for (const canvasKind of ['webgl', '2d']) {
     assert.deepEqual(problems, []);
   });
 }
+
+test('tiles the browser decodes show what the native viewer shows', async (t) => {
+  const fixture = makeFixture(t);
+  const server = await startServer(t, fixture);
+  const { page, problems } = await openPage(t, server);
+  // Deep in the picture, where every tile shown comes through the browser's decoder once
+  // it is up (tiles that come before are decoded by the module).
+  await page.waitForFunction(() => Zolvex.__browserDecodes().ready, { timeout: 10000, polling: 20 });
+  const url = imageUrl(server) + ',1100,900,4,center';
+  await openImage(page, url, 'webgl');
+  const folder = tempDir(t, 'zolvex-pictures-');
+  const webPng = path.join(folder, 'web.png');
+  await completeFramePicture(page, webPng);
+  const nativePng = nativeSnapshot(url, folder);
+  const db = psnr(webPng, nativePng);
+  console.log('PSNR', db);
+  assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
+  const decodes = await page.evaluate(() => Zolvex.__browserDecodes());
+  assert.ok(decodes.decoded >= 2 && decodes.refused === 0, JSON.stringify(decodes));
+  assert.deepEqual(problems, []);
+});
 
 // Damages the Huffman tables of every second JPEG stream among the last count in a file
 // (the deepest level's tiles), from the second on (opening the image reads the first tile of
