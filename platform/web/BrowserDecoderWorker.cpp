@@ -4,6 +4,9 @@
 #include <emscripten/threading.h>
 
 #include <atomic>
+#include <vector>
+
+#include "platform/web/JpegColourPlanes.h"
 
 namespace zolvex::platform {
 
@@ -11,7 +14,7 @@ namespace {
 
 // A record's life: a thread claims a free one, fills it and posts it; the worker takes it,
 // decodes, and while writing the pixels holds it in kWriting; the thread reads the outcome
-// and frees it. A thread that stops waiting abandons the record, and the worker frees it
+// (pixels, or the picture's colour planes, which it converts itself) and frees it. A thread that stops waiting abandons the record, and the worker frees it
 // without writing. zolvex-decoder.js knows these numbers and the layouts below.
 enum RecordState : std::int32_t {
   kFree = 0,
@@ -22,6 +25,7 @@ enum RecordState : std::int32_t {
   kDone = 5,
   kFailed = 6,
   kAbandoned = 7,
+  kDonePlanes = 8,
 };
 
 struct DecodeRecord {
@@ -32,7 +36,7 @@ struct DecodeRecord {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t stride = 0;  // in pixels
-  std::int32_t spare = 0;
+  std::int32_t planes = 0;  // room for the colour planes (JpegColourPlanes::Size)
 };
 
 constexpr int kRecords = 8;  // more than the decode pool's threads
@@ -100,13 +104,13 @@ DecodeRecord* ClaimRecord() {
   return nullptr;
 }
 
-// The outcome of a posted record once waiting has ended; the record is free again, or left
-// abandoned to the worker when it has not answered.
-bool Settle(DecodeRecord& record, std::int32_t state) {
+// The outcome of a posted record once waiting has ended (kDone, kDonePlanes or kFailed);
+// the record is free again, or left abandoned to the worker when it has not answered.
+std::int32_t Settle(DecodeRecord& record, std::int32_t state) {
   for (;;) {
-    if (state == kDone || state == kFailed) {
+    if (state == kDone || state == kDonePlanes || state == kFailed) {
       record.state.store(kFree);
-      return state == kDone;
+      return state;
     }
     if (state == kWriting) {  // the worker is converting the pixels into the buffer: moments
       state = zolvex_decoder_wait(&record.state, kAnswerMs);
@@ -114,7 +118,7 @@ bool Settle(DecodeRecord& record, std::int32_t state) {
     }
     if (record.state.compare_exchange_strong(state, kAbandoned)) {
       channel.ready.store(0);
-      return false;
+      return kFailed;
     }
   }
 }
@@ -139,6 +143,9 @@ bool BrowserDecoderWorker::Decode(const std::uint8_t* bytes, std::size_t length,
   if (!Available() || !bytes || length == 0 || width <= 0 || height <= 0 || stridePixels < width) return false;
   DecodeRecord* record = ClaimRecord();
   if (!record) return false;
+  thread_local std::vector<std::uint8_t> planes;
+  planes.resize(JpegColourPlanes::Size(width, height));
+  record->planes = Address(planes.data());
   record->input = Address(bytes);
   record->length = static_cast<std::int32_t>(length);
   record->output = Address(pixels);
@@ -147,7 +154,9 @@ bool BrowserDecoderWorker::Decode(const std::uint8_t* bytes, std::size_t length,
   record->stride = stridePixels;
   record->state.store(kPosted);
   zolvex_decoder_ring(&channel.bell);
-  return Settle(*record, zolvex_decoder_wait(&record->state, kAnswerMs));
+  const std::int32_t outcome = Settle(*record, zolvex_decoder_wait(&record->state, kAnswerMs));
+  if (outcome == kDonePlanes) JpegColourPlanes::ToPixels(planes.data(), width, height, pixels, stridePixels);
+  return outcome != kFailed;
 }
 
 int BrowserDecoderWorker::Decoded() { return channel.decoded.load(); }

@@ -1,14 +1,15 @@
 // The module's JPEG decoder: a plain worker that decodes with the browser's own decoder
 // (WebCodecs), which is several times faster than a decoder compiled to WebAssembly. It
 // shares the module's memory: the module's threads post records there (BrowserDecoderWorker
-// .cpp has their layout) and wait on them; the worker writes the pixels, 32-bit blue,
-// green, red, opaque, straight into the waiting thread's buffer and wakes it. A stream it
-// cannot decode is answered as refused and the thread decodes it itself.
+// .cpp has their layout) and wait on them; the worker writes the picture straight into the
+// waiting thread's buffers and wakes it: its colour planes, which the thread converts as our
+// own decoder does, or, where the browser gives none, 32-bit blue, green, red, opaque
+// pixels. A stream it cannot decode is answered as refused and the thread decodes it itself.
 'use strict';
 
-const FREE = 0, POSTED = 2, TAKEN = 3, WRITING = 4, DONE = 5, FAILED = 6, ABANDONED = 7;
+const FREE = 0, POSTED = 2, TAKEN = 3, WRITING = 4, DONE = 5, FAILED = 6, ABANDONED = 7, DONE_PLANES = 8;
 const READY = 0, BELL = 1, DECODED = 2, REFUSED = 3, FIRST_RECORD = 4;
-const STATE = 0, INPUT = 1, LENGTH = 2, OUTPUT = 3, WIDTH = 4, HEIGHT = 5, STRIDE = 6;
+const STATE = 0, INPUT = 1, LENGTH = 2, OUTPUT = 3, WIDTH = 4, HEIGHT = 5, STRIDE = 6, PLANES = 7;
 
 let words = null, bytes = null, channel = 0, records = [];
 // Records being decoded: only their decode may free them once abandoned.
@@ -73,10 +74,39 @@ async function decode(record) {
     Atomics.store(words, record + STATE, FREE);
     return;
   }
-  const delivered = image !== null && (await copyPixels(image, words[record + OUTPUT] >>> 0, width, height, stride));
-  Atomics.add(words, channel + (delivered ? DECODED : REFUSED), 1);
-  Atomics.store(words, record + STATE, delivered ? DONE : FAILED);
+  const outcome = image === null ? FAILED : await deliver(image, record, width, height, stride);
+  Atomics.add(words, channel + (outcome === FAILED ? REFUSED : DECODED), 1);
+  Atomics.store(words, record + STATE, outcome);
   Atomics.notify(words, record + STATE);
+}
+
+// Hands the picture over as its colour planes where the browser has them (the waiting
+// thread converts them as our own decoder does), or else as pixels; answers the record's
+// outcome. Closes the picture.
+async function deliver(image, record, width, height, stride) {
+  try {
+    if (image.format === 'I420' && (await copyPlanes(image, words[record + PLANES] >>> 0, width, height))) {
+      return DONE_PLANES;
+    }
+    return (await copyPixels(image, words[record + OUTPUT] >>> 0, width, height, stride)) ? DONE : FAILED;
+  } finally {
+    image.close();
+  }
+}
+
+// The planes one after the other: luma in rows of width, then both chroma planes in rows of
+// half the width (rounded up), as JpegColourPlanes reads them.
+async function copyPlanes(image, output, width, height) {
+  const halfWidth = (width + 1) >> 1, halfHeight = (height + 1) >> 1;
+  const luma = width * height, chroma = halfWidth * halfHeight;
+  try {
+    await image.copyTo(bytes.subarray(output, output + luma + 2 * chroma), {
+      layout: [{ offset: 0, stride: width }, { offset: luma, stride: halfWidth },
+               { offset: luma + chroma, stride: halfWidth }] });
+    return true;
+  } catch (e) {
+    return false;
+  }
 }
 
 // The stream's picture, or null when it does not decode to one of width x height.
@@ -93,8 +123,8 @@ async function decodeJpeg(stream, width, height) {
   }
 }
 
-// Converts the picture into rows of stride pixels at output, in the module's memory; the
-// waiting thread holds the buffer until the record is answered.
+// Converts the picture into rows of stride pixels at output, in the module's memory (the
+// waiting thread holds its buffers until the record is answered).
 async function copyPixels(image, output, width, height, stride) {
   try {
     const target = bytes.subarray(output, output + 4 * (stride * (height - 1) + width));
@@ -102,7 +132,5 @@ async function copyPixels(image, output, width, height, stride) {
     return true;
   } catch (e) {
     return false;
-  } finally {
-    image.close();
   }
 }
