@@ -74,4 +74,26 @@ void ViewImage::DrawToSurface(platform::Surface& surface, int x, int y) const {
   surface.Unlock();
 }
 
+std::unique_ptr<ViewImage> ViewImage::FromSurface(std::unique_ptr<platform::Surface> surface) {
+  if (!surface) return nullptr;
+  auto image = std::make_unique<ViewImage>();
+  if (!image->create(surface->Width(), surface->Height(), 24)) return nullptr;
+  Pixel* pixels = surface->Lock();
+  const int width = surface->Width();
+  for (int y = 0; y < surface->Height(); ++y) {
+    Pixel* in = pixels + static_cast<size_t>(y) * surface->StridePixels();
+    std::uint8_t* out = image->getRow(y);
+    for (int x = 0; x < width; ++x, out += 3) {
+      const Pixel pixel = in[x] | 0xFF000000u;
+      in[x] = pixel;
+      out[0] = static_cast<std::uint8_t>(pixel);
+      out[1] = static_cast<std::uint8_t>(pixel >> 8);
+      out[2] = static_cast<std::uint8_t>(pixel >> 16);
+    }
+  }
+  surface->Unlock();
+  image->surface_ = std::move(surface);
+  return image;
+}
+
 }  // namespace zolvex

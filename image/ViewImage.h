@@ -29,6 +29,10 @@ class ViewImage : public qmImage {
 
   // A 24-bit image of a surface's pixels (alpha dropped).
   static std::unique_ptr<ViewImage> FromSurface(const platform::Surface& surface);
+  // A picture decoded straight into display pixels: the image keeps the surface as its
+  // display copy (made opaque) and makes from it the 24-bit pixels every other reader
+  // uses, so that GetSurface has nothing left to expand. None for a null or oversized one.
+  static std::unique_ptr<ViewImage> FromSurface(std::unique_ptr<platform::Surface> surface);
   // Writes the image into a surface at (x, y), blending by the alpha plane when present.
   void DrawToSurface(platform::Surface& surface, int x, int y) const;
 

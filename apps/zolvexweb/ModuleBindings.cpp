@@ -1,6 +1,7 @@
 #include <emscripten/bind.h>
 
 #include "apps/zolvexweb/WebControl.h"
+#include "platform/web/BrowserDecoderWorker.h"
 
 namespace {
 
@@ -14,6 +15,16 @@ emscripten::val PropertyNames() { return Names(zolvex::ControlDispatch::Property
 emscripten::val Zolvex2PropertyNames() { return Names(zolvex::ControlDispatch::Zolvex2PropertyNames()); }
 emscripten::val MethodNames() { return Names(zolvex::ControlDispatch::MethodNames()); }
 
+// Whether the browser's JPEG decoder is up, and how many streams it delivered and refused:
+// profiles and tests see from it which decoder the tiles went through.
+emscripten::val BrowserDecodes() {
+  emscripten::val counts = emscripten::val::object();
+  counts.set("ready", zolvex::platform::BrowserDecoderWorker::Ready());
+  counts.set("decoded", zolvex::platform::BrowserDecoderWorker::Decoded());
+  counts.set("refused", zolvex::platform::BrowserDecoderWorker::Refused());
+  return counts;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(zolvex) {
@@ -21,6 +32,7 @@ EMSCRIPTEN_BINDINGS(zolvex) {
   emscripten::function("propertyNames", &PropertyNames);
   emscripten::function("zolvex2PropertyNames", &Zolvex2PropertyNames);
   emscripten::function("methodNames", &MethodNames);
+  emscripten::function("browserDecodes", &BrowserDecodes);
   emscripten::class_<WebControl>("WebControl")
       .constructor<const std::string&, int, int, const std::string&, emscripten::val, emscripten::val>()
       .function("get", &WebControl::Get)

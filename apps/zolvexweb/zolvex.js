@@ -144,5 +144,8 @@
     return control;
   }
 
-  window.Zolvex = { ready: ready, create: create };
+  // __browserDecodes(): the JPEG streams the browser's decoder delivered and refused so far
+  // ({ decoded, refused }), for tests and benchmarks.
+  window.Zolvex = { ready: ready, create: create,
+                    __browserDecodes: function () { return module ? module.browserDecodes() : null; } };
 })();

@@ -166,6 +166,7 @@ try {
     return (performance.now() - start) / 1000;
   }, size, steps);
   const cpuSeconds = browserCpuSeconds(browser.process().pid) - cpuAtStart;
+  const decodes = await page.evaluate(() => Zolvex.__browserDecodes());
   if (profileFile) {
     const [profile, ...workerProfiles] = await Promise.all(profilers.map(async (profiler) => (await profiler.send('Profiler.stop')).profile));
     fs.writeFileSync(profileFile, JSON.stringify(profile));
@@ -188,11 +189,12 @@ try {
   const framesPerSecond = steps / pathSeconds;
   const gz = (file) => spawnSync('sh', ['-c', `gzip -9 -c '${file}' | wc -c`], { encoding: 'utf8' }).stdout.trim();
   const wasm = path.join(webDir, 'zolvex-module.wasm');
-  const js = ['zolvex-module.js', 'zolvex-module.worker.js', 'zolvex.js'].map((f) => path.join(webDir, f));
+  const js = ['zolvex-module.js', 'zolvex-module.worker.js', 'zolvex.js', 'zolvex-decoder.js'].map((f) => path.join(webDir, f));
   const jsGz = js.reduce((sum, file) => sum + Number(gz(file)), 0);
   const ofNative = nativeFramesPerSecond > 0 ? `, ${(framesPerSecond / nativeFramesPerSecond).toFixed(2)} of native` : '';
   console.log(`web      ${framesPerSecond.toFixed(1)} frames/s (${steps} frames in ${pathSeconds.toFixed(2)} s)${ofNative}`);
   console.log(`         browser processor time ${(1000 * cpuSeconds / steps).toFixed(1)} ms a frame (all its processes); first complete frame ${firstFrameMs.toFixed(0)} ms`);
+  console.log(`         JPEG tiles decoded by the browser ${decodes.decoded}, refused ${decodes.refused} (the rest by the module)`);
   console.log(`module   ${fs.statSync(wasm).size} bytes wasm, ${gz(wasm)} gzip; scripts ${jsGz} gzip`);
 } finally {
   await browser.close();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "image/ViewImage.h"
 #include "image/qmBufferedStream.h"
@@ -345,6 +346,27 @@ TEST(ViewImageSurface, TrueColourRowsKeepEveryPixel) {
       }
     }
   }
+}
+
+// Pixels decoded straight into a surface (with whatever the fourth byte holds) become the
+// picture's display copy as they are, made opaque, beside 24-bit pixels of the same colours.
+TEST(ViewImageSurface, DecodedSurfaceBecomesTheDisplayCopy) {
+  auto surface = std::make_unique<platform::Surface>(3, 2, platform::Surface::Uncleared{});
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) surface->SetPixel(x, y, 0x00010203u * static_cast<platform::Pixel>(x + 3 * y + 1));
+  }
+  const platform::Surface* kept = surface.get();
+  auto image = ViewImage::FromSurface(std::move(surface));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->getBitsPerPixel(), 24);
+  EXPECT_EQ(image->GetSurface(), kept);
+  EXPECT_EQ(image->getPixelColor(2, 1), qmMakeColor(6, 12, 18));
+  EXPECT_EQ(kept->PixelAt(2, 1), 0xFF060C12u);
+  EXPECT_EQ(kept->PixelAt(0, 0), 0xFF010203u);
+
+  EXPECT_EQ(ViewImage::FromSurface(std::unique_ptr<platform::Surface>()), nullptr);
+  qmImage::SizeLimit limit(2, 2);
+  EXPECT_EQ(ViewImage::FromSurface(std::make_unique<platform::Surface>(3, 2)), nullptr);
 }
 
 TEST(ViewImageSurface, DrawBlendsByAlphaPlane) {

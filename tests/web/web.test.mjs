@@ -26,6 +26,26 @@ async function completeFramePicture(page, file) {
   fs.writeFileSync(file, Buffer.from(picture.split(',')[1], 'base64'));
 }
 
+// Opens the image in a control made on the page, with frames shown through a canvas of kind.
+async function openImage(page, url, kind) {
+  await page.evaluate((url, kind) => new Promise((resolve, reject) => {
+    document.getElementById('viewer').dataset.zolvexCanvas = kind;
+    window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
+    ctrl.OnError = (text) => reject(new Error(text));
+    ctrl.OnLoaded = () => resolve();
+    ctrl.Url = url;
+  }), url, kind);
+}
+
+// The native viewer's picture of the image at url (a place may follow it), in folder.
+function nativeSnapshot(url, folder) {
+  const nativePng = path.join(folder, 'native.png');
+  const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
+                                       url], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
+  assert.equal(native.status, 0, native.stderr);
+  return nativePng;
+}
+
 // Both ways of showing frames: WebGL (chosen here, where the browser draws it in software) and
 // the 2-D canvas, which browsers without WebGL use.
 for (const canvasKind of ['webgl', '2d']) {
@@ -34,20 +54,11 @@ for (const canvasKind of ['webgl', '2d']) {
     const server = await startServer(t, fixture);
     const { page, problems } = await openPage(t, server);
     // The native snapshot is the view's frame: the control's toolbar and logo stay off here.
-    await page.evaluate((url, kind) => new Promise((resolve, reject) => {
-      document.getElementById('viewer').dataset.zolvexCanvas = kind;
-      window.ctrl = Zolvex.create(document.getElementById('viewer'), { ShowToolbar: 'no', LogoLocation: 'no' });
-      ctrl.OnError = (text) => reject(new Error(text));
-      ctrl.OnLoaded = () => resolve();
-      ctrl.Url = url;
-    }), imageUrl(server), canvasKind);
+    await openImage(page, imageUrl(server), canvasKind);
     const folder = tempDir(t, 'zolvex-pictures-');
     const webPng = path.join(folder, 'web.png');
     await completeFramePicture(page, webPng);
-    const nativePng = path.join(folder, 'native.png');
-    const native = run(programs.zolvex, ['--headless', '--size', '400x300', '--timeout', '30', '--snapshot', nativePng,
-                                         imageUrl(server)], { env: { ...process.env, XDG_CONFIG_HOME: folder } });
-    assert.equal(native.status, 0, native.stderr);
+    const nativePng = nativeSnapshot(imageUrl(server), folder);
     const size = run('identify', ['-format', '%wx%h', webPng]).stdout;
     assert.equal(size, '400x300');
     // ZOLVEX_WEB_PICTURES=DIR keeps both pictures for a look.
@@ -73,9 +84,70 @@ for (const canvasKind of ['webgl', '2d']) {
     await completeFramePicture(page, backPng);
     const backDb = psnr(backPng, nativePng);
     assert.ok(backDb > 40, `PSNR ${backDb} dB against the native snapshot after moving away and back`);
+    // Those tiles came through the browser's own JPEG decoder.
+    const decodes = await page.evaluate(() => Zolvex.__browserDecodes());
+    assert.ok(decodes.decoded >= 2 && decodes.refused === 0, JSON.stringify(decodes));
     assert.deepEqual(problems, []);
   });
 }
+
+test('tiles the browser decodes show what the native viewer shows', async (t) => {
+  const fixture = makeFixture(t);
+  const server = await startServer(t, fixture);
+  const { page, problems } = await openPage(t, server);
+  // Deep in the picture, where every tile shown comes through the browser's decoder once
+  // it is up (tiles that come before are decoded by the module).
+  await page.waitForFunction(() => Zolvex.__browserDecodes().ready, { timeout: 10000, polling: 20 });
+  const url = imageUrl(server) + ',1100,900,4,center';
+  await openImage(page, url, 'webgl');
+  const folder = tempDir(t, 'zolvex-pictures-');
+  const webPng = path.join(folder, 'web.png');
+  await completeFramePicture(page, webPng);
+  const nativePng = nativeSnapshot(url, folder);
+  const db = psnr(webPng, nativePng);
+  console.log('PSNR', db);
+  assert.ok(db > 40, `PSNR ${db} dB against the native snapshot`);
+  const decodes = await page.evaluate(() => Zolvex.__browserDecodes());
+  assert.ok(decodes.decoded >= 2 && decodes.refused === 0, JSON.stringify(decodes));
+  assert.deepEqual(problems, []);
+});
+
+// Damages the Huffman tables of every second JPEG stream among the last count in a file
+// (the deepest level's tiles), from the second on (opening the image reads the first tile of
+// each level): neither our decoder nor the browser's can read those.
+function damageLastJpegStreams(file, count) {
+  const bytes = fs.readFileSync(file);
+  const soi = Buffer.from([0xff, 0xd8, 0xff]);
+  const starts = [];
+  for (let at = bytes.indexOf(soi); at >= 0; at = bytes.indexOf(soi, at + 3)) starts.push(at);
+  for (let i = starts.length - count + 1; i < starts.length; i += 2) {
+    const table = bytes.indexOf(Buffer.from([0xff, 0xc4]), starts[i]);
+    bytes.fill(0xee, table + 5, table + 21);  // the counts of codes by length: far too many
+  }
+  fs.writeFileSync(file, bytes);
+}
+
+test('damaged JPEG tiles fall back to the module\'s decoder and end as they do natively', async (t) => {
+  const fixture = makeFixture(t);
+  damageLastJpegStreams(path.join(fixture.images, 's.ktq'), 64);  // the 8 x 8 tiles of 2048 x 2048
+  const server = await startServer(t, fixture);
+  const { page, problems } = await openPage(t, server);
+  await openImage(page, imageUrl(server), 'webgl');
+  const folder = tempDir(t, 'zolvex-pictures-');
+  await completeFramePicture(page, path.join(folder, 'home.png'));
+  // The deepest level, where every other tile is damaged: the browser refuses those, our
+  // decoder then fails on them as natively (their tiles keep their drafts and are asked for
+  // again later), and the sound ones come from the browser.
+  const before = await page.evaluate(() => Zolvex.__browserDecodes());
+  assert.equal(before.refused, 0);
+  await page.evaluate(() => ctrl.MoveTo(700, 500, ctrl.GetLevelCount()));
+  await page.waitForFunction((decoded) => {
+    const now = Zolvex.__browserDecodes();
+    return now.refused >= 2 && now.decoded >= decoded + 2;
+  }, { timeout: 20000, polling: 100 }, before.decoded);
+  assert.ok(await page.evaluate(() => ctrl.__native.pendingTiles() > 0), 'the damaged tiles are asked for again');
+  assert.deepEqual(problems, []);
+});
 
 // The same probe runs in both hosts; its answers and the order of its events must agree.
 const probe = fs.readFileSync(path.join(path.dirname(new URL(import.meta.url).pathname), 'probe_page.js'), 'utf8');
