@@ -39,18 +39,20 @@ platform::Surface* ViewImage::GetSurface() {
 
 std::unique_ptr<ViewImage> ViewImage::FromSurface(const platform::Surface& surface) {
   auto image = std::make_unique<ViewImage>();
-  if (!image->create(surface.Width(), surface.Height(), 24)) return nullptr;
-  const Pixel* pixels = surface.Pixels();
+  if (!image->createUncleared(surface.Width(), surface.Height(), 24)) return nullptr;
   for (int y = 0; y < surface.Height(); ++y) {
-    const Pixel* in = pixels + static_cast<size_t>(y) * surface.StridePixels();
-    std::uint8_t* out = image->getRow(y);
-    for (int x = 0; x < surface.Width(); ++x, out += 3) {
-      out[0] = static_cast<std::uint8_t>(in[x]);
-      out[1] = static_cast<std::uint8_t>(in[x] >> 8);
-      out[2] = static_cast<std::uint8_t>(in[x] >> 16);
-    }
+    StoreRow(surface.Pixels() + static_cast<size_t>(y) * surface.StridePixels(), image->getRow(y), surface.Width());
   }
   return image;
+}
+
+// A row of pixels as blue, green, red bytes (alpha dropped).
+void ViewImage::StoreRow(const Pixel* in, std::uint8_t* out, int width) {
+  for (int x = 0; x < width; ++x, out += 3) {
+    out[0] = static_cast<std::uint8_t>(in[x]);
+    out[1] = static_cast<std::uint8_t>(in[x] >> 8);
+    out[2] = static_cast<std::uint8_t>(in[x] >> 16);
+  }
 }
 
 void ViewImage::DrawToSurface(platform::Surface& surface, int x, int y) const {
@@ -77,19 +79,13 @@ void ViewImage::DrawToSurface(platform::Surface& surface, int x, int y) const {
 std::unique_ptr<ViewImage> ViewImage::FromSurface(std::unique_ptr<platform::Surface> surface) {
   if (!surface) return nullptr;
   auto image = std::make_unique<ViewImage>();
-  if (!image->create(surface->Width(), surface->Height(), 24)) return nullptr;
+  if (!image->createUncleared(surface->Width(), surface->Height(), 24)) return nullptr;
   Pixel* pixels = surface->Lock();
   const int width = surface->Width();
   for (int y = 0; y < surface->Height(); ++y) {
     Pixel* in = pixels + static_cast<size_t>(y) * surface->StridePixels();
-    std::uint8_t* out = image->getRow(y);
-    for (int x = 0; x < width; ++x, out += 3) {
-      const Pixel pixel = in[x] | 0xFF000000u;
-      in[x] = pixel;
-      out[0] = static_cast<std::uint8_t>(pixel);
-      out[1] = static_cast<std::uint8_t>(pixel >> 8);
-      out[2] = static_cast<std::uint8_t>(pixel >> 16);
-    }
+    for (int x = 0; x < width; ++x) in[x] |= 0xFF000000u;
+    StoreRow(in, image->getRow(y), width);
   }
   surface->Unlock();
   image->surface_ = std::move(surface);

@@ -37,6 +37,8 @@ class ViewImage : public qmImage {
   void DrawToSurface(platform::Surface& surface, int x, int y) const;
 
  private:
+  static void StoreRow(const platform::Pixel* in, std::uint8_t* out, int width);
+
   std::unique_ptr<platform::Surface> surface_;
 };
 
