@@ -4,6 +4,7 @@
 // HTTP tunnel. The server (ktqserve) runs in a process of its own, and each case runs in a
 // fresh viewer process, so that the resident memory shown is the viewer's alone.
 //
+// Each case runs three times, the cases in turn, and the run of median length is reported.
 // For each case it prints the frames per second (steps over the time the path took, each
 // frame composed after the move and again once complete) and the tiles decoded per second
 // (the distinct tiles the path needed, over the same time), beside the raw decode rate of
@@ -46,7 +47,7 @@ using namespace zolvex;
 using Clock = std::chrono::steady_clock;
 using TileId = std::tuple<int, int, int>;  // level, column, row
 
-constexpr int kWidth = 1920, kHeight = 1080, kSteps = 200;
+constexpr int kWidth = 1920, kHeight = 1080, kSteps = 200, kRounds = 3;
 
 long ResidentKb() {
   std::ifstream status("/proc/self/status");
@@ -250,6 +251,19 @@ void WarmPageCache(const std::string& path) {
   }
 }
 
+// The run of median length among a case's runs (its raw rate the median of theirs); a
+// failed run makes the case fail.
+CaseFigures Median(std::vector<CaseFigures> runs) {
+  if (runs.empty() || std::any_of(runs.begin(), runs.end(), [](const CaseFigures& f) { return !f.ok; })) return {};
+  std::vector<double> rawRates;
+  for (const CaseFigures& run : runs) rawRates.push_back(run.rawRate);
+  std::sort(rawRates.begin(), rawRates.end());
+  std::sort(runs.begin(), runs.end(), [](const CaseFigures& a, const CaseFigures& b) { return a.pathSeconds < b.pathSeconds; });
+  CaseFigures median = runs[runs.size() / 2];
+  median.rawRate = rawRates[rawRates.size() / 2];
+  return median;
+}
+
 void Report(const std::string& label, const CaseFigures& figures, double localRate) {
   if (!figures.ok) {
     std::printf("%-8s failed\n", label.c_str());
@@ -287,16 +301,25 @@ int main(int argc, char** argv) {
   const std::set<std::string> cases(argv + std::min(argc, 3), argv + argc);
   auto wanted = [&cases](const std::string& label) { return cases.empty() || cases.count(label) > 0; };
   std::printf("%d steps of a %d x %d window over %d x %d\n", kSteps, kWidth, kHeight, size, size);
-  const CaseFigures local = wanted("local") ? RunCaseApart("local", picture, {}, size, picture) : CaseFigures{};
-  const CaseFigures direct =
-      wanted("direct")
-          ? RunCaseApart("direct", "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name, {}, size, picture)
-          : CaseFigures{};
-  const CaseFigures tunnel =
-      wanted("tunnel") ? RunCaseApart("tunnel", "ktq://127.0.0.1/" + name,
-                                      {{"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}}, size,
-                                      picture)
-                       : CaseFigures{};
+  // The machine's speed drifts from second to second (other work shares it), so each case
+  // runs kRounds times, the cases in turn, and the run of median length stands for it.
+  const std::string directUrl = "ktq://127.0.0.1:" + std::to_string(server.Port()) + "/" + name;
+  const std::vector<std::pair<std::string, std::string>> tunnelProperties = {
+      {"firewalled", "yes"}, {"HTTPPort", std::to_string(server.HttpPort())}};
+  std::vector<CaseFigures> locals, directs, tunnels;
+  for (int round = 1; round <= kRounds; ++round) {
+    if (wanted("local")) locals.push_back(RunCaseApart("local", picture, {}, size, picture));
+    if (wanted("direct")) directs.push_back(RunCaseApart("direct", directUrl, {}, size, picture));
+    if (wanted("tunnel")) {
+      tunnels.push_back(RunCaseApart("tunnel", "ktq://127.0.0.1/" + name, tunnelProperties, size, picture));
+    }
+    std::printf("round %d:", round);
+    for (const auto* runs : {&locals, &directs, &tunnels}) {
+      if (!runs->empty() && runs->back().ok) std::printf(" %.0f tiles/s", runs->back().tiles / runs->back().pathSeconds);
+    }
+    std::printf("\n");
+  }
+  const CaseFigures local = Median(locals), direct = Median(directs), tunnel = Median(tunnels);
   if (local.ok) std::printf("raw decode of the same tiles, one thread: %.0f tiles/s\n", local.rawRate);
   const double localRate = local.ok ? local.tiles / local.pathSeconds : 0;
   for (const auto& [label, figures] : {std::pair{"local", local}, {"direct", direct}, {"tunnel", tunnel}}) {
