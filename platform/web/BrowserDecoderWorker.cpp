@@ -14,8 +14,9 @@ namespace {
 
 // A record's life: a thread claims a free one, fills it and posts it; the worker takes it,
 // decodes, and while writing the pixels holds it in kWriting; the thread reads the outcome
-// (pixels, or the picture's colour planes, which it converts itself) and frees it. A thread that stops waiting abandons the record, and the worker frees it
-// without writing. zolvex-decoder.js knows these numbers and the layouts below.
+// (pixels, or the picture's colour planes, which it converts itself) and frees it. A
+// thread that stops waiting abandons the record, and the worker frees it without writing.
+// zolvex-decoder.js knows these numbers and the layouts below.
 enum RecordState : std::int32_t {
   kFree = 0,
   kClaimed = 1,
