@@ -213,6 +213,14 @@ ZOLVEX_SHUFFLE_TARGET void ExpandRowShuffled(const std::uint8_t* __restrict in, 
 }
 #endif
 
+// How far ahead of the row being copied its source rows are fetched into the cache.
+constexpr int kRowsAhead = 4;
+
+void PrefetchBytes(const std::uint8_t* from, std::ptrdiff_t bytes) {
+  for (std::ptrdiff_t at = 0; at < bytes; at += 64) __builtin_prefetch(from + at);
+  __builtin_prefetch(from + bytes - 1);
+}
+
 }  // namespace
 
 void Surface::ExpandBgrRow(const std::uint8_t* in, Pixel* out, int width) {
@@ -236,9 +244,18 @@ void Surface::CopyBgrRows(const std::uint8_t* topRow, std::ptrdiff_t rowStride, 
   if (target.IsEmpty()) return;
   Pixel* to = Lock();
   const int toStride = StridePixels();
+  const std::ptrdiff_t rowBytes = 3 * static_cast<std::ptrdiff_t>(target.Width());
   for (int y = target.top; y < target.bottom; ++y) {
     const std::uint8_t* fromRow = topRow + (y - dy) * rowStride + 3 * static_cast<std::ptrdiff_t>(target.left - dx);
-    ExpandBgrRow(fromRow, to + static_cast<size_t>(y) * toStride + target.left, target.Width());
+    // The rows were mostly written by another thread a while ago and are no longer in this
+    // core's cache; each is a short run that the hardware's prefetcher starts too late for,
+    // so the rows a few ahead are asked for while this one is copied.
+    Pixel* toRow = to + static_cast<size_t>(y) * toStride + target.left;
+    if (y + kRowsAhead < target.bottom) {
+      PrefetchBytes(fromRow + kRowsAhead * rowStride, rowBytes);
+      PrefetchBytes(reinterpret_cast<const std::uint8_t*>(toRow + kRowsAhead * toStride), 4 * target.Width());
+    }
+    ExpandBgrRow(fromRow, toRow, target.Width());
   }
   Unlock();
 }
