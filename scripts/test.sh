@@ -32,19 +32,39 @@ with_display() {
   if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; fi
 }
 
-run_suite() {
+build_suite() {
   local dir=$1; shift
   local label=$1; shift
   echo "== $label: configure and build in $dir"
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
+}
+
+test_suite() {
+  local dir=$1 label=$2
   echo "== $label: tests"
   (cd "$dir" && with_display ctest --output-on-failure -j "$jobs" ${CTEST_ARGS:-})
 }
 
-run_suite "$root/build" "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite() {
+  build_suite "$@"
+  test_suite "$1" "$2"
+}
+
+build_suite "$root/build" "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The WebAssembly module builds (at a lower priority) while the plain suite runs: its codec
+# libraries' configure scripts, run once per cache, mostly wait on one command at a time.
+# A failure here shows when test-web.sh builds again.
+web_log=$(mktemp) web_build=
+trap 'rm -f "$web_log"' EXIT
+if command -v emcc >/dev/null; then
+  bash scripts/build-web.sh "$root/build-web" >"$web_log" 2>&1 &
+  web_build=$!
+fi
+test_suite "$root/build" "plain"
 echo "== hostile peers and inputs"
 bash scripts/hostile.sh "$root/build"
+[ -z "$web_build" ] || wait "$web_build" || echo "== web: the build beside the plain suite failed; building again"
 # The WebAssembly control in headless Chromium (skipped without Chromium).
 bash scripts/test-web.sh "$root/build"
 run_suite "$root/build-asan" "asan+ubsan" -DCMAKE_BUILD_TYPE=Debug -DZOLVEX_SANITIZE=address,undefined -DZOLVEX_BUILD_BENCH=OFF
