@@ -1,9 +1,9 @@
 #include "platform/TcpConnection.h"
 
 #include <array>
-#include <deque>
 
 #include "platform/WorkerLoop.h"
+#include "platform/WriteQueue.h"
 
 namespace zolvex::platform {
 
@@ -58,21 +58,22 @@ class TcpConnection::Impl : public std::enable_shared_from_this<TcpConnection::I
 
   void Send(std::vector<std::uint8_t> bytes) {
     pendingBytes_ += bytes.size();
-    queue_.push_back(std::move(bytes));
+    queue_.Push(std::move(bytes));
     if (open_ && !writing_) Write();
   }
 
   void Write() {
-    if (writing_ || queue_.empty() || !open_) return;
+    if (writing_ || queue_.Empty() || !open_) return;
     writing_ = true;
     auto self = shared_from_this();
-    asio::async_write(socket_, asio::buffer(queue_.front()), [self](const std::error_code& ec, std::size_t) {
+    auto buffers = queue_.Front();
+    const std::size_t blocks = buffers.size();
+    asio::async_write(socket_, std::move(buffers), [self, blocks](const std::error_code& ec, std::size_t) {
       self->writing_ = false;
       if (!self->open_) return;
       if (ec) return self->Fail(ec.message());
-      self->pendingBytes_ -= self->queue_.front().size();
-      self->queue_.pop_front();
-      if (self->queue_.empty()) {
+      self->pendingBytes_ -= self->queue_.Pop(blocks);
+      if (self->queue_.Empty()) {
         if (self->listener_) self->listener_->OnWritable();
       } else {
         self->Write();
@@ -94,7 +95,7 @@ class TcpConnection::Impl : public std::enable_shared_from_this<TcpConnection::I
     deadline_.cancel();
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
-    queue_.clear();
+    queue_.Clear();
     pendingBytes_ = 0;
   }
 
@@ -103,7 +104,7 @@ class TcpConnection::Impl : public std::enable_shared_from_this<TcpConnection::I
   asio::steady_timer deadline_;
   TcpListener* listener_;
   std::array<std::uint8_t, 65536> buffer_{};
-  std::deque<std::vector<std::uint8_t>> queue_;
+  WriteQueue queue_;
   std::size_t pendingBytes_ = 0;
   bool open_ = false;
   bool connecting_ = false;

@@ -4,9 +4,10 @@
 
 #include <array>
 #include <atomic>
-#include <deque>
 #include <mutex>
 #include <thread>
+
+#include "platform/WriteQueue.h"
 
 namespace zolvex::platform {
 
@@ -34,7 +35,7 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
         self->unsent_ -= bytes.size();
         return;
       }
-      self->queue_.push_back(std::move(bytes));
+      self->queue_.Push(std::move(bytes));
       self->WriteNext();
     });
   }
@@ -67,7 +68,7 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   void CloseAfterWrites() override {
     asio::dispatch(strand_, [self = shared_from_this()] {
       self->closeWhenDrained_ = true;
-      if (self->queue_.empty()) self->Shut();
+      if (self->queue_.Empty()) self->Shut();
     });
   }
 
@@ -84,7 +85,7 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
     // The unsent answers go now, and their memory with them.
-    std::deque<std::vector<std::uint8_t>>().swap(queue_);
+    queue_.Clear();
     unsent_ = 0;
     keepAlive_.reset();
     if (session_) {
@@ -129,16 +130,18 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   }
 
   void WriteNext() {
-    if (writing_ || queue_.empty() || closed_) return;
+    if (writing_ || queue_.Empty() || closed_) return;
     writing_ = true;
-    asio::async_write(socket_, asio::buffer(queue_.front()),
-                      asio::bind_executor(strand_, [self = shared_from_this()](const std::error_code& ec, std::size_t) {
+    auto buffers = queue_.Front();
+    const std::size_t blocks = buffers.size();
+    asio::async_write(socket_, std::move(buffers),
+                      asio::bind_executor(strand_, [self = shared_from_this(), blocks](const std::error_code& ec,
+                                                                                       std::size_t) {
                         self->writing_ = false;
                         if (self->closed_) return;
                         if (ec) return self->Shut();
-                        self->unsent_ -= self->queue_.front().size();
-                        self->queue_.pop_front();
-                        if (self->queue_.empty() && self->closeWhenDrained_) return self->Shut();
+                        self->unsent_ -= self->queue_.Pop(blocks);
+                        if (self->queue_.Empty() && self->closeWhenDrained_) return self->Shut();
                         self->WriteNext();
                         self->Drained();
                       }));
@@ -148,7 +151,7 @@ class AsioServerConnection : public ServerConnection, public std::enable_shared_
   asio::strand<asio::ip::tcp::socket::executor_type> strand_;
   std::unique_ptr<ServerSession> session_;
   std::array<std::uint8_t, 16384> buffer_{};
-  std::deque<std::vector<std::uint8_t>> queue_;
+  WriteQueue queue_;
   std::string peer_;
   std::atomic<std::size_t> unsent_ = 0;
   // Set while the session has paused reading: then no handler holds the connection.
