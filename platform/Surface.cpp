@@ -1,8 +1,8 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__wasm_simd128__)

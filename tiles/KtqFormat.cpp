@@ -189,15 +189,14 @@ std::unique_ptr<ViewImage> KtqFormat::DecodeStream(const std::uint8_t* bytes, si
 
 std::unique_ptr<ViewImage> KtqFormat::DecodeTileStream(const std::uint8_t* bytes, size_t length, int formatId,
                                                        int tileWidth, int tileHeight) {
-  if (!bytes || length == 0) return nullptr;
-  const int format = FormatOfStream(bytes, length, formatId);
-  if (format == qmFormatUnknown) return nullptr;
   std::optional<qmImage::SizeLimit> limit;
   if (tileWidth > 0 && tileHeight > 0) limit.emplace(tileWidth, tileHeight);
+  // The format is found once and handed on: DecodeStream takes a known format as it is.
+  const int format = bytes && length > 0 ? FormatOfStream(bytes, length, formatId) : qmFormatUnknown;
   if (format == qmFormatJpeg) {
     if (auto image = DecodeJpegInBrowser(bytes, length)) return image;
   }
-  return qmImageUtils::decodeFromMemory(bytes, length, format);
+  return DecodeStream(bytes, length, format);
 }
 
 std::optional<std::vector<std::uint8_t>> KtqFormat::EncodeStream(const qmImage& image, int formatId,

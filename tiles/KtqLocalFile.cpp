@@ -58,7 +58,6 @@ class KtqLocalFile::Reader {
 
 void KtqLocalFile::Reset() {
   file_.reset();
-  fileSize_ = 0;
   scrambled_ = false;
   attached_.clear();
   recordedExtent_ = false;
@@ -68,6 +67,8 @@ void KtqLocalFile::Reset() {
   errorKind_ = ErrorKind::None;
   error_.clear();
 }
+
+std::int64_t KtqLocalFile::FileSize() const { return file_ ? file_->Size() : 0; }
 
 bool KtqLocalFile::Fail(ErrorKind kind, std::string message) {
   file_.reset();
@@ -84,7 +85,6 @@ bool KtqLocalFile::ReadLocalFile(const std::string& path) {
   file_ = platform::ReadOnlyFile::Open(path_);
   Reader reader(file_);
   if (!reader.IsOpen()) return Fail(ErrorKind::CannotOpen, "Cannot open " + path_);
-  fileSize_ = reader.Size();
   if (!ReadHeader(reader)) return false;
   if (!ProbeTileSizes()) return false;
   ApplyRecordedExtent();
@@ -175,7 +175,7 @@ bool KtqLocalFile::ReadDirectory(Reader& reader, std::int64_t directoryAt, std::
   std::int64_t count = *reader.ReadInt(directoryAt);  // fits: checked with the thumbnail
   // Every level needs its directory pair and at least a level header with one offset.
   constexpr std::int64_t kSmallestLevel = 8 + 12;
-  if (count < 1 || count > (fileSize_ - directoryAt - 4) / kSmallestLevel) {
+  if (count < 1 || count > (FileSize() - directoryAt - 4) / kSmallestLevel) {
     return Fail(ErrorKind::Damaged, path_ + ": level count " + std::to_string(count) + " does not fit the file");
   }
   std::vector<std::uint8_t> directory(static_cast<size_t>(count * 8));
@@ -187,7 +187,7 @@ bool KtqLocalFile::ReadDirectory(Reader& reader, std::int64_t directoryAt, std::
     headerOffsets.push_back(ReadLE32(&directory[i * 8]));
     levels_[i].dataStart = ReadLE32(&directory[i * 8 + 4]);
   }
-  headerOffsets.push_back(fileSize_);
+  headerOffsets.push_back(FileSize());
   return true;
 }
 
@@ -199,13 +199,13 @@ bool KtqLocalFile::ReadLevel(Reader& reader, int index, std::int64_t headerAt, s
   if (!rows || !columns) return Fail(ErrorKind::Damaged, where + " has its header outside the file");
   if (*rows < 1 || *columns < 1) return Fail(ErrorKind::Damaged, where + " has no tiles");
   std::int64_t count = std::int64_t{*rows} * *columns;
-  if (count > (fileSize_ - headerAt - 8) / 4) {
+  if (count > (FileSize() - headerAt - 8) / 4) {
     return Fail(ErrorKind::Damaged, where + ": its tile table does not fit the file");
   }
   level.info.rows = *rows;
   level.info.columns = *columns;
   level.dataLength = nextHeaderAt - level.dataStart;
-  if (level.dataStart < 0 || level.dataStart > fileSize_ || level.dataLength < 0) {
+  if (level.dataStart < 0 || level.dataStart > FileSize() || level.dataLength < 0) {
     return Fail(ErrorKind::Damaged, where + ": its tile data lies outside the file");
   }
   std::vector<std::uint8_t> table(static_cast<size_t>(count * 4));

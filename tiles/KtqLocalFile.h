@@ -100,10 +100,11 @@ class KtqLocalFile {
   void ReadAttachedFiles(Reader& reader, std::int64_t tableAt);
   void ApplyRecordedExtent();
   void Reset();
+  // The size of the open file (0 when none is open).
+  std::int64_t FileSize() const;
 
   std::string path_;
   std::shared_ptr<const platform::ReadOnlyFile> file_;
-  std::int64_t fileSize_ = 0;
   bool scrambled_ = false;
   int codec_ = -1;
   std::unique_ptr<ViewImage> thumbnail_;
